@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/PlatformServices.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+namespace vellumbox {
+
+class GlobalHotkey;
+class HotkeyManager;
+
+// Builds the long-lived parts of the application once the event loop runs, and offers the
+// screen-access prompt to the capture session.
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    AppDelegate(const PlatformServices& services, GlobalHotkey& hotkey,
+                std::function<void()> startCapture);
+    ~AppDelegate() override;
+
+    void applicationDidFinishLaunching();
+    void requestScreenRecordingPermission();
+    void openScreenRecordingSettings();
+
+    HotkeyManager* hotkeyManager() const { return hotkeyManager_.get(); }
+    bool isFirstRun() const { return isFirstRun_; }
+
+private:
+    PlatformServices services_;
+    GlobalHotkey& hotkey_;
+    std::function<void()> startCapture_;
+    std::unique_ptr<HotkeyManager> hotkeyManager_;
+    bool isFirstRun_ = false;
+};
+
+} // namespace vellumbox

@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QRectF>
+
+namespace vellumbox {
+
+// The normalised rectangle spanned by two points, whatever the drag direction.
+QRectF selectionRect(const QPointF& p, const QPointF& q);
+
+// Qt places windows on whole logical pixels: a selection whose edges lie there can float
+// exactly where it was taken, also on a screen with a scale factor.
+QPointF snapToLogicalPixel(const QPointF& point);
+
+// A drag that leaves its screen is held at the screen's edge.
+QPointF clampToSize(const QPointF& point, const QSizeF& size);
+
+// A rectangle in a screen's local coordinates, moved to the virtual desktop.
+QRectF viewToGlobal(const QRectF& viewRect, const QRect& screenGeometry);
+
+// The device-pixel rectangle of a display image that shows a global logical rectangle.
+// Each value is rounded to the nearest whole pixel, halves away from zero.
+QRect pixelCropRect(const QRectF& globalRect, const QRectF& screenGeometry, qreal scale);
+
+// The device-pixel size of a whole display, rounded the same way.
+QSize displayPixelSize(const QSizeF& screenSize, qreal scale);
+
+// The first screen containing the point (right and bottom edges outside), or -1.
+int screenIndexAt(const QList<QRect>& screens, const QPoint& point);
+
+} // namespace vellumbox

@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+namespace vellumbox {
+
+// Dims one screen and lets the user drag a rectangle on it, shown undimmed with a blue
+// border. Reports a rectangle of at least 5 x 5 in its own coordinates, or a cancellation.
+class SelectionOverlayView : public QWidget {
+    Q_OBJECT
+public:
+    // background: the screen's own picture, painted under the dimming where no compositor
+    // can show the live screen through a translucent window; may be null.
+    SelectionOverlayView(QImage background, QWidget* parent);
+
+    std::function<void(const QRectF&)> onSelectionComplete;
+    std::function<void()> onSelectionCancelled;
+
+    bool isDragging() const { return isDragging_; }
+    // The rectangle being dragged, in view coordinates.
+    std::optional<QRectF> currentSelection() const;
+
+    static constexpr double minimumSelectionSize = 5.0;
+    static constexpr double borderWidth = 2.0;
+    static QColor overlayColor() { return QColor::fromRgbF(0.0F, 0.0F, 0.0F, 0.3F); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QPointF viewPoint(const QMouseEvent* event) const;
+    void moveCurrentPoint(const QPointF& point);
+    void reset();
+
+    QImage background_;
+    std::optional<QPointF> startPoint_;
+    std::optional<QPointF> currentPoint_;
+    bool isDragging_ = false;
+};
+
+} // namespace vellumbox

@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "OverlayManager.h"
+
+#include "ScreenshotOverlayPanel.h"
+#include "platform/PlatformServices.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+
+namespace vellumbox {
+
+OverlayManager::OverlayManager(WindowSystem& windows)
+    : windows_(windows)
+{
+}
+
+OverlayManager::~OverlayManager() = default;
+
+OverlayManager& OverlayManager::shared()
+{
+    static OverlayManager* instance = [] {
+        auto* manager = new OverlayManager(linuxPlatform().windows);
+        // Windows must go while the application still exists.
+        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, manager,
+                         [manager] { manager->overlays_.clear(); });
+        return manager;
+    }();
+    return *instance;
+}
+
+ScreenshotOverlayPanel* OverlayManager::createOverlay(const QImage& image, const QRectF& rect)
+{
+    auto panel = std::make_unique<ScreenshotOverlayPanel>(image, rect, windows_);
+    ScreenshotOverlayPanel* raw = panel.get();
+    raw->onFadeOutFinished = [this](ScreenshotOverlayPanel* closed) { removeOverlay(closed); };
+    overlays_.push_back(std::move(panel));
+    raw->show();
+    return raw;
+}
+
+void OverlayManager::closeAllOverlays()
+{
+    // Fade-outs run together; each removes its own panel when done.
+    for (ScreenshotOverlayPanel* panel : overlays())
+        panel->dismiss();
+}
+
+void OverlayManager::removeOverlay(ScreenshotOverlayPanel* panel)
+{
+    const auto found = std::find_if(overlays_.begin(), overlays_.end(),
+                                    [panel](const auto& entry) { return entry.get() == panel; });
+    if (found == overlays_.end())
+        return;
+    std::unique_ptr<ScreenshotOverlayPanel> removed = std::move(*found);
+    overlays_.erase(found);
+    removed->hide();
+    removed->close();
+    // May be called from the panel's own animation: delete once that has returned.
+    removed.release()->deleteLater();
+}
+
+QList<ScreenshotOverlayPanel*> OverlayManager::overlays() const
+{
+    QList<ScreenshotOverlayPanel*> result;
+    result.reserve(static_cast<qsizetype>(overlays_.size()));
+    for (const auto& panel : overlays_)
+        result.append(panel.get());
+    return result;
+}
+
+} // namespace vellumbox

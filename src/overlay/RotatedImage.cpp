@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "RotatedImage.h"
+
+#include "PanelGeometry.h"
+
+#include <QTransform>
+
+namespace vellumbox {
+
+RotatedImage rotatedImage(const QImage& bitmap, int degrees, const QSizeF& size)
+{
+    const int n = normalisedRotation(degrees);
+    if (n == 0 || bitmap.isNull())
+        return {bitmap, size};
+    // Whole quarter turns take Qt's exact pixel-moving path, never resampling.
+    QImage turned = bitmap.transformed(QTransform().rotate(n));
+    if (turned.isNull())
+        return {bitmap, size};
+    turned.setDevicePixelRatio(bitmap.devicePixelRatio());
+    return {turned, isSideways(n) ? size.transposed() : size};
+}
+
+} // namespace vellumbox

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "DesktopPermission.h"
+#include "PlatformServices.h"
+#include "QtAlertPresenter.h"
+#include "QtCursorService.h"
+#include "QtScreenProvider.h"
+#include "QtSettings.h"
+#include "X11DisplayCapture.h"
+#include "X11WindowSystem.h"
+
+namespace vellumbox {
+
+namespace {
+
+struct LinuxServices {
+    QtScreenProvider screens;
+    X11DisplayCapture capture;
+    DesktopPermission permission;
+    QtAlertPresenter alerts;
+    QtCursorService cursor;
+    X11WindowSystem windows;
+    QtSettings settings;
+    PlatformServices services{screens, capture, permission, alerts, cursor, windows, settings};
+};
+
+} // namespace
+
+PlatformServices& linuxPlatform()
+{
+    // Deliberately never destroyed: the shared managers that use it live until the process
+    // ends, and its Qt objects must not be torn down after QApplication is gone.
+    static auto* services = new LinuxServices;
+    return services->services;
+}
+
+} // namespace vellumbox

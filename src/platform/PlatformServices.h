@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+namespace vellumbox {
+
+class AlertPresenter;
+class CursorService;
+class DisplayCapture;
+class ScreenProvider;
+class ScreenRecordingPermission;
+class Settings;
+class WindowSystem;
+
+// The desktop services the managers are built with; tests hand in fakes instead.
+struct PlatformServices {
+    ScreenProvider& screens;
+    DisplayCapture& capture;
+    ScreenRecordingPermission& permission;
+    AlertPresenter& alerts;
+    CursorService& cursor;
+    WindowSystem& windows;
+    Settings& settings;
+};
+
+// The Linux services, created on first use. Needs a QGuiApplication.
+PlatformServices& linuxPlatform();
+
+} // namespace vellumbox

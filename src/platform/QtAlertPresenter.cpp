@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "QtAlertPresenter.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace vellumbox {
+
+int QtAlertPresenter::runModal(const Alert& alert)
+{
+    QMessageBox box(alert.style == AlertStyle::Warning ? QMessageBox::Warning
+                                                       : QMessageBox::Information,
+                    QStringLiteral("Vellumbox"), alert.message);
+    box.setInformativeText(alert.informativeText);
+    // Kept above the floating screenshots, which are lowered while it is up.
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    const QStringList titles =
+        alert.buttons.isEmpty() ? QStringList{QStringLiteral("OK")} : alert.buttons;
+    QList<QAbstractButton*> buttons;
+    for (qsizetype i = 0; i < titles.size(); ++i) {
+        const auto role = i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole;
+        buttons.append(box.addButton(titles.at(i), role));
+    }
+    box.setDefaultButton(qobject_cast<QPushButton*>(buttons.first()));
+    box.setEscapeButton(buttons.last());
+    box.exec();
+    const qsizetype index = buttons.indexOf(box.clickedButton());
+    return alertFirstButtonReturn + static_cast<int>(index < 0 ? titles.size() - 1 : index);
+}
+
+} // namespace vellumbox

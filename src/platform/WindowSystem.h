@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+class QWindow;
+
+namespace vellumbox {
+
+// What the window classes need of the desktop beyond Qt's own window flags.
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+    // A compositing manager runs: translucent windows and window opacity take effect.
+    virtual bool compositingActive() const = 0;
+    // Shows the window on every workspace.
+    virtual void makeSticky(QWindow* window) = 0;
+    // Active keyboard and pointer grab for the window; events over the application's
+    // other windows still reach those windows.
+    virtual bool grabInput(QWindow* window) = 0;
+    virtual void releaseInput() = 0;
+};
+
+} // namespace vellumbox

@@ -1,0 +1,127 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "X11GlobalHotkey.h"
+
+#include "X11Connection.h"
+
+#include <QCoreApplication>
+
+#include <xcb/xcb_keysyms.h>
+
+namespace vellumbox {
+
+namespace {
+
+constexpr uint16_t numLockMask = XCB_MOD_MASK_2;
+constexpr uint16_t lockVariants[] = {0, XCB_MOD_MASK_LOCK, numLockMask,
+                                     XCB_MOD_MASK_LOCK | numLockMask};
+constexpr uint16_t hotkeyModifiers = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT;
+constexpr uint8_t badAccess = 10;
+
+QList<uint8_t> keycodesFor(xcb_connection_t* conn, xcb_keysym_t keysym)
+{
+    QList<uint8_t> result;
+    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(conn);
+    if (!symbols)
+        return result;
+    const x11::Reply<xcb_keycode_t> codes(xcb_key_symbols_get_keycode(symbols, keysym));
+    for (const xcb_keycode_t* code = codes.get(); code && *code != XCB_NO_SYMBOL; ++code)
+        result.append(*code);
+    xcb_key_symbols_free(symbols);
+    return result;
+}
+
+} // namespace
+
+bool isControlShift(uint16_t state)
+{
+    constexpr uint16_t keyboardModifiers = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL |
+                                           XCB_MOD_MASK_1 | XCB_MOD_MASK_3 | XCB_MOD_MASK_4 |
+                                           XCB_MOD_MASK_5;
+    return (state & keyboardModifiers) == hotkeyModifiers;
+}
+
+X11GlobalHotkey::X11GlobalHotkey() = default;
+
+X11GlobalHotkey::~X11GlobalHotkey() { unregisterHotkey(); }
+
+bool X11GlobalHotkey::registerHotkey(char key, std::function<void()> onPressed)
+{
+    unregisterHotkey();
+    xcb_connection_t* conn = x11::connection();
+    const xcb_window_t root = x11::rootWindow();
+    if (!conn || root == XCB_WINDOW_NONE) {
+        lastError_ = QStringLiteral("there is no X11 display");
+        return false;
+    }
+    // Latin-1 keysyms equal their character codes.
+    const QList<uint8_t> codes = keycodesFor(conn, static_cast<xcb_keysym_t>(key));
+    if (codes.isEmpty()) {
+        lastError_ = QStringLiteral("no key of the keyboard map produces \"%1\"").arg(key);
+        return false;
+    }
+    QList<xcb_void_cookie_t> cookies;
+    for (const uint8_t code : codes) {
+        for (const uint16_t variant : lockVariants) {
+            cookies.append(xcb_grab_key_checked(conn, 1, root, hotkeyModifiers | variant, code,
+                                                XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        }
+    }
+    uint8_t failure = 0;
+    for (const xcb_void_cookie_t cookie : cookies) {
+        const x11::Reply<xcb_generic_error_t> error(xcb_request_check(conn, cookie));
+        if (error && failure == 0)
+            failure = error->error_code;
+    }
+    keycodes_ = codes;
+    if (failure != 0) {
+        unregisterHotkey();
+        lastError_ = failure == badAccess
+                         ? QStringLiteral("it is held by another application (BadAccess)")
+                         : QStringLiteral("the X server refused the grab (error %1)").arg(failure);
+        return false;
+    }
+    onPressed_ = std::move(onPressed);
+    if (!filterInstalled_) {
+        QCoreApplication::instance()->installNativeEventFilter(this);
+        filterInstalled_ = true;
+    }
+    lastError_.clear();
+    return true;
+}
+
+void X11GlobalHotkey::unregisterHotkey()
+{
+    xcb_connection_t* conn = x11::connection();
+    const xcb_window_t root = x11::rootWindow();
+    if (conn && root != XCB_WINDOW_NONE) {
+        for (const uint8_t code : std::as_const(keycodes_)) {
+            for (const uint16_t variant : lockVariants)
+                xcb_ungrab_key(conn, code, root, hotkeyModifiers | variant);
+        }
+        xcb_flush(conn);
+    }
+    keycodes_.clear();
+    onPressed_ = nullptr;
+    if (filterInstalled_ && QCoreApplication::instance())
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+    filterInstalled_ = false;
+}
+
+bool X11GlobalHotkey::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
+{
+    if (eventType != "xcb_generic_event_t" || keycodes_.isEmpty())
+        return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    const uint8_t type = event->response_type & 0x7f;
+    if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)
+        return false;
+    const auto* key = static_cast<const xcb_key_press_event_t*>(message);
+    if (key->event != x11::rootWindow() || !keycodes_.contains(key->detail) ||
+        !isControlShift(key->state))
+        return false;
+    if (type == XCB_KEY_PRESS && onPressed_)
+        onPressed_();
+    return true;
+}
+
+} // namespace vellumbox

@@ -1,0 +1,132 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "X11WindowSystem.h"
+
+#include "Logging.h"
+#include "X11Connection.h"
+
+#include <QTimer>
+
+
+namespace vellumbox {
+
+namespace {
+
+constexpr uint32_t allDesktops = 0xFFFFFFFF;
+// The window may not be viewable yet right after show(): try again for about half a second.
+constexpr int grabRetryIntervalMs = 10;
+constexpr int maximumGrabAttempts = 50;
+
+int defaultScreenNumber()
+{
+    const QByteArray display = qgetenv("DISPLAY");
+    const qsizetype dot = display.lastIndexOf('.');
+    const qsizetype colon = display.lastIndexOf(':');
+    return dot > colon ? display.mid(dot + 1).toInt() : 0;
+}
+
+} // namespace
+
+bool X11WindowSystem::compositingActive() const
+{
+    xcb_connection_t* conn = x11::connection();
+    if (!conn)
+        return false;
+    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(defaultScreenNumber());
+    const xcb_atom_t selection = x11::atom(name.constData());
+    if (selection == XCB_ATOM_NONE)
+        return false;
+    const x11::Reply<xcb_get_selection_owner_reply_t> reply(
+        xcb_get_selection_owner_reply(conn, xcb_get_selection_owner(conn, selection), nullptr));
+    return reply && reply->owner != XCB_WINDOW_NONE;
+}
+
+void X11WindowSystem::makeSticky(QWindow* window)
+{
+    xcb_connection_t* conn = x11::connection();
+    if (!conn || !window)
+        return;
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    const xcb_atom_t desktop = x11::atom("_NET_WM_DESKTOP");
+    xcb_change_property(conn, XCB_PROP_MODE_REPLACE, id, desktop, XCB_ATOM_CARDINAL, 32, 1,
+                        &allDesktops);
+    // A mapped window belongs to the window manager, which must be asked.
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = id;
+    message.type = desktop;
+    message.data.data32[0] = allDesktops;
+    message.data.data32[1] = 2; // source indication: pager-like, honoured by every manager
+    xcb_send_event(conn, 0, x11::rootWindow(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(conn);
+}
+
+bool X11WindowSystem::grabInput(QWindow* window)
+{
+    releaseInput();
+    grabWindow_ = window;
+    grabAttempts_ = 0;
+    if (tryGrab(window))
+        return true;
+    QTimer::singleShot(grabRetryIntervalMs, this, &X11WindowSystem::retryGrab);
+    return false;
+}
+
+void X11WindowSystem::retryGrab()
+{
+    if (!grabWindow_ || grabbed_)
+        return;
+    if (tryGrab(grabWindow_))
+        return;
+    if (++grabAttempts_ >= maximumGrabAttempts) {
+        qCWarning(lcScreenCapture) << "Could not grab the keyboard and pointer for the selection";
+        return;
+    }
+    QTimer::singleShot(grabRetryIntervalMs, this, &X11WindowSystem::retryGrab);
+}
+
+bool X11WindowSystem::tryGrab(QWindow* window)
+{
+    xcb_connection_t* conn = x11::connection();
+    if (!conn || !window)
+        return false;
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    constexpr uint16_t pointerEvents = XCB_EVENT_MASK_BUTTON_PRESS |
+                                       XCB_EVENT_MASK_BUTTON_RELEASE |
+                                       XCB_EVENT_MASK_POINTER_MOTION;
+    const x11::Reply<xcb_grab_pointer_reply_t> pointer(xcb_grab_pointer_reply(
+        conn,
+        xcb_grab_pointer(conn, 1, id, pointerEvents, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC,
+                         XCB_WINDOW_NONE, XCB_CURSOR_NONE, XCB_CURRENT_TIME),
+        nullptr));
+    const x11::Reply<xcb_grab_keyboard_reply_t> keyboard(xcb_grab_keyboard_reply(
+        conn,
+        xcb_grab_keyboard(conn, 1, id, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC,
+                          XCB_GRAB_MODE_ASYNC),
+        nullptr));
+    grabbed_ = pointer && pointer->status == XCB_GRAB_STATUS_SUCCESS && keyboard &&
+               keyboard->status == XCB_GRAB_STATUS_SUCCESS;
+    if (!grabbed_) {
+        xcb_ungrab_pointer(conn, XCB_CURRENT_TIME);
+        xcb_ungrab_keyboard(conn, XCB_CURRENT_TIME);
+        xcb_flush(conn);
+    }
+    return grabbed_;
+}
+
+void X11WindowSystem::releaseInput()
+{
+    grabWindow_.clear();
+    if (!grabbed_)
+        return;
+    grabbed_ = false;
+    if (xcb_connection_t* conn = x11::connection()) {
+        xcb_ungrab_pointer(conn, XCB_CURRENT_TIME);
+        xcb_ungrab_keyboard(conn, XCB_CURRENT_TIME);
+        xcb_flush(conn);
+    }
+}
+
+} // namespace vellumbox

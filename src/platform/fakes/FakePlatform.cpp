@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "FakePlatform.h"
+
+namespace vellumbox::fakes {
+
+DisplayImage FakeDisplayCapture::captureDisplay(const ScreenInfo& screen)
+{
+    requests.append(screen);
+    if (failWith)
+        return {{}, *failWith};
+    if (returnNothing)
+        return {{}, {}};
+    const QSize size = screen.nativeGeometry.size();
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            line[x] = pixelAt(x, y);
+    }
+    image.setDevicePixelRatio(screen.devicePixelRatio);
+    return {image, {}};
+}
+
+QList<ScreenInfo> twoScreens()
+{
+    const QRect left(0, 0, 1920, 1080);
+    const QRect right(1920, 0, 640, 512);
+    return {{QStringLiteral("L"), left, 1.0, nativeGeometryOf(left, 1.0)},
+            {QStringLiteral("R"), right, 2.0, nativeGeometryOf(right, 2.0)}};
+}
+
+} // namespace vellumbox::fakes

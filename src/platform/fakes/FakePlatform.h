@@ -1,0 +1,190 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Test doubles of every desktop service: each can succeed and fail, and records what it was
+// asked, so that tests can drive whole flows without a desktop.
+
+#include "../AlertPresenter.h"
+#include "../CursorService.h"
+#include "../DisplayCapture.h"
+#include "../GlobalHotkey.h"
+#include "../PlatformServices.h"
+#include "../ScreenProvider.h"
+#include "../ScreenRecordingPermission.h"
+#include "../Settings.h"
+#include "../WindowSystem.h"
+
+#include <QHash>
+#include <QList>
+#include <QPointer>
+#include <QWindow>
+
+#include <functional>
+#include <optional>
+
+namespace vellumbox::fakes {
+
+class FakeScreenProvider final : public ScreenProvider {
+public:
+    QList<ScreenInfo> screenList;
+    QPoint cursor;
+
+    QList<ScreenInfo> screens() const override { return screenList; }
+    QPoint cursorPosition() const override { return cursor; }
+    void setOnScreensChanged(std::function<void()> callback) override
+    {
+        onChanged = std::move(callback);
+    }
+    void changeScreens(QList<ScreenInfo> screens)
+    {
+        screenList = std::move(screens);
+        if (onChanged)
+            onChanged();
+    }
+
+    std::function<void()> onChanged;
+};
+
+// Paints every display with a colour per screen unless told to fail.
+class FakeDisplayCapture final : public DisplayCapture {
+public:
+    std::optional<QString> failWith;
+    bool returnNothing = false;
+    QList<ScreenInfo> requests;
+    // Pixel (x, y) of a screen's image; the default encodes the coordinates.
+    std::function<QRgb(int, int)> pixelAt = [](int x, int y) {
+        return qRgb(x & 0xff, y & 0xff, ((x >> 8) & 0x0f) | (((y >> 8) & 0x0f) << 4));
+    };
+
+    DisplayImage captureDisplay(const ScreenInfo& screen) override;
+};
+
+class FakePermission final : public ScreenRecordingPermission {
+public:
+    bool granted = true;
+    bool grantOnRequest = false;
+    int preflightCount = 0;
+    int requestCount = 0;
+    int openSettingsCount = 0;
+
+    bool preflight() override
+    {
+        ++preflightCount;
+        return granted;
+    }
+    bool request() override
+    {
+        ++requestCount;
+        if (grantOnRequest)
+            granted = true;
+        return granted;
+    }
+    void openSettings() override { ++openSettingsCount; }
+};
+
+class FakeAlertPresenter final : public AlertPresenter {
+public:
+    QList<Alert> shown;
+    int answer = alertFirstButtonReturn;
+    // Runs while the alert is "up", to look at the rest of the program at that moment.
+    std::function<void(const Alert&)> whileShown;
+
+    int runModal(const Alert& alert) override
+    {
+        shown.append(alert);
+        if (whileShown)
+            whileShown(alert);
+        return answer;
+    }
+};
+
+class FakeCursorService final : public CursorService {
+public:
+    QList<Qt::CursorShape> history; // Qt::BitmapCursor for drawn cursors
+    bool overriding = false;
+
+    void setCurrent(const QCursor& cursor) override
+    {
+        history.append(cursor.shape());
+        overriding = true;
+    }
+    void restoreArrow() override
+    {
+        history.append(Qt::ArrowCursor);
+        overriding = false;
+    }
+};
+
+class FakeGlobalHotkey final : public GlobalHotkey {
+public:
+    bool refuse = false;
+    char registeredKey = 0;
+    std::function<void()> onPressed;
+
+    bool registerHotkey(char key, std::function<void()> callback) override
+    {
+        if (refuse)
+            return false;
+        registeredKey = key;
+        onPressed = std::move(callback);
+        return true;
+    }
+    void unregisterHotkey() override
+    {
+        registeredKey = 0;
+        onPressed = nullptr;
+    }
+    QString lastError() const override
+    {
+        return refuse ? QStringLiteral("it is held by another application (BadAccess)")
+                      : QString();
+    }
+    void press()
+    {
+        if (onPressed)
+            onPressed();
+    }
+};
+
+class FakeWindowSystem final : public WindowSystem {
+public:
+    bool compositing = true;
+    QList<QPointer<QWindow>> stickyWindows;
+    QPointer<QWindow> grabbedWindow;
+    int grabCount = 0;
+
+    bool compositingActive() const override { return compositing; }
+    void makeSticky(QWindow* window) override { stickyWindows.append(window); }
+    bool grabInput(QWindow* window) override
+    {
+        grabbedWindow = window;
+        ++grabCount;
+        return true;
+    }
+    void releaseInput() override { grabbedWindow.clear(); }
+};
+
+class FakeSettings final : public Settings {
+public:
+    QHash<QString, bool> values;
+
+    bool boolValue(const QString& key) const override { return values.value(key, false); }
+    void setBoolValue(const QString& key, bool value) override { values.insert(key, value); }
+};
+
+struct FakePlatform {
+    FakeScreenProvider screens;
+    FakeDisplayCapture capture;
+    FakePermission permission;
+    FakeAlertPresenter alerts;
+    FakeCursorService cursor;
+    FakeWindowSystem windows;
+    FakeSettings settings;
+
+    PlatformServices services() { return {screens, capture, permission, alerts, cursor, windows, settings}; }
+};
+
+// The two-monitor arrangement used throughout the tests: L at scale 1, R to its right at 2.
+QList<ScreenInfo> twoScreens();
+
+} // namespace vellumbox::fakes
