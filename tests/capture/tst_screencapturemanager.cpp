@@ -1,0 +1,296 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "capture/ScreenCaptureManager.h"
+#include "capture/SelectionOverlayView.h"
+#include "capture/SelectionOverlayWindow.h"
+#include "overlay/OverlayManager.h"
+#include "overlay/ScreenshotOverlayPanel.h"
+#include "platform/fakes/FakePlatform.h"
+
+#include <QTest>
+
+using namespace vellumbox;
+using namespace vellumbox::fakes;
+
+namespace {
+
+// Collects the application's log lines while alive.
+class LogRecorder {
+public:
+    LogRecorder() { previous_ = qInstallMessageHandler(&LogRecorder::record); }
+    ~LogRecorder() { qInstallMessageHandler(previous_); }
+    LogRecorder(const LogRecorder&) = delete;
+    LogRecorder& operator=(const LogRecorder&) = delete;
+    static QStringList& lines()
+    {
+        static QStringList all;
+        return all;
+    }
+
+private:
+    static void record(QtMsgType, const QMessageLogContext& context, const QString& message)
+    {
+        if (QByteArray(context.category).startsWith("vellumbox"))
+            lines().append(message);
+    }
+    QtMessageHandler previous_ = nullptr;
+};
+
+struct Fixture {
+    FakePlatform platform;
+    OverlayManager overlays{platform.windows};
+    std::unique_ptr<ScreenCaptureManager> manager;
+    int permissionRequests = 0;
+
+    Fixture()
+    {
+        platform.screens.screenList = twoScreens();
+        platform.screens.cursor = QPoint(100, 100);
+        manager = std::make_unique<ScreenCaptureManager>(platform.services(), overlays);
+        manager->onPermissionMissing = [this] { ++permissionRequests; };
+    }
+    ~Fixture() { manager->closeSelectionWindows(); }
+    Fixture(const Fixture&) = delete;
+    Fixture& operator=(const Fixture&) = delete;
+
+    SelectionOverlayWindow* window(int index) const
+    {
+        return manager->selectionWindows().at(static_cast<size_t>(index)).get();
+    }
+};
+
+void drag(QWidget* view, QPoint from, QPoint to)
+{
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(view, to);
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, to);
+}
+
+} // namespace
+
+class TestScreenCaptureManager : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { LogRecorder::lines().clear(); }
+    void coversEveryScreenOnce();
+    void keyWindowFollowsThePointer_data();
+    void keyWindowFollowsThePointer();
+    void withoutPermissionNothingShows();
+    void cancellationClosesEverything();
+    void completedSelectionFloatsTheCroppedPixels();
+    void dragOnTheScaledScreenIsCroppedAtFullDensity();
+    void captureErrorShowsAnAlertWithPanelsLowered();
+    void cropThatYieldsNothingIsLoggedTwice();
+    void screenGoneDuringTheWaitIsLoggedTwice();
+    void screensChangingDuringTheSelectionCancel();
+    void withoutCompositorTheWindowsPaintTheScreen();
+    void newSelectionDuringTheWaitKeepsTheEarlierCapture();
+};
+
+void TestScreenCaptureManager::coversEveryScreenOnce()
+{
+    Fixture f;
+    f.manager->startCapture();
+    QVERIFY(f.manager->isSelecting());
+    QCOMPARE(f.manager->selectionWindows().size(), 2U);
+    QCOMPARE(f.window(0)->geometry(), QRect(0, 0, 1920, 1080));
+    QCOMPARE(f.window(1)->geometry(), QRect(1920, 0, 640, 512));
+    QVERIFY(f.window(0)->isVisible() && f.window(1)->isVisible());
+    QVERIFY(f.window(0)->windowFlags().testFlag(Qt::X11BypassWindowManagerHint));
+
+    f.manager->startCapture();
+    QCOMPARE(f.manager->selectionWindows().size(), 2U);
+    QCOMPARE(f.platform.windows.grabCount, 1);
+    // The drawn crosshair is made current at once and three more times shortly after.
+    QTRY_COMPARE(f.platform.cursor.history.count(Qt::BitmapCursor), 4);
+}
+
+void TestScreenCaptureManager::keyWindowFollowsThePointer_data()
+{
+    QTest::addColumn<QPoint>("pointer");
+    QTest::addColumn<int>("key");
+    QTest::newRow("on L") << QPoint(100, 100) << 0;
+    QTest::newRow("on R") << QPoint(2000, 100) << 1;
+    QTest::newRow("first column of R") << QPoint(1920, 0) << 1;
+    QTest::newRow("on no screen") << QPoint(2000, 900) << 0;
+}
+
+void TestScreenCaptureManager::keyWindowFollowsThePointer()
+{
+    QFETCH(QPoint, pointer);
+    QFETCH(int, key);
+    Fixture f;
+    f.platform.screens.cursor = pointer;
+    f.manager->startCapture();
+    QCOMPARE(f.platform.windows.grabbedWindow.data(), f.window(key)->windowHandle());
+}
+
+void TestScreenCaptureManager::withoutPermissionNothingShows()
+{
+    Fixture f;
+    f.platform.permission.granted = false;
+    f.manager->startCapture();
+    QVERIFY(!f.manager->isSelecting());
+    QVERIFY(f.manager->selectionWindows().empty());
+    QCOMPARE(f.permissionRequests, 1);
+    QVERIFY(f.platform.capture.requests.isEmpty());
+}
+
+void TestScreenCaptureManager::cancellationClosesEverything()
+{
+    Fixture f;
+    f.manager->startCapture();
+    QPointer<SelectionOverlayWindow> first = f.window(0);
+    QPointer<SelectionOverlayWindow> second = f.window(1);
+    QTest::keyClick(f.window(1)->view(), Qt::Key_Escape);
+    QVERIFY(!f.manager->isSelecting());
+    QVERIFY(f.manager->selectionWindows().empty());
+    QVERIFY(!f.platform.windows.grabbedWindow);
+    QVERIFY(!f.platform.cursor.overriding);
+    QTRY_VERIFY(!first && !second);
+
+    // A too-small drag cancels the same way, and nothing is captured afterwards.
+    f.manager->startCapture();
+    drag(f.window(0)->view(), {10, 10}, {14, 110});
+    QVERIFY(!f.manager->isSelecting());
+    QTest::qWait(ScreenCaptureManager::captureDelayMs + 50);
+    QVERIFY(f.overlays.overlays().isEmpty());
+}
+
+void TestScreenCaptureManager::completedSelectionFloatsTheCroppedPixels()
+{
+    Fixture f;
+    f.platform.windows.compositing = true;
+    f.manager->startCapture();
+    drag(f.window(0)->view(), {300, 200}, {700, 500});
+    // The windows are gone before anything is read, and the read waits.
+    QVERIFY(f.manager->selectionWindows().empty());
+    QVERIFY(f.platform.capture.requests.isEmpty());
+    QTRY_COMPARE(f.overlays.overlays().size(), 1);
+    const ScreenshotOverlayPanel* panel = f.overlays.overlays().first();
+    QCOMPARE(panel->captureRect(), QRectF(300, 200, 400, 300));
+    QCOMPARE(panel->geometry(), QRect(300, 200, 400, 300));
+    const QImage& image = panel->screenshotImage();
+    QCOMPARE(image.size(), QSize(400, 300));
+    for (const QPoint p : {QPoint(0, 0), QPoint(399, 299), QPoint(123, 45)})
+        QCOMPARE(image.pixel(p), f.platform.capture.pixelAt(300 + p.x(), 200 + p.y()));
+}
+
+void TestScreenCaptureManager::dragOnTheScaledScreenIsCroppedAtFullDensity()
+{
+    Fixture f;
+    f.manager->startCapture();
+    drag(f.window(1)->view(), {10, 20}, {110, 70});
+    QTRY_COMPARE(f.overlays.overlays().size(), 1);
+    const ScreenshotOverlayPanel* panel = f.overlays.overlays().first();
+    QCOMPARE(panel->captureRect(), QRectF(1930, 20, 100, 50));
+    const QImage& image = panel->screenshotImage();
+    QCOMPARE(image.size(), QSize(200, 100));
+    QCOMPARE(image.devicePixelRatio(), 2.0);
+    QCOMPARE(image.pixel(0, 0), f.platform.capture.pixelAt(20, 40));
+    QCOMPARE(image.pixel(199, 99), f.platform.capture.pixelAt(219, 139));
+    QCOMPARE(f.platform.capture.requests.last().name, QStringLiteral("R"));
+}
+
+void TestScreenCaptureManager::captureErrorShowsAnAlertWithPanelsLowered()
+{
+    LogRecorder log;
+    Fixture f;
+    QImage image(10, 10, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    ScreenshotOverlayPanel* a = f.overlays.createOverlay(image, {0, 0, 10, 10});
+    ScreenshotOverlayPanel* b = f.overlays.createOverlay(image, {20, 0, 10, 10});
+    QList<WindowLevel> levelsWhileShown;
+    f.platform.alerts.whileShown = [&](const Alert&) {
+        levelsWhileShown = {a->level(), b->level()};
+    };
+    f.platform.capture.failWith = QStringLiteral("The display could not be read (X error 8).");
+
+    f.manager->captureRegion({0, 0, 50, 50}, twoScreens().first());
+    QCOMPARE(f.platform.alerts.shown.size(), 1);
+    const Alert& alert = f.platform.alerts.shown.first();
+    QCOMPARE(alert.message, QStringLiteral("Screenshot Failed"));
+    QCOMPARE(alert.informativeText, QStringLiteral("The display could not be read (X error 8)."));
+    QCOMPARE(alert.style, AlertStyle::Warning);
+    QCOMPARE(levelsWhileShown, (QList<WindowLevel>{WindowLevel::Normal, WindowLevel::Normal}));
+    QCOMPARE(a->level(), WindowLevel::Floating);
+    QCOMPARE(b->level(), WindowLevel::Floating);
+    QCOMPARE(f.overlays.overlays().size(), 2);
+    QVERIFY(LogRecorder::lines().contains(
+        QStringLiteral("Screen capture failed: The display could not be read (X error 8).")));
+}
+
+void TestScreenCaptureManager::cropThatYieldsNothingIsLoggedTwice()
+{
+    LogRecorder log;
+    Fixture f;
+    // Entirely left of the screen whose display is read.
+    f.manager->captureRegion({-500, 10, 100, 100}, twoScreens().first());
+    QVERIFY(f.overlays.overlays().isEmpty());
+    QVERIFY(f.platform.alerts.shown.isEmpty());
+    QCOMPARE(LogRecorder::lines(), (QStringList{QStringLiteral("Failed to crop image"),
+                                                QStringLiteral("Capture returned nil image")}));
+}
+
+void TestScreenCaptureManager::screenGoneDuringTheWaitIsLoggedTwice()
+{
+    LogRecorder log;
+    Fixture f;
+    f.manager->startCapture();
+    drag(f.window(1)->view(), {10, 20}, {110, 70});
+    f.platform.screens.changeScreens({twoScreens().first()});
+    QTest::qWait(ScreenCaptureManager::captureDelayMs + 100);
+    QVERIFY(f.overlays.overlays().isEmpty());
+    QVERIFY(f.platform.capture.requests.isEmpty());
+    QCOMPARE(LogRecorder::lines(), (QStringList{QStringLiteral("Could not find matching display"),
+                                                QStringLiteral("Capture returned nil image")}));
+}
+
+void TestScreenCaptureManager::screensChangingDuringTheSelectionCancel()
+{
+    Fixture f;
+    f.manager->startCapture();
+    f.platform.screens.changeScreens({twoScreens().first()});
+    QVERIFY(!f.manager->isSelecting());
+    QVERIFY(f.manager->selectionWindows().empty());
+    // A new selection covers the screens there are now.
+    f.manager->startCapture();
+    QCOMPARE(f.manager->selectionWindows().size(), 1U);
+}
+
+void TestScreenCaptureManager::withoutCompositorTheWindowsPaintTheScreen()
+{
+    Fixture f;
+    f.platform.windows.compositing = false;
+    f.manager->startCapture();
+    QCOMPARE(f.platform.capture.requests.size(), 2);
+    QVERIFY(!f.window(0)->testAttribute(Qt::WA_TranslucentBackground));
+    const QImage shown = f.window(0)->view()->grab(QRect(0, 0, 4, 4)).toImage();
+    const QRgb screen = f.platform.capture.pixelAt(3, 3);
+    QVERIFY(qAbs(qRed(shown.pixel(3, 3)) - qRed(screen) * 7 / 10) <= 2);
+
+    f.manager->closeSelectionWindows();
+    f.platform.windows.compositing = true;
+    f.platform.capture.requests.clear();
+    f.manager->startCapture();
+    QVERIFY(f.platform.capture.requests.isEmpty());
+    QVERIFY(f.window(0)->testAttribute(Qt::WA_TranslucentBackground));
+}
+
+void TestScreenCaptureManager::newSelectionDuringTheWaitKeepsTheEarlierCapture()
+{
+    Fixture f;
+    f.manager->startCapture();
+    // QTest reads a null point as the widget's centre: start at (1, 1).
+    drag(f.window(0)->view(), {1, 1}, {51, 51});
+    f.manager->startCapture();
+    QVERIFY(f.manager->isSelecting());
+    QTRY_COMPARE(f.overlays.overlays().size(), 1);
+    QCOMPARE(f.overlays.overlays().first()->captureRect(), QRectF(1, 1, 50, 50));
+    QVERIFY(f.manager->isSelecting());
+    drag(f.window(0)->view(), {100, 100}, {160, 130});
+    QTRY_COMPARE(f.overlays.overlays().size(), 2);
+    QCOMPARE(f.overlays.overlays().last()->captureRect(), QRectF(100, 100, 60, 30));
+}
+
+QTEST_MAIN(TestScreenCaptureManager)
+#include "tst_screencapturemanager.moc"

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/DesktopPermission.h"
+#include "platform/Logging.h"
+#include "platform/ScreenInfo.h"
+#include "platform/X11GlobalHotkey.h"
+
+#include <QTest>
+
+#include <xcb/xcb.h>
+
+using namespace vellumbox;
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void nativeGeometryKeepsTheOriginAndScalesTheSize();
+    void hotkeyModifiersMustBeExactlyControlShift_data();
+    void hotkeyModifiersMustBeExactlyControlShift();
+    void logLines();
+    void privacySettingsDependOnTheDesktop();
+};
+
+void TestPlatform::nativeGeometryKeepsTheOriginAndScalesTheSize()
+{
+    QCOMPARE(nativeGeometryOf({1920, 0, 640, 512}, 2.0), QRect(1920, 0, 1280, 1024));
+    QCOMPARE(nativeGeometryOf({0, 0, 1920, 1080}, 1.0), QRect(0, 0, 1920, 1080));
+    QCOMPARE(nativeGeometryOf({-1000, 0, 1001, 3}, 1.5), QRect(-1000, 0, 1502, 5));
+}
+
+void TestPlatform::hotkeyModifiersMustBeExactlyControlShift_data()
+{
+    QTest::addColumn<int>("state");
+    QTest::addColumn<bool>("matches");
+    constexpr int control = XCB_MOD_MASK_CONTROL;
+    constexpr int shift = XCB_MOD_MASK_SHIFT;
+    QTest::newRow("ctrl+shift") << (control | shift) << true;
+    QTest::newRow("with caps lock") << (control | shift | XCB_MOD_MASK_LOCK) << true;
+    QTest::newRow("with num lock") << (control | shift | XCB_MOD_MASK_2) << true;
+    QTest::newRow("with a button held") << (control | shift | XCB_KEY_BUT_MASK_BUTTON_1) << true;
+    QTest::newRow("ctrl alone") << control << false;
+    QTest::newRow("shift alone") << shift << false;
+    QTest::newRow("ctrl+shift+alt") << (control | shift | XCB_MOD_MASK_1) << false;
+    QTest::newRow("ctrl+shift+super") << (control | shift | XCB_MOD_MASK_4) << false;
+    QTest::newRow("none") << 0 << false;
+}
+
+void TestPlatform::hotkeyModifiersMustBeExactlyControlShift()
+{
+    QFETCH(int, state);
+    QFETCH(bool, matches);
+    QCOMPARE(isControlShift(static_cast<uint16_t>(state)), matches);
+}
+
+void TestPlatform::logLines()
+{
+    QCOMPARE(formatLogLine(QtCriticalMsg, "vellumbox.ScreenCapture",
+                           QStringLiteral("Screen capture failed: no display")),
+             QStringLiteral("error vellumbox.ScreenCapture: Screen capture failed: no display"));
+    QCOMPARE(formatLogLine(QtInfoMsg, "vellumbox.Hotkey", QStringLiteral("ok")),
+             QStringLiteral("info vellumbox.Hotkey: ok"));
+    QCOMPARE(formatLogLine(QtWarningMsg, nullptr, QStringLiteral("x")),
+             QStringLiteral("warning default: x"));
+}
+
+void TestPlatform::privacySettingsDependOnTheDesktop()
+{
+    QCOMPARE(privacySettingsCommand(QStringLiteral("ubuntu:GNOME")),
+             (QStringList{QStringLiteral("gnome-control-center"), QStringLiteral("privacy")}));
+    QCOMPARE(privacySettingsCommand(QStringLiteral("KDE")).value(0),
+             QStringLiteral("systemsettings"));
+    QVERIFY(privacySettingsCommand(QStringLiteral("openbox")).isEmpty());
+    QVERIFY(privacySettingsCommand(QString()).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestPlatform)
+#include "tst_platform.moc"

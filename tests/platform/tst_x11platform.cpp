@@ -1,0 +1,201 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The Linux services against a real X server (run inside tests/e2e/session.sh).
+#include "platform/QtScreenProvider.h"
+#include "platform/X11DisplayCapture.h"
+#include "platform/X11GlobalHotkey.h"
+#include "platform/X11WindowSystem.h"
+
+#include <QGuiApplication>
+#include <QTest>
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+#include <xcb/xtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+using namespace vellumbox;
+
+namespace {
+
+struct ConnectionCloser {
+    void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
+};
+using Connection = std::unique_ptr<xcb_connection_t, ConnectionCloser>;
+
+// Another client on the same display, standing for the other applications of the desktop.
+struct OtherClient {
+    Connection conn{xcb_connect(nullptr, nullptr)};
+    xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(conn.get())).data->root;
+
+    xcb_keycode_t keycode(xcb_keysym_t keysym)
+    {
+        xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(conn.get());
+        xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym);
+        const xcb_keycode_t code = codes ? codes[0] : 0;
+        std::free(codes);
+        xcb_key_symbols_free(symbols);
+        return code;
+    }
+    void key(xcb_keysym_t keysym, bool press)
+    {
+        xcb_test_fake_input(conn.get(), press ? XCB_KEY_PRESS : XCB_KEY_RELEASE, keycode(keysym),
+                            XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_flush(conn.get());
+    }
+    void chord(std::initializer_list<xcb_keysym_t> keys)
+    {
+        for (const xcb_keysym_t k : keys)
+            key(k, true);
+        for (auto it = std::rbegin(keys); it != std::rend(keys); ++it)
+            key(*it, false);
+        std::free(xcb_get_input_focus_reply(conn.get(), xcb_get_input_focus(conn.get()), nullptr));
+    }
+};
+
+constexpr xcb_keysym_t XK_9 = 0x39;
+constexpr xcb_keysym_t XK_Control_L = 0xffe3;
+constexpr xcb_keysym_t XK_Shift_L = 0xffe1;
+constexpr xcb_keysym_t XK_Caps_Lock = 0xffe5;
+
+QRgb patternAt(int x, int y) { return qRgb((x * 7) & 0xff, (y * 13) & 0xff, (x ^ y) & 0xff); }
+
+} // namespace
+
+class TestX11Platform : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void screensAreListedWithTheirScale();
+    void sharedMemoryAndPlainCaptureReadTheSamePixels();
+    void hotkeyHeldElsewhereIsRefusedThenWorks();
+    void compositorIsDetectedByItsSelection();
+};
+
+void TestX11Platform::screensAreListedWithTheirScale()
+{
+    const QList<ScreenInfo> screens = QtScreenProvider().screens();
+    QCOMPARE(screens.size(), 2);
+    QCOMPARE(screens.first().name, QGuiApplication::primaryScreen()->name());
+    for (const ScreenInfo& screen : screens) {
+        if (screen.name == QStringLiteral("R")) {
+            QCOMPARE(screen.geometry, QRect(1920, 0, 640, 512));
+            QCOMPARE(screen.devicePixelRatio, 2.0);
+            QCOMPARE(screen.nativeGeometry, QRect(1920, 0, 1280, 1024));
+        } else {
+            QCOMPARE(screen.name, QStringLiteral("L"));
+            QCOMPARE(screen.nativeGeometry, QRect(0, 0, 1920, 1080));
+        }
+    }
+}
+
+void TestX11Platform::sharedMemoryAndPlainCaptureReadTheSamePixels()
+{
+    // Draw a pattern straight onto the root window of the R screen.
+    OtherClient other;
+    const QRect area(1920, 0, 1280, 1024);
+    QImage pattern(area.size(), QImage::Format_RGB32);
+    for (int y = 0; y < pattern.height(); ++y)
+        for (int x = 0; x < pattern.width(); ++x)
+            pattern.setPixel(x, y, patternAt(x, y));
+    const xcb_gcontext_t gc = xcb_generate_id(other.conn.get());
+    xcb_create_gc(other.conn.get(), gc, other.root, 0, nullptr);
+    // In strips: a single request may not exceed the server's maximum length.
+    constexpr int strip = 64;
+    for (int y = 0; y < pattern.height(); y += strip) {
+        const int h = std::min(strip, pattern.height() - y);
+        xcb_put_image(other.conn.get(), XCB_IMAGE_FORMAT_Z_PIXMAP, other.root, gc,
+                      static_cast<uint16_t>(area.width()), static_cast<uint16_t>(h),
+                      static_cast<int16_t>(area.x()), static_cast<int16_t>(y), 0, 24,
+                      static_cast<uint32_t>(area.width() * h * 4), pattern.constScanLine(y));
+    }
+    std::free(xcb_get_input_focus_reply(other.conn.get(),
+                                        xcb_get_input_focus(other.conn.get()), nullptr));
+
+    const ScreenInfo screen{QStringLiteral("R"), QRect(1920, 0, 640, 512), 2.0, area};
+    X11DisplayCapture shared;
+    X11DisplayCapture plain;
+    plain.setSharedMemoryAllowed(false);
+    const DisplayImage viaShm = shared.captureDisplay(screen);
+    const DisplayImage viaSocket = plain.captureDisplay(screen);
+    QVERIFY2(viaShm.ok(), qPrintable(viaShm.error));
+    QVERIFY2(viaSocket.ok(), qPrintable(viaSocket.error));
+    QCOMPARE(viaShm.image.size(), QSize(1280, 1024));
+    QCOMPARE(viaShm.image.devicePixelRatio(), 2.0);
+    for (const QPoint p : {QPoint(0, 0), QPoint(1, 0), QPoint(640, 511), QPoint(1279, 1023)}) {
+        QCOMPARE(viaShm.image.pixel(p) | 0xff000000U, patternAt(p.x(), p.y()));
+        QCOMPARE(viaSocket.image.pixel(p) | 0xff000000U, patternAt(p.x(), p.y()));
+    }
+
+    const ScreenInfo outside{QStringLiteral("gone"), QRect(5000, 0, 10, 10), 1.0,
+                             QRect(5000, 0, 10, 10)};
+    const DisplayImage none = shared.captureDisplay(outside);
+    QVERIFY(!none.ok());
+    QVERIFY(none.error.contains(QStringLiteral("outside")));
+}
+
+void TestX11Platform::hotkeyHeldElsewhereIsRefusedThenWorks()
+{
+    OtherClient other;
+    const xcb_keycode_t nine = other.keycode(XK_9);
+    QVERIFY(nine != 0);
+    constexpr uint16_t controlShift = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT;
+    xcb_grab_key(other.conn.get(), 1, other.root, controlShift, nine, XCB_GRAB_MODE_ASYNC,
+                 XCB_GRAB_MODE_ASYNC);
+    std::free(xcb_get_input_focus_reply(other.conn.get(),
+                                        xcb_get_input_focus(other.conn.get()), nullptr));
+
+    int presses = 0;
+    X11GlobalHotkey hotkey;
+    QVERIFY(!hotkey.registerHotkey('9', [&presses] { ++presses; }));
+    QVERIFY(hotkey.lastError().contains(QStringLiteral("BadAccess")));
+
+    xcb_ungrab_key(other.conn.get(), nine, other.root, controlShift);
+    std::free(xcb_get_input_focus_reply(other.conn.get(),
+                                        xcb_get_input_focus(other.conn.get()), nullptr));
+    QVERIFY2(hotkey.registerHotkey('9', [&presses] { ++presses; }),
+             qPrintable(hotkey.lastError()));
+
+    other.chord({XK_Control_L, XK_Shift_L, XK_9});
+    QTRY_COMPARE(presses, 1);
+    // Either modifier alone is not the hot key.
+    other.chord({XK_Control_L, XK_9});
+    other.chord({XK_Shift_L, XK_9});
+    QTest::qWait(200);
+    QCOMPARE(presses, 1);
+    // Caps Lock on does not matter.
+    other.chord({XK_Caps_Lock});
+    other.chord({XK_Control_L, XK_Shift_L, XK_9});
+    QTRY_COMPARE(presses, 2);
+    other.chord({XK_Caps_Lock});
+
+    hotkey.unregisterHotkey();
+    other.chord({XK_Control_L, XK_Shift_L, XK_9});
+    QTest::qWait(200);
+    QCOMPARE(presses, 2);
+}
+
+void TestX11Platform::compositorIsDetectedByItsSelection()
+{
+    X11WindowSystem windows;
+    const bool expected = qEnvironmentVariable("VELLUMBOX_E2E_COMPOSITOR") == QStringLiteral("1");
+    QCOMPARE(windows.compositingActive(), expected);
+    if (expected)
+        return;
+    OtherClient other;
+    const char name[] = "_NET_WM_CM_S0";
+    const auto cookie = xcb_intern_atom(other.conn.get(), 0, sizeof(name) - 1, name);
+    auto* reply = xcb_intern_atom_reply(other.conn.get(), cookie, nullptr);
+    QVERIFY(reply);
+    const xcb_window_t owner = xcb_generate_id(other.conn.get());
+    xcb_create_window(other.conn.get(), XCB_COPY_FROM_PARENT, owner, other.root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_set_selection_owner(other.conn.get(), owner, reply->atom, XCB_CURRENT_TIME);
+    std::free(reply);
+    std::free(xcb_get_input_focus_reply(other.conn.get(),
+                                        xcb_get_input_focus(other.conn.get()), nullptr));
+    QVERIFY(windows.compositingActive());
+}
+
+QTEST_MAIN(TestX11Platform)
+#include "tst_x11platform.moc"
