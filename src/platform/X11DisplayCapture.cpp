@@ -9,6 +9,7 @@
 #include <sys/shm.h>
 
 #include <cstring>
+#include <vector>
 
 namespace vellumbox {
 
@@ -24,44 +25,6 @@ QRect rootRect(xcb_connection_t* conn)
     if (it.rem <= 0)
         return {};
     return {0, 0, it.data->width_in_pixels, it.data->height_in_pixels};
-}
-
-void releaseSegment(void* address) { shmdt(address); }
-
-// The image wraps the shared segment itself and detaches it when the last copy goes.
-QImage captureShared(xcb_connection_t* conn, xcb_window_t root, const QRect& rect)
-{
-    const xcb_query_extension_reply_t* shm = xcb_get_extension_data(conn, &xcb_shm_id);
-    if (!shm || !shm->present)
-        return {};
-    const size_t bytes = static_cast<size_t>(rect.width()) * rect.height() * 4;
-    const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-    if (id < 0)
-        return {};
-    void* address = shmat(id, nullptr, 0);
-    if (address == reinterpret_cast<void*>(-1)) { // NOLINT(performance-no-int-to-ptr)
-        shmctl(id, IPC_RMID, nullptr);
-        return {};
-    }
-    const xcb_shm_seg_t segment = xcb_generate_id(conn);
-    xcb_shm_attach(conn, segment, static_cast<uint32_t>(id), 0);
-    const auto cookie = xcb_shm_get_image(
-        conn, root, static_cast<int16_t>(rect.x()), static_cast<int16_t>(rect.y()),
-        static_cast<uint16_t>(rect.width()), static_cast<uint16_t>(rect.height()), allPlanes,
-        XCB_IMAGE_FORMAT_Z_PIXMAP, segment, 0);
-    xcb_generic_error_t* error = nullptr;
-    const x11::Reply<xcb_shm_get_image_reply_t> reply(
-        xcb_shm_get_image_reply(conn, cookie, &error));
-    const x11::Reply<xcb_generic_error_t> errorGuard(error);
-    xcb_shm_detach(conn, segment);
-    // The segment lives on until the last process detaches it.
-    shmctl(id, IPC_RMID, nullptr);
-    if (!reply || !isSupportedDepth(reply->depth)) {
-        shmdt(address);
-        return {};
-    }
-    return QImage(static_cast<uchar*>(address), rect.width(), rect.height(), rect.width() * 4,
-                  QImage::Format_RGB32, releaseSegment, address);
 }
 
 QImage capturePlain(xcb_connection_t* conn, xcb_window_t root, const QRect& rect, QString* why)
@@ -92,6 +55,113 @@ QImage capturePlain(xcb_connection_t* conn, xcb_window_t root, const QRect& rect
 
 } // namespace
 
+// Segments attached to the X server. An image handed out wraps its segment directly; the
+// segment becomes free again when the last copy of that image goes.
+class SharedSegmentPool : public std::enable_shared_from_this<SharedSegmentPool> {
+public:
+    ~SharedSegmentPool() { releaseIdle(); }
+
+    QImage capture(xcb_connection_t* conn, xcb_window_t root, const QRect& rect)
+    {
+        const size_t bytes = static_cast<size_t>(rect.width()) * rect.height() * 4;
+        Segment* segment = freeSegment(conn, bytes);
+        if (!segment)
+            return {};
+        const auto cookie = xcb_shm_get_image(
+            conn, root, static_cast<int16_t>(rect.x()), static_cast<int16_t>(rect.y()),
+            static_cast<uint16_t>(rect.width()), static_cast<uint16_t>(rect.height()),
+            allPlanes, XCB_IMAGE_FORMAT_Z_PIXMAP, segment->id, 0);
+        const x11::Reply<xcb_shm_get_image_reply_t> reply(
+            xcb_shm_get_image_reply(conn, cookie, nullptr));
+        if (!reply || !isSupportedDepth(reply->depth))
+            return {};
+        segment->busy = true;
+        auto* lease = new Lease{weak_from_this(), segment->address};
+        return QImage(static_cast<uchar*>(segment->address), rect.width(), rect.height(),
+                      rect.width() * 4, QImage::Format_RGB32, &SharedSegmentPool::giveBack,
+                      lease);
+    }
+
+    void releaseIdle()
+    {
+        xcb_connection_t* conn = x11::connection();
+        std::erase_if(segments_, [conn](const Segment& segment) {
+            if (segment.busy)
+                return false;
+            if (conn)
+                xcb_shm_detach(conn, segment.id);
+            shmdt(segment.address);
+            return true;
+        });
+        if (conn)
+            xcb_flush(conn);
+    }
+
+private:
+    struct Segment {
+        xcb_shm_seg_t id = 0;
+        void* address = nullptr;
+        size_t size = 0;
+        bool busy = false;
+    };
+    struct Lease {
+        std::weak_ptr<SharedSegmentPool> pool;
+        void* address;
+    };
+
+    static void giveBack(void* info)
+    {
+        std::unique_ptr<Lease> lease(static_cast<Lease*>(info));
+        if (const auto pool = lease->pool.lock()) {
+            for (Segment& segment : pool->segments_) {
+                if (segment.address == lease->address)
+                    segment.busy = false;
+            }
+        } else {
+            shmdt(lease->address);
+        }
+    }
+
+    Segment* freeSegment(xcb_connection_t* conn, size_t bytes)
+    {
+        for (Segment& segment : segments_) {
+            if (!segment.busy && segment.size >= bytes)
+                return &segment;
+        }
+        const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+        if (id < 0)
+            return nullptr;
+        void* address = shmat(id, nullptr, 0);
+        if (address == reinterpret_cast<void*>(-1)) { // NOLINT(performance-no-int-to-ptr)
+            shmctl(id, IPC_RMID, nullptr);
+            return nullptr;
+        }
+        const xcb_shm_seg_t segment = xcb_generate_id(conn);
+        const x11::Reply<xcb_generic_error_t> error(xcb_request_check(
+            conn, xcb_shm_attach_checked(conn, segment, static_cast<uint32_t>(id), 0)));
+        // Marked for removal now: it goes once both sides have detached, even after a crash.
+        shmctl(id, IPC_RMID, nullptr);
+        if (error) {
+            shmdt(address);
+            return nullptr;
+        }
+        segments_.push_back({segment, address, bytes, false});
+        return &segments_.back();
+    }
+
+    std::vector<Segment> segments_;
+};
+
+X11DisplayCapture::X11DisplayCapture()
+    : pool_(std::make_shared<SharedSegmentPool>())
+{
+    idleRelease_.setSingleShot(true);
+    idleRelease_.setInterval(idleReleaseMs);
+    connect(&idleRelease_, &QTimer::timeout, this, [this] { pool_->releaseIdle(); });
+}
+
+X11DisplayCapture::~X11DisplayCapture() = default;
+
 DisplayImage X11DisplayCapture::captureDisplay(const ScreenInfo& screen)
 {
     xcb_connection_t* conn = x11::connection();
@@ -102,7 +172,12 @@ DisplayImage X11DisplayCapture::captureDisplay(const ScreenInfo& screen)
     if (rect.isEmpty())
         return {{}, QStringLiteral("The screen “%1” lies outside the display.").arg(screen.name)};
 
-    QImage image = sharedMemoryAllowed_ ? captureShared(conn, root, rect) : QImage();
+    QImage image;
+    const xcb_query_extension_reply_t* shm = xcb_get_extension_data(conn, &xcb_shm_id);
+    if (sharedMemoryAllowed_ && shm && shm->present) {
+        image = pool_->capture(conn, root, rect);
+        idleRelease_.start();
+    }
     QString why;
     if (image.isNull())
         image = capturePlain(conn, root, rect, &why);

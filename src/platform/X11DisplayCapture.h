@@ -3,19 +3,36 @@
 
 #include "DisplayCapture.h"
 
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+
 namespace vellumbox {
 
+class SharedSegmentPool;
+
 // Reads a screen's device-pixel rectangle of the root window: through MIT-SHM when the
-// server offers it (no copy through the socket), with a plain GetImage otherwise.
-class X11DisplayCapture final : public DisplayCapture {
+// server offers it, with a plain GetImage otherwise. Shared segments are kept attached and
+// reused while captures follow each other (a fresh 33 MB segment costs more in page faults
+// than the read itself), and are given back after a short idle time.
+class X11DisplayCapture final : public QObject, public DisplayCapture {
+    Q_OBJECT
 public:
+    X11DisplayCapture();
+    ~X11DisplayCapture() override;
+
     DisplayImage captureDisplay(const ScreenInfo& screen) override;
 
     // For tests and benchmarks: never use MIT-SHM.
     void setSharedMemoryAllowed(bool allowed) { sharedMemoryAllowed_ = allowed; }
 
+    static constexpr int idleReleaseMs = 3000;
+
 private:
     bool sharedMemoryAllowed_ = true;
+    std::shared_ptr<SharedSegmentPool> pool_;
+    QTimer idleRelease_;
 };
 
 } // namespace vellumbox

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Capture plus crop of a whole screen, in process, on the display it runs on.
+#include "BenchStats.h"
+#include "capture/ScreenCaptureManager.h"
+#include "overlay/OverlayManager.h"
+#include "platform/PlatformServices.h"
+#include "platform/ScreenProvider.h"
+#include "platform/X11DisplayCapture.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+using namespace vellumbox;
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    PlatformServices& platform = linuxPlatform();
+    const QList<ScreenInfo> screens = platform.screens.screens();
+    if (screens.isEmpty())
+        return 1;
+    const ScreenInfo& screen = screens.first();
+    std::printf("screen %s: %dx%d device pixels\n", qPrintable(screen.name),
+                screen.nativeGeometry.width(), screen.nativeGeometry.height());
+
+    OverlayManager overlays(platform.windows);
+    ScreenCaptureManager manager(platform, overlays);
+    const QRectF region(QPointF(screen.geometry.topLeft()) + QPointF(400, 300), QSizeF(800, 600));
+    constexpr int runs = 40;
+
+    QList<double> captureAndCrop;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        const ScreenCaptureManager::Capture capture = manager.captureScreenshot(region, screen);
+        captureAndCrop.append(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        if (capture.image.isNull())
+            return 2;
+    }
+    bench::report(QStringLiteral("capture + crop 800x600 of the screen (MIT-SHM)"),
+                  captureAndCrop);
+
+    X11DisplayCapture plain;
+    plain.setSharedMemoryAllowed(false);
+    QList<double> plainRead;
+    for (int i = 0; i < runs / 4; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        const DisplayImage image = plain.captureDisplay(screen);
+        plainRead.append(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        if (!image.ok())
+            return 3;
+    }
+    bench::report(QStringLiteral("read of the whole screen, plain GetImage"), plainRead);
+    return 0;
+}

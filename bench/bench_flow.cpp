@@ -1,0 +1,255 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The whole program as a person meets it, timed from outside over the X protocol: start to
+// ready, hot key to selection windows mapped and painted, release to the floating
+// screenshot mapped, and resident memory idle and with 20 floating screenshots.
+#include "BenchStats.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QRgb>
+#include <QSize>
+#include <QThread>
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+#include <xcb/xtest.h>
+
+#include <poll.h>
+
+#include <cstdlib>
+#include <functional>
+
+using namespace vellumbox;
+
+namespace {
+
+struct X {
+    xcb_connection_t* conn = xcb_connect(nullptr, nullptr);
+    xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
+
+    ~X() { xcb_disconnect(conn); }
+    X() = default;
+    X(const X&) = delete;
+    X& operator=(const X&) = delete;
+
+    void sync() { std::free(xcb_get_input_focus_reply(conn, xcb_get_input_focus(conn), nullptr)); }
+
+    xcb_keycode_t keycode(xcb_keysym_t keysym)
+    {
+        xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(conn);
+        xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym);
+        const xcb_keycode_t code = codes ? codes[0] : 0;
+        std::free(codes);
+        xcb_key_symbols_free(symbols);
+        return code;
+    }
+    void fake(uint8_t type, uint8_t detail, int16_t x = 0, int16_t y = 0)
+    {
+        xcb_test_fake_input(conn, type, detail, XCB_CURRENT_TIME,
+                            type == XCB_MOTION_NOTIFY ? root : XCB_NONE, x, y, 0);
+    }
+    void chord(std::initializer_list<xcb_keysym_t> keys)
+    {
+        for (const xcb_keysym_t k : keys)
+            fake(XCB_KEY_PRESS, keycode(k));
+        for (auto it = std::rbegin(keys); it != std::rend(keys); ++it)
+            fake(XCB_KEY_RELEASE, keycode(*it));
+        xcb_flush(conn);
+    }
+    QRgb pixel(int x, int y)
+    {
+        auto* reply = xcb_get_image_reply(
+            conn,
+            xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, root, static_cast<int16_t>(x),
+                          static_cast<int16_t>(y), 1, 1, ~0U),
+            nullptr);
+        QRgb value = 0;
+        if (reply && xcb_get_image_data_length(reply) >= 4)
+            value = *reinterpret_cast<const QRgb*>(xcb_get_image_data(reply));
+        std::free(reply);
+        return value;
+    }
+    // Waits for map (or unmap) notifications until `count` matched, or the time runs out.
+    bool waitForMaps(uint8_t type, int count, std::function<bool(xcb_generic_event_t*)> accept,
+                     int timeoutMs = 3000)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        int seen = 0;
+        while (seen < count && timer.elapsed() < timeoutMs) {
+            xcb_generic_event_t* event = xcb_poll_for_event(conn);
+            if (!event) {
+                pollfd fd{xcb_get_file_descriptor(conn), POLLIN, 0};
+                poll(&fd, 1, 1);
+                continue;
+            }
+            if ((event->response_type & 0x7f) == type && (!accept || accept(event)))
+                ++seen;
+            std::free(event);
+        }
+        return seen >= count;
+    }
+    void drain()
+    {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(conn))
+            std::free(event);
+    }
+};
+
+constexpr xcb_keysym_t XK_9 = 0x39;
+constexpr xcb_keysym_t XK_Control_L = 0xffe3;
+constexpr xcb_keysym_t XK_Shift_L = 0xffe1;
+constexpr xcb_keysym_t XK_Escape = 0xff1b;
+constexpr uint32_t grey = 0x808080;
+
+double kilobytes(qint64 pid, const char* field)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(static_cast<qsizetype>(qstrlen(field))).trimmed().split(' ').first().toDouble();
+    }
+    return 0;
+}
+
+bool isOverrideRedirectMap(xcb_generic_event_t* event)
+{
+    return reinterpret_cast<xcb_map_notify_event_t*>(event)->override_redirect != 0;
+}
+
+bool isManagedMap(xcb_generic_event_t* event) { return !isOverrideRedirectMap(event); }
+
+bool isDimmed(QRgb pixel) { return qRed(pixel) < 0x70 && qRed(pixel) > 0x40; }
+
+struct App {
+    QProcess process;
+    QByteArray log;
+
+    bool start(double* readyMs)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        process.setProgram(QStringLiteral(VELLUMBOX_BINARY));
+        process.setReadChannel(QProcess::StandardError);
+        process.start();
+        while (timer.elapsed() < 10000) {
+            process.waitForReadyRead(20);
+            log += process.readAllStandardError();
+            if (log.contains("Hot key Ctrl+Shift+9 registered")) {
+                *readyMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+                return true;
+            }
+        }
+        return false;
+    }
+    ~App()
+    {
+        process.kill();
+        process.waitForFinished();
+    }
+};
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    X x;
+    xcb_change_window_attributes(x.conn, x.root, XCB_CW_BACK_PIXEL, &grey);
+    xcb_clear_area(x.conn, 0, x.root, 0, 0, 0, 0);
+    const uint32_t events = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(x.conn, x.root, XCB_CW_EVENT_MASK, &events);
+    x.sync();
+
+    QList<double> startToReady;
+    for (int i = 0; i < 5; ++i) {
+        App launch;
+        double ms = 0;
+        if (launch.start(&ms))
+            startToReady.append(ms);
+    }
+    bench::report(QStringLiteral("start to ready (hot key grabbed)"), startToReady);
+
+    App vellumbox;
+    double ignored = 0;
+    if (!vellumbox.start(&ignored)) {
+        std::fprintf(stderr, "vellumbox did not start\n");
+        return 1;
+    }
+    QThread::msleep(1000);
+    const qint64 pid = vellumbox.process.processId();
+    const double idleRss = kilobytes(pid, "VmRSS:");
+    bench::reportValue(QStringLiteral("resident memory, idle"), idleRss / 1024.0,
+                       QStringLiteral("MB"));
+
+    QList<double> mapped;
+    QList<double> painted;
+    const auto startSelection = [&](QList<double>* mapTimes, QList<double>* paintTimes) {
+        x.drain();
+        QElapsedTimer timer;
+        timer.start();
+        x.chord({XK_Control_L, XK_Shift_L, XK_9});
+        if (!x.waitForMaps(XCB_MAP_NOTIFY, 2, isOverrideRedirectMap))
+            return false;
+        if (mapTimes)
+            mapTimes->append(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        while (!(isDimmed(x.pixel(100, 100)) && isDimmed(x.pixel(2000, 100))) &&
+               timer.elapsed() < 3000) {
+        }
+        if (paintTimes)
+            paintTimes->append(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        return true;
+    };
+    for (int i = 0; i < 15; ++i) {
+        if (!startSelection(&mapped, &painted))
+            break;
+        x.chord({XK_Escape});
+        x.waitForMaps(XCB_UNMAP_NOTIFY, 2, nullptr);
+        QThread::msleep(100);
+    }
+    bench::report(QStringLiteral("hot key to every selection window mapped"), mapped);
+    bench::report(QStringLiteral("hot key to every selection window painted"), painted);
+
+    constexpr int panels = 20;
+    constexpr QSize panelSize(400, 300);
+    QList<double> releaseToPanel;
+    for (int i = 0; i < panels; ++i) {
+        if (!startSelection(nullptr, nullptr))
+            break;
+        const auto left = static_cast<int16_t>(40 + (i % 5) * 300);
+        const auto top = static_cast<int16_t>(40 + (i / 5) * 200);
+        x.fake(XCB_MOTION_NOTIFY, 0, left, top);
+        x.fake(XCB_BUTTON_PRESS, 1);
+        x.fake(XCB_MOTION_NOTIFY, 0, static_cast<int16_t>(left + 200), static_cast<int16_t>(top + 150));
+        x.fake(XCB_MOTION_NOTIFY, 0, static_cast<int16_t>(left + panelSize.width()),
+               static_cast<int16_t>(top + panelSize.height()));
+        x.sync();
+        x.drain();
+        QElapsedTimer timer;
+        timer.start();
+        x.fake(XCB_BUTTON_RELEASE, 1);
+        xcb_flush(x.conn);
+        if (x.waitForMaps(XCB_MAP_NOTIFY, 1, isManagedMap))
+            releaseToPanel.append(static_cast<double>(timer.nsecsElapsed()) / 1e6 - 150.0);
+        QThread::msleep(300);
+    }
+    bench::report(QStringLiteral("mouse release to screenshot mapped, minus 150 ms"),
+                  releaseToPanel);
+    QThread::msleep(1000);
+    const double fullRss = kilobytes(pid, "VmRSS:");
+    const double pixelBytes = panelSize.width() * panelSize.height() * 4.0;
+    bench::reportValue(QStringLiteral("resident memory, %1 floating screenshots").arg(releaseToPanel.size()),
+                       fullRss / 1024.0, QStringLiteral("MB"));
+    if (!releaseToPanel.isEmpty())
+        bench::reportValue(QStringLiteral("memory per screenshot / its pixel bytes"),
+                           (fullRss - idleRss) * 1024.0 / static_cast<double>(releaseToPanel.size()) / pixelBytes,
+                           QStringLiteral("x"));
+    return 0;
+}
