@@ -37,8 +37,7 @@ int main(int argc, char* argv[])
         if (capture.image.isNull())
             return 2;
     }
-    bench::report(QStringLiteral("capture + crop 800x600 of the screen (MIT-SHM)"),
-                  captureAndCrop);
+    bench::report(QStringLiteral("capture + crop 800x600 of the screen (MIT-SHM)"), captureAndCrop);
 
     X11DisplayCapture plain;
     plain.setSharedMemoryAllowed(false);

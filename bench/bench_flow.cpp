@@ -8,9 +8,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QRgb>
 #include <QSize>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <xcb/xcb.h>
@@ -61,11 +61,11 @@ struct X {
     }
     QRgb pixel(int x, int y)
     {
-        auto* reply = xcb_get_image_reply(
-            conn,
-            xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, root, static_cast<int16_t>(x),
-                          static_cast<int16_t>(y), 1, 1, ~0U),
-            nullptr);
+        auto* reply = xcb_get_image_reply(conn,
+                                          xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, root,
+                                                        static_cast<int16_t>(x),
+                                                        static_cast<int16_t>(y), 1, 1, ~0U),
+                                          nullptr);
         QRgb value = 0;
         if (reply && xcb_get_image_data_length(reply) >= 4)
             value = *reinterpret_cast<const QRgb*>(xcb_get_image_data(reply));
@@ -112,7 +112,11 @@ double kilobytes(qint64 pid, const char* field)
         return 0;
     for (const QByteArray& line : status.readAll().split('\n')) {
         if (line.startsWith(field))
-            return line.mid(static_cast<qsizetype>(qstrlen(field))).trimmed().split(' ').first().toDouble();
+            return line.mid(static_cast<qsizetype>(qstrlen(field)))
+                .trimmed()
+                .split(' ')
+                .first()
+                .toDouble();
     }
     return 0;
 }
@@ -122,9 +126,15 @@ bool isOverrideRedirectMap(xcb_generic_event_t* event)
     return reinterpret_cast<xcb_map_notify_event_t*>(event)->override_redirect != 0;
 }
 
-bool isManagedMap(xcb_generic_event_t* event) { return !isOverrideRedirectMap(event); }
+bool isManagedMap(xcb_generic_event_t* event)
+{
+    return !isOverrideRedirectMap(event);
+}
 
-bool isDimmed(QRgb pixel) { return qRed(pixel) < 0x70 && qRed(pixel) > 0x40; }
+bool isDimmed(QRgb pixel)
+{
+    return qRed(pixel) < 0x70 && qRed(pixel) > 0x40;
+}
 
 struct App {
     QProcess process;
@@ -188,6 +198,8 @@ int main(int argc, char* argv[])
     const double idleRss = kilobytes(pid, "VmRSS:");
     bench::reportValue(QStringLiteral("resident memory, idle"), idleRss / 1024.0,
                        QStringLiteral("MB"));
+    std::printf("  (anonymous %.1f MB, shared %.1f MB)\n", kilobytes(pid, "RssAnon:") / 1024.0,
+                kilobytes(pid, "RssShmem:") / 1024.0);
 
     QList<double> mapped;
     QList<double> painted;
@@ -227,7 +239,8 @@ int main(int argc, char* argv[])
         const auto top = static_cast<int16_t>(40 + (i / 5) * 200);
         x.fake(XCB_MOTION_NOTIFY, 0, left, top);
         x.fake(XCB_BUTTON_PRESS, 1);
-        x.fake(XCB_MOTION_NOTIFY, 0, static_cast<int16_t>(left + 200), static_cast<int16_t>(top + 150));
+        x.fake(XCB_MOTION_NOTIFY, 0, static_cast<int16_t>(left + 200),
+               static_cast<int16_t>(top + 150));
         x.fake(XCB_MOTION_NOTIFY, 0, static_cast<int16_t>(left + panelSize.width()),
                static_cast<int16_t>(top + panelSize.height()));
         x.sync();
@@ -242,14 +255,19 @@ int main(int argc, char* argv[])
     }
     bench::report(QStringLiteral("mouse release to screenshot mapped, minus 150 ms"),
                   releaseToPanel);
-    QThread::msleep(1000);
+    // Past the capture's idle release of its shared segments: the steady state.
+    QThread::msleep(4000);
     const double fullRss = kilobytes(pid, "VmRSS:");
+    std::printf("  (anonymous %.1f MB, shared %.1f MB)\n", kilobytes(pid, "RssAnon:") / 1024.0,
+                kilobytes(pid, "RssShmem:") / 1024.0);
     const double pixelBytes = panelSize.width() * panelSize.height() * 4.0;
-    bench::reportValue(QStringLiteral("resident memory, %1 floating screenshots").arg(releaseToPanel.size()),
-                       fullRss / 1024.0, QStringLiteral("MB"));
+    bench::reportValue(
+        QStringLiteral("resident memory, %1 floating screenshots").arg(releaseToPanel.size()),
+        fullRss / 1024.0, QStringLiteral("MB"));
     if (!releaseToPanel.isEmpty())
         bench::reportValue(QStringLiteral("memory per screenshot / its pixel bytes"),
-                           (fullRss - idleRss) * 1024.0 / static_cast<double>(releaseToPanel.size()) / pixelBytes,
+                           (fullRss - idleRss) * 1024.0 /
+                               static_cast<double>(releaseToPanel.size()) / pixelBytes,
                            QStringLiteral("x"));
     return 0;
 }

@@ -14,8 +14,7 @@ AppDelegate::AppDelegate(const PlatformServices& services, GlobalHotkey& hotkey,
     : services_(services)
     , hotkey_(hotkey)
     , startCapture_(std::move(startCapture))
-{
-}
+{}
 
 AppDelegate::~AppDelegate() = default;
 
@@ -23,7 +22,8 @@ void AppDelegate::applicationDidFinishLaunching()
 {
     hotkeyManager_ = std::make_unique<HotkeyManager>(hotkey_, startCapture_);
     isFirstRun_ = !services_.settings.boolValue(settings_keys::hasCompletedOnboarding);
-    qCInfo(lcApp) << "Vellumbox" << VELLUMBOX_VERSION << "ready" << (isFirstRun_ ? "(first run)" : "");
+    qCInfo(lcApp) << "Vellumbox" << VELLUMBOX_VERSION << "ready"
+                  << (isFirstRun_ ? "(first run)" : "");
 }
 
 void AppDelegate::requestScreenRecordingPermission()
@@ -31,7 +31,8 @@ void AppDelegate::requestScreenRecordingPermission()
     if (services_.permission.request())
         return;
     const int answer = services_.alerts.runModal(
-        {AlertStyle::Warning, QStringLiteral("Screen Recording Permission Required"),
+        {AlertStyle::Warning,
+         QStringLiteral("Screen Recording Permission Required"),
          QStringLiteral("Vellumbox needs Screen Recording permission to capture screenshots. "
                         "Please grant access in your desktop's privacy settings, then "
                         "relaunch the app."),
@@ -40,6 +41,9 @@ void AppDelegate::requestScreenRecordingPermission()
         openScreenRecordingSettings();
 }
 
-void AppDelegate::openScreenRecordingSettings() { services_.permission.openSettings(); }
+void AppDelegate::openScreenRecordingSettings()
+{
+    services_.permission.openSettings();
+}
 
 } // namespace vellumbox

@@ -9,7 +9,10 @@ namespace vellumbox {
 namespace {
 
 // std::round rounds halves away from zero.
-int roundedPixel(double value) { return static_cast<int>(std::round(value)); }
+int roundedPixel(double value)
+{
+    return static_cast<int>(std::round(value));
+}
 
 } // namespace
 

@@ -99,8 +99,8 @@ void ScreenCaptureManager::startCapture()
                     << "Could not read the screen behind the selection:" << picture.error;
             background = std::move(picture.image);
         }
-        auto window = std::make_unique<SelectionOverlayWindow>(screen, std::move(background),
-                                                               translucent);
+        auto window =
+            std::make_unique<SelectionOverlayWindow>(screen, std::move(background), translucent);
         window->onSelectionComplete = [self](const QRectF& rect, const ScreenInfo& on) {
             if (self)
                 self->selectionCompleted(rect, on);
@@ -238,7 +238,8 @@ void ScreenCaptureManager::requestPermission()
 
 void ScreenCaptureManager::showFailure(const QString& description)
 {
-    qCCritical(lcScreenCapture).noquote() << QStringLiteral("Screen capture failed: %1").arg(description);
+    qCCritical(lcScreenCapture).noquote()
+        << QStringLiteral("Screen capture failed: %1").arg(description);
     const LoweredPanels lowered(overlays_);
     services_.alerts.runModal(
         {AlertStyle::Warning, QStringLiteral("Screenshot Failed"), description, {}});

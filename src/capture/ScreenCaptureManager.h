@@ -34,7 +34,7 @@ public:
     void captureRegion(const QRectF& rect, const ScreenInfo& screen);
 
     struct Capture {
-        QImage image;                // null when nothing could be cut
+        QImage image;                 // null when nothing could be cut
         std::optional<QString> error; // set when the display could not be read
     };
     Capture captureScreenshot(const QRectF& rect, const ScreenInfo& screen);

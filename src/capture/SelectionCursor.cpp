@@ -19,10 +19,9 @@ QPixmap selectionCrosshairPixmap()
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal cx = side / 2.0;
     const qreal cy = side / 2.0;
-    const std::array<QLineF, 4> arms{QLineF(cx - 10, cy, cx - 3, cy),
-                                     QLineF(cx + 3, cy, cx + 10, cy),
-                                     QLineF(cx, cy - 10, cx, cy - 3),
-                                     QLineF(cx, cy + 3, cx, cy + 10)};
+    const std::array<QLineF, 4> arms{
+        QLineF(cx - 10, cy, cx - 3, cy), QLineF(cx + 3, cy, cx + 10, cy),
+        QLineF(cx, cy - 10, cx, cy - 3), QLineF(cx, cy + 3, cx, cy + 10)};
     const auto stroke = [&](const QColor& colour, qreal width) {
         painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap));
         painter.drawLines(arms.data(), static_cast<int>(arms.size()));

@@ -12,8 +12,7 @@ namespace vellumbox {
 
 OverlayManager::OverlayManager(WindowSystem& windows)
     : windows_(windows)
-{
-}
+{}
 
 OverlayManager::~OverlayManager() = default;
 

@@ -44,8 +44,8 @@ QRectF aspectFitRect(const QSizeF& imageSize, const QRectF& bounds)
 {
     if (imageSize.isEmpty() || bounds.isEmpty())
         return {};
-    const double factor = std::min(bounds.width() / imageSize.width(),
-                                   bounds.height() / imageSize.height());
+    const double factor =
+        std::min(bounds.width() / imageSize.width(), bounds.height() / imageSize.height());
     return centredFrame(bounds, imageSize * factor);
 }
 

@@ -92,8 +92,8 @@ void ScreenshotOverlayPanel::dismiss()
 
 void ScreenshotOverlayPanel::setDisplayScale(double scale)
 {
-    const auto frame = displayScaleFrame(targetFrame_, captureRect_.size(), scale,
-                                         rotationDegrees_);
+    const auto frame =
+        displayScaleFrame(targetFrame_, captureRect_.size(), scale, rotationDegrees_);
     if (!frame)
         return;
     displayScale_ = scale;
@@ -105,8 +105,7 @@ void ScreenshotOverlayPanel::rotate(int degrees)
     rotationDegrees_ = normalisedRotation(rotationDegrees_ + degrees + 360);
     if (!view_)
         return;
-    animateFrame(rotatedFrame(targetFrame_, captureRect_.size(), displayScale_,
-                              rotationDegrees_));
+    animateFrame(rotatedFrame(targetFrame_, captureRect_.size(), displayScale_, rotationDegrees_));
     view_->applyRotation(rotationDegrees_);
 }
 
@@ -118,12 +117,8 @@ void ScreenshotOverlayPanel::shake()
         shake_->stop();
     auto* animation = new QVariantAnimation(this);
     animation->setDuration(shakeMs);
-    animation->setKeyValues({{0.0, 0.0},
-                             {0.15, -5.0},
-                             {0.35, 5.0},
-                             {0.55, -5.0},
-                             {0.75, 5.0},
-                             {1.0, 0.0}});
+    animation->setKeyValues(
+        {{0.0, 0.0}, {0.15, -5.0}, {0.35, 5.0}, {0.55, -5.0}, {0.75, 5.0}, {1.0, 0.0}});
     const QPointer<ScreenshotOverlayView> view(view_);
     connect(animation, &QVariantAnimation::valueChanged, this, [view](const QVariant& value) {
         if (view)

@@ -25,7 +25,10 @@ QList<ScreenInfo> QtScreenProvider::screens() const
     return result;
 }
 
-QPoint QtScreenProvider::cursorPosition() const { return QCursor::pos(); }
+QPoint QtScreenProvider::cursorPosition() const
+{
+    return QCursor::pos();
+}
 
 void QtScreenProvider::setOnScreensChanged(std::function<void()> callback)
 {

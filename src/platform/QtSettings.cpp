@@ -6,8 +6,7 @@ namespace vellumbox {
 QtSettings::QtSettings()
     : settings_(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Vellumbox"),
                 QStringLiteral("Vellumbox"))
-{
-}
+{}
 
 bool QtSettings::boolValue(const QString& key) const
 {

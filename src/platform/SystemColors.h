@@ -6,6 +6,9 @@
 namespace vellumbox {
 
 // The accent blue of selection and screenshot borders.
-inline QColor systemBlue() { return QColor(0, 122, 255); }
+inline QColor systemBlue()
+{
+    return QColor(0, 122, 255);
+}
 
 } // namespace vellumbox

@@ -30,8 +30,7 @@ xcb_atom_t atom(const char* name)
     xcb_connection_t* conn = connection();
     if (!conn)
         return XCB_ATOM_NONE;
-    const auto cookie =
-        xcb_intern_atom(conn, 0, static_cast<uint16_t>(std::strlen(name)), name);
+    const auto cookie = xcb_intern_atom(conn, 0, static_cast<uint16_t>(std::strlen(name)), name);
     const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(conn, cookie, nullptr));
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }

@@ -17,7 +17,10 @@ namespace {
 
 constexpr uint32_t allPlanes = ~0U;
 
-bool isSupportedDepth(uint8_t depth) { return depth == 24 || depth == 32; }
+bool isSupportedDepth(uint8_t depth)
+{
+    return depth == 24 || depth == 32;
+}
 
 QRect rootRect(xcb_connection_t* conn)
 {
@@ -29,10 +32,10 @@ QRect rootRect(xcb_connection_t* conn)
 
 QImage capturePlain(xcb_connection_t* conn, xcb_window_t root, const QRect& rect, QString* why)
 {
-    const auto cookie = xcb_get_image(
-        conn, XCB_IMAGE_FORMAT_Z_PIXMAP, root, static_cast<int16_t>(rect.x()),
-        static_cast<int16_t>(rect.y()), static_cast<uint16_t>(rect.width()),
-        static_cast<uint16_t>(rect.height()), allPlanes);
+    const auto cookie =
+        xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, root, static_cast<int16_t>(rect.x()),
+                      static_cast<int16_t>(rect.y()), static_cast<uint16_t>(rect.width()),
+                      static_cast<uint16_t>(rect.height()), allPlanes);
     xcb_generic_error_t* error = nullptr;
     const x11::Reply<xcb_get_image_reply_t> reply(xcb_get_image_reply(conn, cookie, &error));
     const x11::Reply<xcb_generic_error_t> errorGuard(error);
@@ -69,8 +72,8 @@ public:
             return {};
         const auto cookie = xcb_shm_get_image(
             conn, root, static_cast<int16_t>(rect.x()), static_cast<int16_t>(rect.y()),
-            static_cast<uint16_t>(rect.width()), static_cast<uint16_t>(rect.height()),
-            allPlanes, XCB_IMAGE_FORMAT_Z_PIXMAP, segment->id, 0);
+            static_cast<uint16_t>(rect.width()), static_cast<uint16_t>(rect.height()), allPlanes,
+            XCB_IMAGE_FORMAT_Z_PIXMAP, segment->id, 0);
         const x11::Reply<xcb_shm_get_image_reply_t> reply(
             xcb_shm_get_image_reply(conn, cookie, nullptr));
         if (!reply || !isSupportedDepth(reply->depth))
@@ -78,8 +81,7 @@ public:
         segment->busy = true;
         auto* lease = new Lease{weak_from_this(), segment->address};
         return QImage(static_cast<uchar*>(segment->address), rect.width(), rect.height(),
-                      rect.width() * 4, QImage::Format_RGB32, &SharedSegmentPool::giveBack,
-                      lease);
+                      rect.width() * 4, QImage::Format_RGB32, &SharedSegmentPool::giveBack, lease);
     }
 
     void releaseIdle()

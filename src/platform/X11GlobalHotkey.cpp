@@ -42,7 +42,10 @@ bool isControlShift(uint16_t state)
 
 X11GlobalHotkey::X11GlobalHotkey() = default;
 
-X11GlobalHotkey::~X11GlobalHotkey() { unregisterHotkey(); }
+X11GlobalHotkey::~X11GlobalHotkey()
+{
+    unregisterHotkey();
+}
 
 bool X11GlobalHotkey::registerHotkey(char key, std::function<void()> onPressed)
 {

@@ -22,8 +22,7 @@ public:
     void unregisterHotkey() override;
     QString lastError() const override { return lastError_; }
 
-    bool nativeEventFilter(const QByteArray& eventType, void* message,
-                           qintptr* result) override;
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
     QList<uint8_t> keycodes_;

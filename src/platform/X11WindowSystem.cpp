@@ -6,7 +6,6 @@
 
 #include <QTimer>
 
-
 namespace vellumbox {
 
 namespace {
@@ -93,9 +92,8 @@ bool X11WindowSystem::tryGrab(QWindow* window)
     if (!conn || !window)
         return false;
     const auto id = static_cast<xcb_window_t>(window->winId());
-    constexpr uint16_t pointerEvents = XCB_EVENT_MASK_BUTTON_PRESS |
-                                       XCB_EVENT_MASK_BUTTON_RELEASE |
-                                       XCB_EVENT_MASK_POINTER_MOTION;
+    constexpr uint16_t pointerEvents =
+        XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION;
     const x11::Reply<xcb_grab_pointer_reply_t> pointer(xcb_grab_pointer_reply(
         conn,
         xcb_grab_pointer(conn, 1, id, pointerEvents, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC,
@@ -103,8 +101,7 @@ bool X11WindowSystem::tryGrab(QWindow* window)
         nullptr));
     const x11::Reply<xcb_grab_keyboard_reply_t> keyboard(xcb_grab_keyboard_reply(
         conn,
-        xcb_grab_keyboard(conn, 1, id, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC,
-                          XCB_GRAB_MODE_ASYNC),
+        xcb_grab_keyboard(conn, 1, id, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
         nullptr));
     grabbed_ = pointer && pointer->status == XCB_GRAB_STATUS_SUCCESS && keyboard &&
                keyboard->status == XCB_GRAB_STATUS_SUCCESS;

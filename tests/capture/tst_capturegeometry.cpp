@@ -34,12 +34,12 @@ void TestCaptureGeometry::cropRect_data()
         << QSize(2880, 1800) << QRect(201, 1099, 601, 301);
     // A 1080-high screen to the left of a 1080-high primary.
     QTest::newRow("screen left of the primary")
-        << 1.0 << QRectF(-1920, 0, 1920, 1080) << QRectF(-1500, 580, 400, 200)
-        << QSize(1920, 1080) << QRect(420, 580, 400, 200);
+        << 1.0 << QRectF(-1920, 0, 1920, 1080) << QRectF(-1500, 580, 400, 200) << QSize(1920, 1080)
+        << QRect(420, 580, 400, 200);
     // A 1280 x 800 screen standing on top of a 900-high primary.
     QTest::newRow("screen above the primary")
-        << 2.0 << QRectF(0, -800, 1280, 800) << QRectF(50, -150, 200, 100)
-        << QSize(2560, 1600) << QRect(100, 1300, 400, 200);
+        << 2.0 << QRectF(0, -800, 1280, 800) << QRectF(50, -150, 200, 100) << QSize(2560, 1600)
+        << QRect(100, 1300, 400, 200);
     QTest::newRow("negative half rounds away from zero")
         << 1.5 << QRectF(0, 0, 100, 100) << QRectF(-1, 1, 3, 5) << QSize(150, 150)
         << QRect(-2, 2, 5, 8);

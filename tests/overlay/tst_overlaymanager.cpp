@@ -43,7 +43,8 @@ void TestOverlayManager::panelFloatsWhereTakenAndFadesIn()
 {
     FakeWindowSystem windows;
     OverlayManager manager(windows);
-    ScreenshotOverlayPanel* panel = manager.createOverlay(picture({400, 300}), {100, 100, 400, 300});
+    ScreenshotOverlayPanel* panel =
+        manager.createOverlay(picture({400, 300}), {100, 100, 400, 300});
     QCOMPARE(manager.overlays(), QList<ScreenshotOverlayPanel*>{panel});
     QCOMPARE(panel->geometry(), QRect(100, 100, 400, 300));
     QVERIFY(panel->isVisible());

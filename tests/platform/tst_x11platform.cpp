@@ -59,7 +59,10 @@ constexpr xcb_keysym_t XK_Control_L = 0xffe3;
 constexpr xcb_keysym_t XK_Shift_L = 0xffe1;
 constexpr xcb_keysym_t XK_Caps_Lock = 0xffe5;
 
-QRgb patternAt(int x, int y) { return qRgb((x * 7) & 0xff, (y * 13) & 0xff, (x ^ y) & 0xff); }
+QRgb patternAt(int x, int y)
+{
+    return qRgb((x * 7) & 0xff, (y * 13) & 0xff, (x ^ y) & 0xff);
+}
 
 } // namespace
 
@@ -109,8 +112,8 @@ void TestX11Platform::sharedMemoryAndPlainCaptureReadTheSamePixels()
                       static_cast<int16_t>(area.x()), static_cast<int16_t>(y), 0, 24,
                       static_cast<uint32_t>(area.width() * h * 4), pattern.constScanLine(y));
     }
-    std::free(xcb_get_input_focus_reply(other.conn.get(),
-                                        xcb_get_input_focus(other.conn.get()), nullptr));
+    std::free(xcb_get_input_focus_reply(other.conn.get(), xcb_get_input_focus(other.conn.get()),
+                                        nullptr));
 
     const ScreenInfo screen{QStringLiteral("R"), QRect(1920, 0, 640, 512), 2.0, area};
     X11DisplayCapture shared;
@@ -142,8 +145,8 @@ void TestX11Platform::hotkeyHeldElsewhereIsRefusedThenWorks()
     constexpr uint16_t controlShift = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT;
     xcb_grab_key(other.conn.get(), 1, other.root, controlShift, nine, XCB_GRAB_MODE_ASYNC,
                  XCB_GRAB_MODE_ASYNC);
-    std::free(xcb_get_input_focus_reply(other.conn.get(),
-                                        xcb_get_input_focus(other.conn.get()), nullptr));
+    std::free(xcb_get_input_focus_reply(other.conn.get(), xcb_get_input_focus(other.conn.get()),
+                                        nullptr));
 
     int presses = 0;
     X11GlobalHotkey hotkey;
@@ -151,10 +154,9 @@ void TestX11Platform::hotkeyHeldElsewhereIsRefusedThenWorks()
     QVERIFY(hotkey.lastError().contains(QStringLiteral("BadAccess")));
 
     xcb_ungrab_key(other.conn.get(), nine, other.root, controlShift);
-    std::free(xcb_get_input_focus_reply(other.conn.get(),
-                                        xcb_get_input_focus(other.conn.get()), nullptr));
-    QVERIFY2(hotkey.registerHotkey('9', [&presses] { ++presses; }),
-             qPrintable(hotkey.lastError()));
+    std::free(xcb_get_input_focus_reply(other.conn.get(), xcb_get_input_focus(other.conn.get()),
+                                        nullptr));
+    QVERIFY2(hotkey.registerHotkey('9', [&presses] { ++presses; }), qPrintable(hotkey.lastError()));
 
     other.chord({XK_Control_L, XK_Shift_L, XK_9});
     QTRY_COMPARE(presses, 1);
@@ -192,8 +194,8 @@ void TestX11Platform::compositorIsDetectedByItsSelection()
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
     xcb_set_selection_owner(other.conn.get(), owner, reply->atom, XCB_CURRENT_TIME);
     std::free(reply);
-    std::free(xcb_get_input_focus_reply(other.conn.get(),
-                                        xcb_get_input_focus(other.conn.get()), nullptr));
+    std::free(xcb_get_input_focus_reply(other.conn.get(), xcb_get_input_focus(other.conn.get()),
+                                        nullptr));
     QVERIFY(windows.compositingActive());
 }
 

@@ -136,8 +136,7 @@ public:
     }
     QString lastError() const override
     {
-        return refuse ? QStringLiteral("it is held by another application (BadAccess)")
-                      : QString();
+        return refuse ? QStringLiteral("it is held by another application (BadAccess)") : QString();
     }
     void press()
     {
@@ -181,7 +180,10 @@ struct FakePlatform {
     FakeWindowSystem windows;
     FakeSettings settings;
 
-    PlatformServices services() { return {screens, capture, permission, alerts, cursor, windows, settings}; }
+    PlatformServices services()
+    {
+        return {screens, capture, permission, alerts, cursor, windows, settings};
+    }
 };
 
 // The two-monitor arrangement used throughout the tests: L at scale 1, R to its right at 2.
