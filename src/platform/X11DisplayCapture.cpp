@@ -81,7 +81,8 @@ public:
         segment->busy = true;
         auto* lease = new Lease{weak_from_this(), segment->address};
         return QImage(static_cast<uchar*>(segment->address), rect.width(), rect.height(),
-                      rect.width() * 4, QImage::Format_RGB32, &SharedSegmentPool::giveBack, lease);
+                      static_cast<qsizetype>(rect.width()) * 4, QImage::Format_RGB32,
+                      &SharedSegmentPool::giveBack, lease);
     }
 
     void releaseIdle()
