@@ -4,10 +4,13 @@
 // screenshot mapped, and resident memory idle and with 20 floating screenshots.
 #include "BenchStats.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRgb>
 #include <QSize>
 #include <QTemporaryDir>
@@ -103,7 +106,71 @@ constexpr xcb_keysym_t XK_9 = 0x39;
 constexpr xcb_keysym_t XK_Control_L = 0xffe3;
 constexpr xcb_keysym_t XK_Shift_L = 0xffe1;
 constexpr xcb_keysym_t XK_Escape = 0xff1b;
-constexpr uint32_t grey = 0x808080;
+
+// A desktop as people have one: windows of text, buttons and a photograph, so that the
+// screenshots hold what real ones hold (flat colour would flatter the memory figures).
+QImage desktopPicture(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(QColor(0x3b, 0x4a, 0x5c));
+    QPainter painter(&image);
+    QRandomGenerator random(2026);
+    const QStringList words =
+        QStringLiteral(
+            "the capture of a region floats above every window exactly where it was taken and "
+            "keeps its pixels at the full density of the screen while the user works on")
+            .split(QLatin1Char(' '));
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(13);
+    painter.setFont(font);
+    for (int w = 0; w < 9; ++w) {
+        const QRect window(random.bounded(size.width() - 700), random.bounded(size.height() - 400),
+                           500 + random.bounded(200), 300 + random.bounded(100));
+        painter.fillRect(window, Qt::white);
+        painter.fillRect(window.x(), window.y(), window.width(), 28, QColor(0xdd, 0xdd, 0xdd));
+        painter.setPen(Qt::black);
+        for (int line = 0; line < (window.height() - 80) / 18; ++line) {
+            QString text;
+            for (int k = 0; k < 9; ++k)
+                text += words.at(random.bounded(words.size())) + QLatin1Char(' ');
+            painter.drawText(window.x() + 12, window.y() + 48 + line * 18, text);
+        }
+        painter.setBrush(QColor(0, 122, 255));
+        painter.setPen(Qt::NoPen);
+        painter.drawRoundedRect(window.right() - 100, window.bottom() - 36, 88, 26, 5, 5);
+    }
+    // A photograph: smooth light with sensor noise.
+    const QRect photo(1300, 560, 560, 420);
+    for (int y = photo.top(); y <= photo.bottom(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = photo.left(); x <= photo.right(); ++x) {
+            const int noise = random.bounded(17) - 8;
+            line[x] = qRgb(qBound(0, (x - photo.left()) / 3 + 60 + noise, 255),
+                           qBound(0, (y - photo.top()) / 2 + 40 + noise, 255),
+                           qBound(0, 160 - (x - photo.left()) / 5 + noise, 255));
+        }
+    }
+    return image;
+}
+
+void setRootBackground(X& x, const QImage& picture)
+{
+    const xcb_pixmap_t pixmap = xcb_generate_id(x.conn);
+    xcb_create_pixmap(x.conn, 24, pixmap, x.root, static_cast<uint16_t>(picture.width()),
+                      static_cast<uint16_t>(picture.height()));
+    const xcb_gcontext_t gc = xcb_generate_id(x.conn);
+    xcb_create_gc(x.conn, gc, pixmap, 0, nullptr);
+    for (int y = 0; y < picture.height(); y += 32) {
+        const int rows = std::min(32, picture.height() - y);
+        xcb_put_image(
+            x.conn, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, static_cast<uint16_t>(picture.width()),
+            static_cast<uint16_t>(rows), 0, static_cast<int16_t>(y), 0, 24,
+            static_cast<uint32_t>(picture.bytesPerLine() * rows), picture.constScanLine(y));
+    }
+    xcb_change_window_attributes(x.conn, x.root, XCB_CW_BACK_PIXMAP, &pixmap);
+    xcb_clear_area(x.conn, 0, x.root, 0, 0, 0, 0);
+    x.sync();
+}
 
 double kilobytes(qint64 pid, const char* field)
 {
@@ -131,9 +198,12 @@ bool isManagedMap(xcb_generic_event_t* event)
     return !isOverrideRedirectMap(event);
 }
 
-bool isDimmed(QRgb pixel)
+// Black at alpha 0.3 over the screen leaves 70 % of each channel.
+bool isDimmed(QRgb shown, QRgb screen)
 {
-    return qRed(pixel) < 0x70 && qRed(pixel) > 0x40;
+    const auto near = [](int a, int b) { return std::abs(a - b * 7 / 10) <= 3; };
+    return near(qRed(shown), qRed(screen)) && near(qGreen(shown), qGreen(screen)) &&
+           near(qBlue(shown), qBlue(screen));
 }
 
 struct App {
@@ -168,12 +238,17 @@ struct App {
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     X x;
-    xcb_change_window_attributes(x.conn, x.root, XCB_CW_BACK_PIXEL, &grey);
-    xcb_clear_area(x.conn, 0, x.root, 0, 0, 0, 0);
+    const xcb_setup_t* setup = xcb_get_setup(x.conn);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(setup).data;
+    setRootBackground(x, desktopPicture({screen->width_in_pixels, screen->height_in_pixels}));
+    const QPoint sampleLeft(100, 100);
+    const QPoint sampleRight(2000, 100);
+    const QRgb screenLeft = x.pixel(sampleLeft.x(), sampleLeft.y());
+    const QRgb screenRight = x.pixel(sampleRight.x(), sampleRight.y());
     const uint32_t events = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(x.conn, x.root, XCB_CW_EVENT_MASK, &events);
     x.sync();
@@ -212,7 +287,8 @@ int main(int argc, char* argv[])
             return false;
         if (mapTimes)
             mapTimes->append(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-        while (!(isDimmed(x.pixel(100, 100)) && isDimmed(x.pixel(2000, 100))) &&
+        while (!(isDimmed(x.pixel(sampleLeft.x(), sampleLeft.y()), screenLeft) &&
+                 isDimmed(x.pixel(sampleRight.x(), sampleRight.y()), screenRight)) &&
                timer.elapsed() < 3000) {
         }
         if (paintTimes)
@@ -229,6 +305,10 @@ int main(int argc, char* argv[])
     bench::report(QStringLiteral("hot key to every selection window mapped"), mapped);
     bench::report(QStringLiteral("hot key to every selection window painted"), painted);
 
+    // One-time costs of the first selection (painter, shared segments released by now)
+    // belong to neither figure: the screenshots are measured from here.
+    QThread::msleep(4000);
+    const double beforePanels = kilobytes(pid, "VmRSS:");
     constexpr int panels = 20;
     constexpr QSize panelSize(400, 300);
     QList<double> releaseToPanel;
@@ -266,7 +346,7 @@ int main(int argc, char* argv[])
         fullRss / 1024.0, QStringLiteral("MB"));
     if (!releaseToPanel.isEmpty())
         bench::reportValue(QStringLiteral("memory per screenshot / its pixel bytes"),
-                           (fullRss - idleRss) * 1024.0 /
+                           (fullRss - beforePanels) * 1024.0 /
                                static_cast<double>(releaseToPanel.size()) / pixelBytes,
                            QStringLiteral("x"));
     return 0;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ScreenshotOverlayPanel.h"
 
+#include "CompactImage.h"
 #include "PanelGeometry.h"
 #include "ScreenshotOverlayView.h"
 #include "platform/WindowSystem.h"
@@ -53,7 +54,7 @@ ScreenshotOverlayPanel::ScreenshotOverlayPanel(QImage image, const QRectF& captu
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::NoDropShadowWindowHint)
     , windows_(windows)
-    , screenshotImage_(std::move(image))
+    , screenshotImage_(new CompactImage(std::move(image), this))
     , captureRect_(captureRect)
     , targetFrame_(captureRect)
     , translucent_(windows.compositingActive())
@@ -71,6 +72,8 @@ ScreenshotOverlayPanel::ScreenshotOverlayPanel(QImage image, const QRectF& captu
 }
 
 ScreenshotOverlayPanel::~ScreenshotOverlayPanel() = default;
+
+QImage ScreenshotOverlayPanel::screenshotImage() const { return screenshotImage_->image(); }
 
 void ScreenshotOverlayPanel::show()
 {

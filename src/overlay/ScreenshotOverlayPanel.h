@@ -15,6 +15,7 @@ class QVariantAnimation;
 
 namespace vellumbox {
 
+class CompactImage;
 class ScreenshotOverlayView;
 class WindowSystem;
 
@@ -38,7 +39,7 @@ public:
     void setLevel(WindowLevel level);
     WindowLevel level() const { return level_; }
 
-    const QImage& screenshotImage() const { return screenshotImage_; }
+    QImage screenshotImage() const;
     QRectF captureRect() const { return captureRect_; }
     bool isPinned() const { return isPinned_; }
     void setPinned(bool pinned) { isPinned_ = pinned; }
@@ -71,7 +72,7 @@ private:
     void updateMask();
 
     WindowSystem& windows_;
-    QImage screenshotImage_;
+    CompactImage* screenshotImage_ = nullptr;
     QRectF captureRect_;
     QRectF targetFrame_;
     bool isPinned_ = false;

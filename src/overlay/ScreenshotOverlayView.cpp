@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ScreenshotOverlayView.h"
 
+#include "CompactImage.h"
 #include "PanelGeometry.h"
 #include "RotatedImage.h"
 #include "ScreenshotOverlayPanel.h"
@@ -10,14 +11,25 @@
 
 namespace vellumbox {
 
-ScreenshotOverlayView::ScreenshotOverlayView(QImage image, ScreenshotOverlayPanel* panel,
+ScreenshotOverlayView::ScreenshotOverlayView(CompactImage* pixels, ScreenshotOverlayPanel* panel,
                                              QWidget* parent)
     : QWidget(parent)
-    , image_(std::move(image))
+    , pixels_(pixels)
     , panel_(panel)
-    , displayed_(image_)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    connect(pixels, &CompactImage::compacted, this, [this] { displayed_ = QImage(); });
+}
+
+QImage ScreenshotOverlayView::image() const { return pixels_ ? pixels_->image() : QImage(); }
+
+QImage ScreenshotOverlayView::displayedImage()
+{
+    if (displayed_.isNull() && pixels_) {
+        const QImage pixels = pixels_->image();
+        displayed_ =
+            rotatedImage(pixels, rotationDegrees_, pixels.deviceIndependentSize()).image;
+    }
+    return displayed_;
 }
 
 void ScreenshotOverlayView::exitEditMode()
@@ -32,9 +44,8 @@ void ScreenshotOverlayView::exitEditMode()
 
 void ScreenshotOverlayView::applyRotation(int degrees)
 {
-    if (image_.isNull())
-        return;
-    displayed_ = rotatedImage(image_, degrees, image_.deviceIndependentSize()).image;
+    rotationDegrees_ = degrees;
+    displayed_ = QImage();
     update();
 }
 
@@ -69,7 +80,8 @@ void ScreenshotOverlayView::paintEvent(QPaintEvent*)
     painter.translate(contentOffset_, 0.0);
     // Hard pixels at every zoom: no smoothing.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(aspectFitRect(displayed_.size(), QRectF(rect())), displayed_);
+    const QImage shown = displayedImage();
+    painter.drawImage(aspectFitRect(shown.size(), QRectF(rect())), shown);
     if (border_) {
         QPen pen(systemBlue(), borderWidth);
         if (border_->dashed)

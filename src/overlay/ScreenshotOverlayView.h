@@ -10,6 +10,7 @@
 
 namespace vellumbox {
 
+class CompactImage;
 class ScreenshotOverlayPanel;
 
 // The content of a floating screenshot: the image, aspect-fit with hard pixels, and the
@@ -22,11 +23,13 @@ public:
         bool dashed = false;
     };
 
-    ScreenshotOverlayView(QImage image, ScreenshotOverlayPanel* panel, QWidget* parent);
+    // The pixels are the panel's; the view never outlives it.
+    ScreenshotOverlayView(CompactImage* pixels, ScreenshotOverlayPanel* panel, QWidget* parent);
 
-    const QImage& image() const { return image_; }
+    // The screenshot as captured, never rotated.
+    QImage image() const;
     // The image as it is shown: rotated, never annotated.
-    const QImage& displayedImage() const { return displayed_; }
+    QImage displayedImage();
 
     bool isEditing() const { return isEditing_; }
     void exitEditMode();
@@ -49,8 +52,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QImage image_;
+    QPointer<CompactImage> pixels_;
     QPointer<ScreenshotOverlayPanel> panel_;
+    int rotationDegrees_ = 0;
+    // The rotated picture, kept while the pixels are decoded.
     QImage displayed_;
     bool isEditing_ = false;
     std::optional<Border> border_;
