@@ -74,7 +74,7 @@ private Q_SLOTS:
     void coversEveryScreenOnce();
     void keyWindowFollowsThePointer_data();
     void keyWindowFollowsThePointer();
-    void withoutPermissionNothingShows();
+    void withoutPermissionOrScreensNothingShows();
     void cancellationClosesEverything();
     void completedSelectionFloatsTheCroppedPixels();
     void dragOnTheScaledScreenIsCroppedAtFullDensity();
@@ -124,7 +124,7 @@ void TestScreenCaptureManager::keyWindowFollowsThePointer()
     QCOMPARE(f.platform.windows.grabbedWindow.data(), f.window(key)->windowHandle());
 }
 
-void TestScreenCaptureManager::withoutPermissionNothingShows()
+void TestScreenCaptureManager::withoutPermissionOrScreensNothingShows()
 {
     Fixture f;
     f.platform.permission.granted = false;
@@ -133,6 +133,14 @@ void TestScreenCaptureManager::withoutPermissionNothingShows()
     QVERIFY(f.manager->selectionWindows().empty());
     QCOMPARE(f.permissionRequests, 1);
     QVERIFY(f.platform.capture.requests.isEmpty());
+
+    // With access but no screen at all: a log line, and nothing is left selecting.
+    f.platform.permission.granted = true;
+    f.platform.screens.screenList.clear();
+    QTest::ignoreMessage(QtCriticalMsg, "There is no screen to capture");
+    f.manager->startCapture();
+    QVERIFY(!f.manager->isSelecting());
+    QVERIFY(f.manager->selectionWindows().empty());
 }
 
 void TestScreenCaptureManager::cancellationClosesEverything()
