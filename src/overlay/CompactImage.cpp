@@ -31,7 +31,10 @@ CompactImage::CompactImage(QImage image, QObject* parent)
     idleTimer_.start();
 }
 
-CompactImage::~CompactImage() { compression_.waitForFinished(); }
+CompactImage::~CompactImage()
+{
+    compression_.waitForFinished();
+}
 
 QImage CompactImage::image()
 {

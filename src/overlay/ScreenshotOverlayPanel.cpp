@@ -73,7 +73,10 @@ ScreenshotOverlayPanel::ScreenshotOverlayPanel(QImage image, const QRectF& captu
 
 ScreenshotOverlayPanel::~ScreenshotOverlayPanel() = default;
 
-QImage ScreenshotOverlayPanel::screenshotImage() const { return screenshotImage_->image(); }
+QImage ScreenshotOverlayPanel::screenshotImage() const
+{
+    return screenshotImage_->image();
+}
 
 void ScreenshotOverlayPanel::show()
 {

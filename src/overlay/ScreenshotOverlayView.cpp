@@ -20,14 +20,16 @@ ScreenshotOverlayView::ScreenshotOverlayView(CompactImage* pixels, ScreenshotOve
     connect(pixels, &CompactImage::compacted, this, [this] { displayed_ = QImage(); });
 }
 
-QImage ScreenshotOverlayView::image() const { return pixels_ ? pixels_->image() : QImage(); }
+QImage ScreenshotOverlayView::image() const
+{
+    return pixels_ ? pixels_->image() : QImage();
+}
 
 QImage ScreenshotOverlayView::displayedImage()
 {
     if (displayed_.isNull() && pixels_) {
         const QImage pixels = pixels_->image();
-        displayed_ =
-            rotatedImage(pixels, rotationDegrees_, pixels.deviceIndependentSize()).image;
+        displayed_ = rotatedImage(pixels, rotationDegrees_, pixels.deviceIndependentSize()).image;
     }
     return displayed_;
 }
