@@ -23,7 +23,7 @@ int main(int argc, char* argv[])
     std::printf("screen %s: %dx%d device pixels\n", qPrintable(screen.name),
                 screen.nativeGeometry.width(), screen.nativeGeometry.height());
 
-    OverlayManager overlays(platform.windows);
+    OverlayManager overlays(platform);
     ScreenCaptureManager manager(platform, overlays);
     const QRectF region(QPointF(screen.geometry.topLeft()) + QPointF(400, 300), QSizeF(800, 600));
     constexpr int runs = 40;

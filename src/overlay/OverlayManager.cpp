@@ -2,6 +2,7 @@
 #include "OverlayManager.h"
 
 #include "ScreenshotOverlayPanel.h"
+#include "ScreenshotOverlayView.h"
 #include "platform/PlatformServices.h"
 
 #include <QCoreApplication>
@@ -10,8 +11,8 @@
 
 namespace vellumbox {
 
-OverlayManager::OverlayManager(WindowSystem& windows)
-    : windows_(windows)
+OverlayManager::OverlayManager(const PlatformServices& services)
+    : services_(services)
 {}
 
 OverlayManager::~OverlayManager() = default;
@@ -19,7 +20,7 @@ OverlayManager::~OverlayManager() = default;
 OverlayManager& OverlayManager::shared()
 {
     static OverlayManager* instance = [] {
-        auto* manager = new OverlayManager(linuxPlatform().windows);
+        auto* manager = new OverlayManager(linuxPlatform());
         // Windows must go while the application still exists.
         QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, manager,
                          [manager] { manager->overlays_.clear(); });
@@ -30,9 +31,10 @@ OverlayManager& OverlayManager::shared()
 
 ScreenshotOverlayPanel* OverlayManager::createOverlay(const QImage& image, const QRectF& rect)
 {
-    auto panel = std::make_unique<ScreenshotOverlayPanel>(image, rect, windows_);
+    auto panel = std::make_unique<ScreenshotOverlayPanel>(image, rect, services_);
     ScreenshotOverlayPanel* raw = panel.get();
     raw->onFadeOutFinished = [this](ScreenshotOverlayPanel* closed) { removeOverlay(closed); };
+    raw->contentView()->onCloseAll = [this] { closeAllOverlays(); };
     overlays_.push_back(std::move(panel));
     raw->show();
     return raw;

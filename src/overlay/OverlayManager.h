@@ -6,19 +6,20 @@
 #include <QObject>
 #include <QRectF>
 
+#include "platform/PlatformServices.h"
+
 #include <memory>
 #include <vector>
 
 namespace vellumbox {
 
 class ScreenshotOverlayPanel;
-class WindowSystem;
 
 // Owns every floating screenshot from its creation to the end of its fade-out.
 class OverlayManager : public QObject {
     Q_OBJECT
 public:
-    explicit OverlayManager(WindowSystem& windows);
+    explicit OverlayManager(const PlatformServices& services);
     ~OverlayManager() override;
 
     // The application's registry, on the Linux services; created on first use.
@@ -31,7 +32,7 @@ public:
     QList<ScreenshotOverlayPanel*> overlays() const;
 
 private:
-    WindowSystem& windows_;
+    PlatformServices services_;
     std::vector<std::unique_ptr<ScreenshotOverlayPanel>> overlays_;
 };
 

@@ -50,14 +50,14 @@ private:
 } // namespace
 
 ScreenshotOverlayPanel::ScreenshotOverlayPanel(QImage image, const QRectF& captureRect,
-                                               WindowSystem& windows)
+                                               const PlatformServices& services)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::NoDropShadowWindowHint)
-    , windows_(windows)
+    , services_(services)
     , screenshotImage_(new CompactImage(std::move(image), this))
     , captureRect_(captureRect)
     , targetFrame_(captureRect)
-    , translucent_(windows.compositingActive())
+    , translucent_(services.windows.compositingActive())
 {
     setWindowTitle(QStringLiteral("Vellumbox Screenshot"));
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -65,7 +65,7 @@ ScreenshotOverlayPanel::ScreenshotOverlayPanel(QImage image, const QRectF& captu
     setAttribute(Qt::WA_TranslucentBackground, translucent_);
     setWindowOpacity(0.0);
     setGeometry(captureRect.toRect());
-    view_ = new ScreenshotOverlayView(screenshotImage_, this, this);
+    view_ = new ScreenshotOverlayView(screenshotImage_, this, services_, this);
     view_->setRoundedClip(translucent_);
     view_->setGeometry(rect());
     updateMask();
@@ -81,7 +81,7 @@ QImage ScreenshotOverlayPanel::screenshotImage() const
 void ScreenshotOverlayPanel::show()
 {
     QWidget::show();
-    windows_.makeSticky(windowHandle());
+    services_.windows.makeSticky(windowHandle());
     fadeTo(1.0, fadeInMs, nullptr);
 }
 

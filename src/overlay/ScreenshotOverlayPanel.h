@@ -2,6 +2,7 @@
 #pragma once
 
 #include "WindowLevel.h"
+#include "platform/PlatformServices.h"
 
 #include <QImage>
 #include <QPointer>
@@ -17,14 +18,14 @@ namespace vellumbox {
 
 class CompactImage;
 class ScreenshotOverlayView;
-class WindowSystem;
 
 // The window of one floating screenshot: frameless, above ordinary windows on every
 // workspace, shown without taking the focus, exactly at the captured region.
 class ScreenshotOverlayPanel : public QWidget {
     Q_OBJECT
 public:
-    ScreenshotOverlayPanel(QImage image, const QRectF& captureRect, WindowSystem& windows);
+    ScreenshotOverlayPanel(QImage image, const QRectF& captureRect,
+                           const PlatformServices& services);
     ~ScreenshotOverlayPanel() override;
 
     // Maps the window without activating it and fades it in.
@@ -71,7 +72,7 @@ private:
     void resignKeyWindow();
     void updateMask();
 
-    WindowSystem& windows_;
+    PlatformServices services_;
     CompactImage* screenshotImage_ = nullptr;
     QRectF captureRect_;
     QRectF targetFrame_;

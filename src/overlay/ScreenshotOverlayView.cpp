@@ -2,23 +2,38 @@
 #include "ScreenshotOverlayView.h"
 
 #include "CompactImage.h"
+#include "ImageFile.h"
+#include "InteractionRules.h"
 #include "PanelGeometry.h"
 #include "RotatedImage.h"
 #include "ScreenshotOverlayPanel.h"
+#include "platform/AlertPresenter.h"
+#include "platform/Clipboard.h"
+#include "platform/Clock.h"
+#include "platform/KeyState.h"
+#include "platform/SaveDialog.h"
 #include "platform/SystemColors.h"
 
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 
 namespace vellumbox {
 
 ScreenshotOverlayView::ScreenshotOverlayView(CompactImage* pixels, ScreenshotOverlayPanel* panel,
-                                             QWidget* parent)
+                                             const PlatformServices& services, QWidget* parent)
     : QWidget(parent)
     , pixels_(pixels)
     , panel_(panel)
+    , services_(services)
 {
+    setCursor(Qt::OpenHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
     connect(pixels, &CompactImage::compacted, this, [this] { displayed_ = QImage(); });
 }
+
+ScreenshotOverlayView::~ScreenshotOverlayView() = default;
 
 QImage ScreenshotOverlayView::image() const
 {
@@ -32,6 +47,14 @@ QImage ScreenshotOverlayView::displayedImage()
         displayed_ = rotatedImage(pixels, rotationDegrees_, pixels.deviceIndependentSize()).image;
     }
     return displayed_;
+}
+
+QImage ScreenshotOverlayView::flattenedImage()
+{
+    const QImage pixels = image();
+    if (!panel_ || panel_->rotationDegrees() == 0)
+        return pixels;
+    return rotatedImage(pixels, panel_->rotationDegrees(), pixels.deviceIndependentSize()).image;
 }
 
 void ScreenshotOverlayView::exitEditMode()
@@ -99,6 +122,214 @@ void ScreenshotOverlayView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     updateBorder();
+}
+
+void ScreenshotOverlayView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (panel_)
+        panel_->activateWindow();
+    setFocus(Qt::MouseFocusReason);
+    mouseDownTime_ = services_.clock.nowMs();
+    mouseDownLocation_ = event->position();
+    lastGlobalPosition_ = event->globalPosition();
+    isDragging_ = false;
+    setCursor(Qt::ClosedHandCursor);
+}
+
+void ScreenshotOverlayView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!mouseDownLocation_)
+        return;
+    const QPointF delta = event->globalPosition() - lastGlobalPosition_;
+    lastGlobalPosition_ = event->globalPosition();
+    // Tested on every event against the window-relative position: the window follows the
+    // pointer and trails it by up to the threshold.
+    if (!isDragDistance(*mouseDownLocation_, event->position()))
+        return;
+    isDragging_ = true;
+    if (panel_)
+        panel_->move(panel_->pos() + delta.toPoint());
+}
+
+void ScreenshotOverlayView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    setCursor(Qt::OpenHandCursor);
+    if (!isDragging_) {
+        const qint64 elapsed = mouseDownTime_ ? services_.clock.nowMs() - *mouseDownTime_ : 0;
+        if (isClickDuration(elapsed)) {
+            if (!panel_)
+                return;
+            if (panel_->isPinned())
+                panel_->shake();
+            else
+                panel_->dismiss();
+        }
+    }
+    resetPress();
+}
+
+void ScreenshotOverlayView::resetPress()
+{
+    mouseDownTime_.reset();
+    mouseDownLocation_.reset();
+    isDragging_ = false;
+}
+
+void ScreenshotOverlayView::keyPressEvent(QKeyEvent* event)
+{
+    switch (
+        keyCommandFor(event->key(), event->modifiers(), isCapsLockOn(*event), isEditing_, false)) {
+    case KeyCommand::PassOn:
+        QWidget::keyPressEvent(event);
+        return;
+    case KeyCommand::Swallow:
+    case KeyCommand::Undo:
+        return;
+    case KeyCommand::ExitEditMode:
+        exitEditMode();
+        return;
+    case KeyCommand::Copy:
+        copyToClipboard();
+        return;
+    case KeyCommand::Save:
+        saveToFile();
+        return;
+    case KeyCommand::Close:
+        if (panel_)
+            panel_->dismiss();
+        return;
+    }
+}
+
+void ScreenshotOverlayView::contextMenuEvent(QContextMenuEvent* event)
+{
+    const std::unique_ptr<QMenu> menu = contextMenu();
+    menu->exec(event->globalPos());
+}
+
+std::unique_ptr<QMenu> ScreenshotOverlayView::contextMenu()
+{
+    auto menu = std::make_unique<QMenu>();
+    const QPointer<ScreenshotOverlayView> self(this);
+    const auto act = [&self](void (ScreenshotOverlayView::*action)()) {
+        return [self, action] {
+            if (self)
+                (self.data()->*action)();
+        };
+    };
+    menu->addAction(QStringLiteral("Copy to Clipboard"),
+                    act(&ScreenshotOverlayView::copyToClipboard));
+    // Text recognition and editing arrive with their own features.
+    menu->addAction(QStringLiteral("Scan Text (OCR)"))->setEnabled(false);
+    menu->addAction(QStringLiteral("Save as File..."), act(&ScreenshotOverlayView::saveToFile));
+    menu->addMenu(QStringLiteral("Share"));
+    menu->addSeparator();
+    const bool pinned = panel_ && panel_->isPinned();
+    menu->addAction(pinned ? QStringLiteral("Unpin") : QStringLiteral("Pin"),
+                    act(&ScreenshotOverlayView::togglePin));
+    QMenu* resizeMenu = menu->addMenu(QStringLiteral("Resize"));
+    for (const ResizePreset& preset : resizePresets(panel_ ? panel_->displayScale() : 1.0)) {
+        QAction* item = resizeMenu->addAction(preset.title, [self, tag = preset.tag] {
+            if (self)
+                self->resizeAction(tag);
+        });
+        item->setEnabled(preset.enabled);
+        item->setCheckable(preset.checked);
+        item->setChecked(preset.checked);
+    }
+    QMenu* rotateMenu = menu->addMenu(QStringLiteral("Rotate"));
+    rotateMenu->addAction(QStringLiteral("Rotate 90° Clockwise"),
+                          act(&ScreenshotOverlayView::rotateClockwiseAction));
+    rotateMenu->addAction(QStringLiteral("Rotate 90° Counter-Clockwise"),
+                          act(&ScreenshotOverlayView::rotateCounterClockwiseAction));
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Close All Screenshots"),
+                    act(&ScreenshotOverlayView::closeAllScreenshots));
+    QMenu* editMenu = menu->addMenu(QStringLiteral("Edit"));
+    for (const char* tool : {"Pencil", "Circle", "Square", "Arrow", "Highlight"})
+        editMenu->addAction(QString::fromLatin1(tool))->setEnabled(false);
+    editMenu->addSeparator();
+    editMenu->addAction(QStringLiteral("Clear Edits"))->setEnabled(false);
+    menu->addAction(QStringLiteral("Close"), act(&ScreenshotOverlayView::closeThisScreenshot));
+    return menu;
+}
+
+void ScreenshotOverlayView::copyToClipboard()
+{
+    exitEditMode();
+    services_.clipboard.setImage(flattenedImage());
+    if (panel_)
+        panel_->flash();
+}
+
+void ScreenshotOverlayView::saveToFile()
+{
+    exitEditMode();
+    const QPointer<ScreenshotOverlayView> self(this);
+    services_.saveDialog.ask(defaultScreenshotName(services_.clock.currentDateTime(), QLocale()),
+                             [self](const std::optional<QString>& path) {
+                                 // The screenshot may have closed while the dialog was open:
+                                 // nothing to save.
+                                 if (self && path && !path->isEmpty())
+                                     self->finishSave(*path);
+                             });
+}
+
+void ScreenshotOverlayView::finishSave(const QString& path)
+{
+    if (const std::optional<QString> failure = writeImageFile(flattenedImage(), path)) {
+        services_.alerts.runModal(
+            {AlertStyle::Warning, QStringLiteral("Save Failed"), *failure, {}});
+        return;
+    }
+    if (panel_)
+        panel_->flash();
+}
+
+void ScreenshotOverlayView::togglePin()
+{
+    exitEditMode();
+    if (!panel_)
+        return;
+    panel_->setPinned(!panel_->isPinned());
+    updateBorder();
+}
+
+void ScreenshotOverlayView::resizeAction(int percent)
+{
+    exitEditMode();
+    if (panel_)
+        panel_->setDisplayScale(percent / 100.0);
+}
+
+void ScreenshotOverlayView::rotateClockwiseAction()
+{
+    exitEditMode();
+    if (panel_)
+        panel_->rotate(90);
+}
+
+void ScreenshotOverlayView::rotateCounterClockwiseAction()
+{
+    exitEditMode();
+    if (panel_)
+        panel_->rotate(-90);
+}
+
+void ScreenshotOverlayView::closeThisScreenshot()
+{
+    if (panel_)
+        panel_->dismiss();
+}
+
+void ScreenshotOverlayView::closeAllScreenshots()
+{
+    if (onCloseAll)
+        onCloseAll();
 }
 
 } // namespace vellumbox

@@ -1,20 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/PlatformServices.h"
+
 #include <QImage>
 #include <QPainterPath>
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+#include <memory>
 #include <optional>
+
+class QMenu;
 
 namespace vellumbox {
 
 class CompactImage;
 class ScreenshotOverlayPanel;
 
-// The content of a floating screenshot: the image, aspect-fit with hard pixels, and the
-// blue border of a pinned or edited screenshot above it.
+// The content of a floating screenshot and what the user touches: the image, aspect-fit with
+// hard pixels, the blue border of a pinned or edited screenshot, a short click to close, a
+// press-and-move to carry the window, the keyboard shortcuts and the context menu.
 class ScreenshotOverlayView : public QWidget {
     Q_OBJECT
 public:
@@ -24,12 +31,16 @@ public:
     };
 
     // The pixels are the panel's; the view never outlives it.
-    ScreenshotOverlayView(CompactImage* pixels, ScreenshotOverlayPanel* panel, QWidget* parent);
+    ScreenshotOverlayView(CompactImage* pixels, ScreenshotOverlayPanel* panel,
+                          const PlatformServices& services, QWidget* parent);
+    ~ScreenshotOverlayView() override;
 
     // The screenshot as captured, never rotated.
     QImage image() const;
     // The image as it is shown: rotated, never annotated.
     QImage displayedImage();
+    // What every export uses: the screenshot as rotated now.
+    QImage flattenedImage();
 
     bool isEditing() const { return isEditing_; }
     void exitEditMode();
@@ -40,9 +51,23 @@ public:
 
     // Horizontal offset of the painted content, for the shake.
     void setContentOffset(qreal offset);
-
     // Clip the painting to the rounded corners (on a translucent window).
     void setRoundedClip(bool clip) { roundedClip_ = clip; }
+
+    // A new context menu, as a right click shows it.
+    std::unique_ptr<QMenu> contextMenu();
+
+    void copyToClipboard();
+    void saveToFile();
+    void togglePin();
+    void resizeAction(int percent);
+    void rotateClockwiseAction();
+    void rotateCounterClockwiseAction();
+    void closeThisScreenshot();
+    void closeAllScreenshots();
+
+    // Set by the registry: closes every floating screenshot.
+    std::function<void()> onCloseAll;
 
     static constexpr qreal cornerRadius = 8.0;
     static constexpr qreal borderWidth = 2.0;
@@ -50,10 +75,19 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void finishSave(const QString& path);
+    void resetPress();
+
     QPointer<CompactImage> pixels_;
     QPointer<ScreenshotOverlayPanel> panel_;
+    PlatformServices services_;
     int rotationDegrees_ = 0;
     // The rotated picture, kept while the pixels are decoded.
     QImage displayed_;
@@ -61,6 +95,11 @@ private:
     std::optional<Border> border_;
     qreal contentOffset_ = 0.0;
     bool roundedClip_ = false;
+
+    std::optional<qint64> mouseDownTime_;
+    std::optional<QPointF> mouseDownLocation_;
+    QPointF lastGlobalPosition_;
+    bool isDragging_ = false;
 };
 
 } // namespace vellumbox

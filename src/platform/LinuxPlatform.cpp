@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "Clock.h"
 #include "DesktopPermission.h"
 #include "PlatformServices.h"
 #include "QtAlertPresenter.h"
+#include "QtClipboard.h"
 #include "QtCursorService.h"
+#include "QtSaveDialog.h"
 #include "QtScreenProvider.h"
 #include "QtSettings.h"
 #include "X11DisplayCapture.h"
@@ -20,7 +23,11 @@ struct LinuxServices {
     QtCursorService cursor;
     X11WindowSystem windows;
     QtSettings settings;
-    PlatformServices services{screens, capture, permission, alerts, cursor, windows, settings};
+    QtClipboard clipboard;
+    QtSaveDialog saveDialog;
+    SystemClock clock;
+    PlatformServices services{screens, capture,  permission, alerts,     cursor,
+                              windows, settings, clipboard,  saveDialog, clock};
 };
 
 } // namespace

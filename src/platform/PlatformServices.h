@@ -4,9 +4,12 @@
 namespace vellumbox {
 
 class AlertPresenter;
+class Clipboard;
+class Clock;
 class CursorService;
 class DisplayCapture;
 class ScreenProvider;
+class SaveDialog;
 class ScreenRecordingPermission;
 class Settings;
 class WindowSystem;
@@ -20,6 +23,9 @@ struct PlatformServices {
     CursorService& cursor;
     WindowSystem& windows;
     Settings& settings;
+    Clipboard& clipboard;
+    SaveDialog& saveDialog;
+    Clock& clock;
 };
 
 // The Linux services, created on first use. Needs a QGuiApplication.

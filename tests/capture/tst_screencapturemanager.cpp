@@ -37,7 +37,7 @@ private:
 
 struct Fixture {
     FakePlatform platform;
-    OverlayManager overlays{platform.windows};
+    OverlayManager overlays{platform.services()};
     std::unique_ptr<ScreenCaptureManager> manager;
     int permissionRequests = 0;
 

@@ -67,9 +67,9 @@ void TestCompactImage::useKeepsThePixelsDecoded()
 
 void TestCompactImage::compactedPanelStillShowsAndExportsItsPixels()
 {
-    fakes::FakeWindowSystem windows;
-    windows.compositing = false;
-    OverlayManager manager(windows);
+    fakes::FakePlatform platform;
+    platform.windows.compositing = false;
+    OverlayManager manager(platform.services());
     QImage original(40, 30, QImage::Format_RGB32);
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 40; ++x)

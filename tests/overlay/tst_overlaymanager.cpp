@@ -41,8 +41,8 @@ private Q_SLOTS:
 
 void TestOverlayManager::panelFloatsWhereTakenAndFadesIn()
 {
-    FakeWindowSystem windows;
-    OverlayManager manager(windows);
+    FakePlatform platform;
+    OverlayManager manager(platform.services());
     ScreenshotOverlayPanel* panel =
         manager.createOverlay(picture({400, 300}), {100, 100, 400, 300});
     QCOMPARE(manager.overlays(), QList<ScreenshotOverlayPanel*>{panel});
@@ -53,15 +53,15 @@ void TestOverlayManager::panelFloatsWhereTakenAndFadesIn()
     QVERIFY(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QVERIFY(panel->windowFlags().testFlag(Qt::FramelessWindowHint));
     QCOMPARE(panel->level(), WindowLevel::Floating);
-    QCOMPARE(windows.stickyWindows.size(), 1);
-    QCOMPARE(windows.stickyWindows.first().data(), panel->windowHandle());
+    QCOMPARE(platform.windows.stickyWindows.size(), 1);
+    QCOMPARE(platform.windows.stickyWindows.first().data(), panel->windowHandle());
     QTRY_COMPARE(panel->windowOpacity(), 1.0);
 }
 
 void TestOverlayManager::closeAllFadesEveryPanelTogether()
 {
-    FakeWindowSystem windows;
-    OverlayManager manager(windows);
+    FakePlatform platform;
+    OverlayManager manager(platform.services());
     manager.closeAllOverlays(); // nothing to do
     QList<QPointer<ScreenshotOverlayPanel>> panels;
     for (int i = 0; i < 3; ++i)
@@ -76,8 +76,8 @@ void TestOverlayManager::closeAllFadesEveryPanelTogether()
 
 void TestOverlayManager::removingKeepsTheOrderOfTheOthers()
 {
-    FakeWindowSystem windows;
-    OverlayManager manager(windows);
+    FakePlatform platform;
+    OverlayManager manager(platform.services());
     auto* a = manager.createOverlay(picture({20, 20}), {0, 0, 20, 20});
     auto* b = manager.createOverlay(picture({20, 20}), {30, 0, 20, 20});
     auto* c = manager.createOverlay(picture({20, 20}), {60, 0, 20, 20});
@@ -91,8 +91,8 @@ void TestOverlayManager::removingKeepsTheOrderOfTheOthers()
 
 void TestOverlayManager::panelCreatedDuringACloseAllSurvivesIt()
 {
-    FakeWindowSystem windows;
-    OverlayManager manager(windows);
+    FakePlatform platform;
+    OverlayManager manager(platform.services());
     manager.createOverlay(picture({20, 20}), {0, 0, 20, 20});
     manager.closeAllOverlays();
     auto* late = manager.createOverlay(picture({20, 20}), {30, 0, 20, 20});
@@ -107,8 +107,8 @@ void TestOverlayManager::panelCreatedDuringACloseAllSurvivesIt()
 
 void TestOverlayManager::zoomAndRotateAnimateTheFrame()
 {
-    FakeWindowSystem windows;
-    OverlayManager manager(windows);
+    FakePlatform platform;
+    OverlayManager manager(platform.services());
     auto* panel = manager.createOverlay(picture({400, 300}), {100, 100, 400, 300});
     panel->setDisplayScale(1.5);
     QTRY_COMPARE(panel->geometry(), QRect(0, 25, 600, 450));
@@ -122,8 +122,8 @@ void TestOverlayManager::zoomAndRotateAnimateTheFrame()
 
 void TestOverlayManager::zoomCentresOnWhereThePanelWasMoved()
 {
-    FakeWindowSystem windows;
-    OverlayManager manager(windows);
+    FakePlatform platform;
+    OverlayManager manager(platform.services());
     auto* panel = manager.createOverlay(picture({100, 100}), {0, 0, 100, 100});
     panel->move(500, 400);
     panel->setDisplayScale(2.0);
@@ -132,9 +132,10 @@ void TestOverlayManager::zoomCentresOnWhereThePanelWasMoved()
 
 void TestOverlayManager::viewShowsTheImageWithHardPixels()
 {
-    FakeWindowSystem windows;
-    windows.compositing = false; // square corners in the view: the window's mask rounds them
-    OverlayManager manager(windows);
+    FakePlatform platform;
+    platform.windows.compositing =
+        false; // square corners in the view: the window's mask rounds them
+    OverlayManager manager(platform.services());
     // 4 x 2 logical at scale 2, zoomed to 300 %: every image pixel becomes a 1.5-point block
     // with no blending between neighbours.
     QImage image(8, 4, QImage::Format_RGB32);
@@ -158,8 +159,8 @@ void TestOverlayManager::viewShowsTheImageWithHardPixels()
 
 void TestOverlayManager::borderFollowsThePin()
 {
-    FakeWindowSystem windows;
-    OverlayManager manager(windows);
+    FakePlatform platform;
+    OverlayManager manager(platform.services());
     auto* panel = manager.createOverlay(picture({100, 80}), {0, 0, 100, 80});
     ScreenshotOverlayView* view = panel->contentView();
     QVERIFY(!view->border());
@@ -179,8 +180,8 @@ void TestOverlayManager::borderFollowsThePin()
 
 void TestOverlayManager::levelReturnsAfterLosingTheFocus()
 {
-    FakeWindowSystem windows;
-    OverlayManager manager(windows);
+    FakePlatform platform;
+    OverlayManager manager(platform.services());
     auto* panel = manager.createOverlay(picture({20, 20}), {0, 0, 20, 20});
     panel->activateWindow();
     QTRY_VERIFY(panel->isActiveWindow());
@@ -197,13 +198,13 @@ void TestOverlayManager::levelReturnsAfterLosingTheFocus()
 
 void TestOverlayManager::shakeAndFlashLeaveNoTrace()
 {
-    FakeWindowSystem windows;
-    OverlayManager manager(windows);
+    FakePlatform platform;
+    OverlayManager manager(platform.services());
     auto* panel = manager.createOverlay(picture({60, 40}), {10, 10, 60, 40});
     const QImage before = panel->contentView()->grab().toImage();
     panel->shake();
-    QTest::qWait(ScreenshotOverlayPanel::shakeMs / 4);
-    QVERIFY(panel->contentView()->grab().toImage() != before);
+    QTRY_VERIFY_WITH_TIMEOUT(panel->contentView()->grab().toImage() != before,
+                             ScreenshotOverlayPanel::shakeMs);
     QCOMPARE(panel->geometry(), QRect(10, 10, 60, 40));
     QTest::qWait(ScreenshotOverlayPanel::shakeMs);
     QCOMPARE(panel->contentView()->grab().toImage(), before);

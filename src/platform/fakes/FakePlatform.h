@@ -5,10 +5,13 @@
 // asked, so that tests can drive whole flows without a desktop.
 
 #include "../AlertPresenter.h"
+#include "../Clipboard.h"
+#include "../Clock.h"
 #include "../CursorService.h"
 #include "../DisplayCapture.h"
 #include "../GlobalHotkey.h"
 #include "../PlatformServices.h"
+#include "../SaveDialog.h"
 #include "../ScreenProvider.h"
 #include "../ScreenRecordingPermission.h"
 #include "../Settings.h"
@@ -171,6 +174,53 @@ public:
     void setBoolValue(const QString& key, bool value) override { values.insert(key, value); }
 };
 
+class FakeClipboard final : public Clipboard {
+public:
+    QImage image;
+    QString text;
+    int writes = 0;
+
+    void setImage(const QImage& value) override
+    {
+        image = value;
+        ++writes;
+    }
+    void setText(const QString& value) override
+    {
+        text = value;
+        ++writes;
+    }
+};
+
+// Keeps the dialog "open" until the test answers it.
+class FakeSaveDialog final : public SaveDialog {
+public:
+    QString proposedName;
+    std::function<void(std::optional<QString>)> pending;
+
+    void ask(const QString& name, std::function<void(std::optional<QString>)> onAnswer) override
+    {
+        proposedName = name;
+        pending = std::move(onAnswer);
+    }
+    void answer(std::optional<QString> path)
+    {
+        auto callback = std::move(pending);
+        pending = nullptr;
+        if (callback)
+            callback(std::move(path));
+    }
+};
+
+class FakeClock final : public Clock {
+public:
+    qint64 now = 1000;
+    QDateTime dateTime = QDateTime(QDate(2026, 12, 6), QTime(14, 5));
+
+    qint64 nowMs() const override { return now; }
+    QDateTime currentDateTime() const override { return dateTime; }
+};
+
 struct FakePlatform {
     FakeScreenProvider screens;
     FakeDisplayCapture capture;
@@ -180,9 +230,14 @@ struct FakePlatform {
     FakeWindowSystem windows;
     FakeSettings settings;
 
+    FakeClipboard clipboard;
+    FakeSaveDialog saveDialog;
+    FakeClock clock;
+
     PlatformServices services()
     {
-        return {screens, capture, permission, alerts, cursor, windows, settings};
+        return {screens, capture,  permission, alerts,     cursor,
+                windows, settings, clipboard,  saveDialog, clock};
     }
 };
 
