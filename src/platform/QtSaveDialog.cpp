@@ -1,16 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "QtSaveDialog.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QStandardPaths>
+#include <QTimer>
 
 namespace vellumbox {
 
 void QtSaveDialog::ask(const QString& proposedName,
                        std::function<void(std::optional<QString>)> onAnswer)
 {
-    auto* dialog = new QFileDialog;
+    if (lastDirectory_.isEmpty()) {
+        const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        lastDirectory_ = QDir(pictures).exists() ? pictures : QDir::homePath();
+    }
+    auto* dialog = new QFileDialog(nullptr, QStringLiteral("Save Screenshot"), lastDirectory_);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(QStringLiteral("Save Screenshot"));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setNameFilters(
@@ -19,15 +26,15 @@ void QtSaveDialog::ask(const QString& proposedName,
     dialog->selectFile(proposedName + QStringLiteral(".png"));
     // Above the floating screenshots, which stay on top of ordinary windows.
     dialog->setWindowFlag(Qt::WindowStaysOnTopHint);
-    auto answered = std::make_shared<bool>(false);
-    QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
-                     [onAnswer, answered](const QString& path) {
-                         *answered = true;
-                         onAnswer(path);
-                     });
-    QObject::connect(dialog, &QFileDialog::finished, dialog, [onAnswer, answered](int) {
-        if (!*answered)
-            onAnswer(std::nullopt);
+    QObject::connect(dialog, &QFileDialog::finished, dialog, [this, dialog, onAnswer](int result) {
+        std::optional<QString> path;
+        if (result == QDialog::Accepted && !dialog->selectedFiles().isEmpty()) {
+            path = dialog->selectedFiles().first();
+            lastDirectory_ = QFileInfo(*path).absolutePath();
+        }
+        // Answered once the dialog is gone, so that an alert about the save never sits on
+        // top of it.
+        QTimer::singleShot(0, QCoreApplication::instance(), [onAnswer, path] { onAnswer(path); });
     });
     dialog->open();
     dialog->raise();

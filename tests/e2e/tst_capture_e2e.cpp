@@ -2,6 +2,7 @@
 // The capture flow of the real binary, driven through the X server as a person would drive it.
 #include "AppProcess.h"
 #include "DesktopTools.h"
+#include "Steps.h"
 #include "TestPattern.h"
 #include "XHarness.h"
 
@@ -13,35 +14,17 @@
 #include <memory>
 
 using namespace e2e;
+using namespace e2e::steps;
 
 namespace {
 
-const QString kSelection = QStringLiteral("Vellumbox Selection");
-const QString kScreenshot = QStringLiteral("Vellumbox Screenshot");
 const QRect kLeft(0, 0, 1920, 1080);
 const QRect kRight(1920, 0, 1280, 1024); // 640 x 512 logical at scale 2
-// Where the pointer rests: away from every sampled or captured area.
-const QPoint kParking(1700, 1000);
 constexpr quint32 kKeysym9 = 0x39;
 constexpr quint16 kCtrlShift = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT;
-constexpr int kWindowTimeoutMs = 5000;
-// Time a person takes between seeing the selection and starting to drag.
-constexpr int kReactionMs = 200;
-// After the 0.2 s fade-in of a screenshot window.
-constexpr int kSettleMs = 500;
 
-const QRegularExpression
-    kRegistered(QStringLiteral(R"(^info vellumbox\.Hotkey: Hot key Ctrl\+Shift\+9 registered$)"));
 const QRegularExpression
     kGrabRefused(QStringLiteral(R"(^error vellumbox\.Hotkey: .*Ctrl\+Shift\+9)"));
-
-QSet<xcb_window_t> ids(const QList<WindowInfo>& windows)
-{
-    QSet<xcb_window_t> result;
-    for (const WindowInfo& w : windows)
-        result.insert(w.id);
-    return result;
-}
 
 } // namespace
 
@@ -63,10 +46,7 @@ private Q_SLOTS:
 
 private:
     bool startApp(QString* why);
-    bool openSelection(QList<WindowInfo>* found, QString* why);
     bool noScreenshotWithin(int ms);
-    bool capture(const QPoint& from, const QPoint& to, int expectedCount, WindowInfo* shot,
-                 QString* why);
 
     XHarness m_x;
     std::unique_ptr<AppProcess> m_app;
@@ -106,72 +86,15 @@ void TestCaptureE2e::cleanup()
     }
 }
 
-bool TestCaptureE2e::startApp(QString* why)
-{
-    m_app = std::make_unique<AppProcess>();
-    if (!m_app->start({}, why))
-        return false;
-    if (!m_app->waitForLogLine(kRegistered, 15000)) {
-        *why = QStringLiteral("the hot key was not registered; log:\n") +
-               m_app->logLines().join(QLatin1Char('\n'));
-        return false;
-    }
-    return true;
-}
-
-bool TestCaptureE2e::openSelection(QList<WindowInfo>* found, QString* why)
-{
-    if (!tools::mouseMove(kParking) || !tools::key(QStringLiteral("ctrl+shift+9"))) {
-        *why = QStringLiteral("xdotool failed");
-        return false;
-    }
-    QList<WindowInfo> windows;
-    if (!m_x.waitForWindows(kSelection, 2, kWindowTimeoutMs, &windows)) {
-        *why = QStringLiteral("%1 selection windows instead of 2").arg(windows.size());
-        return false;
-    }
-    if (found)
-        *found = windows;
-    QTest::qWait(kReactionMs);
-    return true;
-}
-
 bool TestCaptureE2e::noScreenshotWithin(int ms)
 {
     return !waitUntil([&] { return !m_x.windowsNamed(kScreenshot).isEmpty(); }, ms);
 }
 
-// Drags from -> to in a fresh selection and returns the screenshot window that covers the
-// dragged rectangle, once expectedCount screenshot windows are up.
-bool TestCaptureE2e::capture(const QPoint& from, const QPoint& to, int expectedCount,
-                             WindowInfo* shot, QString* why)
+bool TestCaptureE2e::startApp(QString* why)
 {
-    const QSet<xcb_window_t> before = ids(m_x.windowsNamed(kScreenshot));
-    if (!openSelection(nullptr, why))
-        return false;
-    if (!tools::drag(from, to)) {
-        *why = QStringLiteral("xdotool failed");
-        return false;
-    }
-    if (!m_x.waitForNoWindow(kSelection, kWindowTimeoutMs)) {
-        *why = QStringLiteral("the selection windows stayed after the drag");
-        return false;
-    }
-    QList<WindowInfo> shots;
-    if (!m_x.waitForWindows(kScreenshot, expectedCount, kWindowTimeoutMs, &shots)) {
-        *why = QStringLiteral("%1 screenshot windows instead of %2")
-                   .arg(shots.size())
-                   .arg(expectedCount);
-        return false;
-    }
-    for (const WindowInfo& w : shots) {
-        if (!before.contains(w.id)) {
-            *shot = w;
-            return true;
-        }
-    }
-    *why = QStringLiteral("no new screenshot window");
-    return false;
+    m_app = steps::startApp(why);
+    return m_app != nullptr;
 }
 
 void TestCaptureE2e::hotKeyDimsEveryScreen()
@@ -179,7 +102,7 @@ void TestCaptureE2e::hotKeyDimsEveryScreen()
     QString why;
     QVERIFY2(startApp(&why), qPrintable(why));
     QList<WindowInfo> windows;
-    QVERIFY2(openSelection(&windows, &why), qPrintable(why));
+    QVERIFY2(openSelection(m_x, &windows, &why), qPrintable(why));
     QList<QRect> rects;
     for (const WindowInfo& w : windows) {
         QVERIFY(w.overrideRedirect);
@@ -230,18 +153,18 @@ void TestCaptureE2e::smallDragOrClickCancelsFiveByFiveCompletes()
     QString why;
     QVERIFY2(startApp(&why), qPrintable(why));
 
-    QVERIFY2(openSelection(nullptr, &why), qPrintable(why));
+    QVERIFY2(openSelection(m_x, nullptr, &why), qPrintable(why));
     QVERIFY(tools::drag(QPoint(300, 300), QPoint(304, 400)));
     QVERIFY(m_x.waitForNoWindow(kSelection, kWindowTimeoutMs));
     QVERIFY2(noScreenshotWithin(1000), "a 4 x 100 drag made a screenshot");
 
-    QVERIFY2(openSelection(nullptr, &why), qPrintable(why));
+    QVERIFY2(openSelection(m_x, nullptr, &why), qPrintable(why));
     QVERIFY(tools::click(QPoint(600, 600)));
     QVERIFY(m_x.waitForNoWindow(kSelection, kWindowTimeoutMs));
     QVERIFY2(noScreenshotWithin(1000), "a click made a screenshot");
 
     WindowInfo shot;
-    QVERIFY2(capture(QPoint(300, 300), QPoint(305, 305), 1, &shot, &why), qPrintable(why));
+    QVERIFY2(capture(m_x, QPoint(300, 300), QPoint(305, 305), 1, &shot, &why), qPrintable(why));
     QCOMPARE(shot.geometry, QRect(300, 300, 5, 5));
     QVERIFY(m_app->isRunning());
 }
@@ -266,7 +189,7 @@ void TestCaptureE2e::screenshotShowsCapturedPixels()
     QString why;
     QVERIFY2(startApp(&why), qPrintable(why));
     WindowInfo shot;
-    QVERIFY2(capture(from, to, 1, &shot, &why), qPrintable(why));
+    QVERIFY2(capture(m_x, from, to, 1, &shot, &why), qPrintable(why));
     QCOMPARE(shot.geometry, dragged);
     // Managed by the window manager, without decorations.
     QVERIFY(!shot.overrideRedirect);
@@ -300,7 +223,7 @@ void TestCaptureE2e::secondHotKeyOpensNothing()
     QString why;
     QVERIFY2(startApp(&why), qPrintable(why));
     QList<WindowInfo> first;
-    QVERIFY2(openSelection(&first, &why), qPrintable(why));
+    QVERIFY2(openSelection(m_x, &first, &why), qPrintable(why));
     const qsizetype allBefore = m_x.windowsNamed(kSelection, false).size();
 
     QVERIFY(tools::key(QStringLiteral("ctrl+shift+9")));
@@ -323,14 +246,14 @@ void TestCaptureE2e::selectionCoversFloatingScreenshots()
     QString why;
     QVERIFY2(startApp(&why), qPrintable(why));
     WindowInfo a;
-    QVERIFY2(capture(QPoint(200, 200), QPoint(500, 400), 1, &a, &why), qPrintable(why));
+    QVERIFY2(capture(m_x, QPoint(200, 200), QPoint(500, 400), 1, &a, &why), qPrintable(why));
     WindowInfo b;
-    QVERIFY2(capture(QPoint(2300, 500), QPoint(2500, 660), 2, &b, &why), qPrintable(why));
+    QVERIFY2(capture(m_x, QPoint(2300, 500), QPoint(2500, 660), 2, &b, &why), qPrintable(why));
     QCOMPARE(a.geometry, QRect(200, 200, 300, 200));
     QCOMPARE(b.geometry, QRect(2300, 500, 200, 160));
 
     QList<WindowInfo> selection;
-    QVERIFY2(openSelection(&selection, &why), qPrintable(why));
+    QVERIFY2(openSelection(m_x, &selection, &why), qPrintable(why));
     const QList<WindowInfo> shots = m_x.windowsNamed(kScreenshot);
     QCOMPARE(shots.size(), 2);
     for (const WindowInfo& s : selection) {
