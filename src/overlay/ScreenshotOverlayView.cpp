@@ -51,7 +51,7 @@ QImage ScreenshotOverlayView::displayedImage()
 
 QImage ScreenshotOverlayView::flattenedImage()
 {
-    const QImage pixels = image();
+    QImage pixels = image();
     if (!panel_ || panel_->rotationDegrees() == 0)
         return pixels;
     return rotatedImage(pixels, panel_->rotationDegrees(), pixels.deviceIndependentSize()).image;
