@@ -4,6 +4,7 @@
 #include "capture/ScreenCaptureManager.h"
 #include "platform/Logging.h"
 #include "platform/PlatformServices.h"
+#include "platform/QuitSignals.h"
 #include "platform/X11GlobalHotkey.h"
 
 #include <QApplication>
@@ -26,6 +27,7 @@ int main(int argc, char* argv[])
     // No main window: closing the last window never ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     installLogHandler();
+    quitOnTerminationSignals();
 
     X11GlobalHotkey hotkey;
     AppDelegate delegate(linuxPlatform(), hotkey,

@@ -11,6 +11,7 @@
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
 #include "platform/KeyState.h"
+#include "platform/Logging.h"
 #include "platform/SaveDialog.h"
 #include "platform/SystemColors.h"
 
@@ -226,7 +227,13 @@ std::unique_ptr<QMenu> ScreenshotOverlayView::contextMenu()
     // Text recognition and editing arrive with their own features.
     menu->addAction(QStringLiteral("Scan Text (OCR)"))->setEnabled(false);
     menu->addAction(QStringLiteral("Save as File..."), act(&ScreenshotOverlayView::saveToFile));
-    menu->addMenu(QStringLiteral("Share"));
+    QMenu* shareMenu = menu->addMenu(QStringLiteral("Share"));
+    for (const ShareTarget& target : services_.share.targets()) {
+        shareMenu->addAction(target.icon, target.name, [self, target] {
+            if (self)
+                self->shareViaService(target);
+        });
+    }
     menu->addSeparator();
     const bool pinned = panel_ && panel_->isPinned();
     menu->addAction(pinned ? QStringLiteral("Unpin") : QStringLiteral("Pin"),
@@ -277,6 +284,19 @@ void ScreenshotOverlayView::saveToFile()
                                  if (self && path && !path->isEmpty())
                                      self->finishSave(*path);
                              });
+}
+
+void ScreenshotOverlayView::shareViaService(const ShareTarget& target)
+{
+    exitEditMode();
+    if (const std::optional<QString> failure = services_.share.share(target, flattenedImage())) {
+        qCWarning(lcOverlay).noquote() << QStringLiteral("Sharing failed: %1").arg(*failure);
+        services_.alerts.runModal(
+            {AlertStyle::Warning, QStringLiteral("Share Failed"), *failure, {}});
+        return;
+    }
+    if (panel_)
+        panel_->flash();
 }
 
 void ScreenshotOverlayView::finishSave(const QString& path)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/PlatformServices.h"
+#include "platform/ShareService.h"
 
 #include <QImage>
 #include <QPainterPath>
@@ -59,6 +60,7 @@ public:
 
     void copyToClipboard();
     void saveToFile();
+    void shareViaService(const ShareTarget& target);
     void togglePin();
     void resizeAction(int percent);
     void rotateClockwiseAction();

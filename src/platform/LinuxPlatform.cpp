@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Clock.h"
 #include "DesktopPermission.h"
+#include "GioShareService.h"
 #include "PlatformServices.h"
 #include "QtAlertPresenter.h"
 #include "QtClipboard.h"
@@ -26,8 +27,9 @@ struct LinuxServices {
     QtClipboard clipboard;
     QtSaveDialog saveDialog;
     SystemClock clock;
-    PlatformServices services{screens, capture,  permission, alerts,     cursor,
-                              windows, settings, clipboard,  saveDialog, clock};
+    GioShareService share;
+    PlatformServices services{screens,  capture,   permission, alerts, cursor, windows,
+                              settings, clipboard, saveDialog, clock,  share};
 };
 
 } // namespace

@@ -12,6 +12,7 @@ class ScreenProvider;
 class SaveDialog;
 class ScreenRecordingPermission;
 class Settings;
+class ShareService;
 class WindowSystem;
 
 // The desktop services the managers are built with; tests hand in fakes instead.
@@ -26,6 +27,7 @@ struct PlatformServices {
     Clipboard& clipboard;
     SaveDialog& saveDialog;
     Clock& clock;
+    ShareService& share;
 };
 
 // The Linux services, created on first use. Needs a QGuiApplication.

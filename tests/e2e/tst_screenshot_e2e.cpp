@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -59,6 +60,7 @@ QImage clipboardPng()
 class TestScreenshotE2e : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase();
     void init();
     void cleanup();
     void clickClosesAndDragMoves();
@@ -67,6 +69,7 @@ private Q_SLOTS:
     void menuResizesRotatesAndClosesAll();
     void saveWritesPngAndJpeg();
     void failedSavesWriteNothingAndKeepOldFiles();
+    void shareHandsTheImageToTheChosenApplication();
 
 private:
     WindowInfo startWithScreenshot(const QPoint& from, const QPoint& to);
@@ -79,8 +82,37 @@ private:
     XHarness m_x;
     std::unique_ptr<AppProcess> m_app;
     QTemporaryDir m_dir;
+    QString m_shareSink;
     QStringList m_mounts;
 };
+
+// An application of the desktop's own kind, registered for PNG images and the default for
+// them, that keeps a copy of what it is handed.
+void TestScreenshotE2e::initTestCase()
+{
+    m_shareSink = m_dir.filePath(QStringLiteral("shared.png"));
+    const QString script = m_dir.filePath(QStringLiteral("viewer.sh"));
+    QFile program(script);
+    QVERIFY(program.open(QIODevice::WriteOnly));
+    program.write(QStringLiteral("#!/bin/sh\ncp \"$1\" '%1'\n").arg(m_shareSink).toUtf8());
+    program.close();
+    QVERIFY(program.setPermissions(program.permissions() | QFile::ExeOwner));
+    const QString applications =
+        qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
+    QVERIFY(QDir().mkpath(applications));
+    QFile entry(applications + QStringLiteral("/test-viewer.desktop"));
+    QVERIFY(entry.open(QIODevice::WriteOnly));
+    entry.write(QStringLiteral("[Desktop Entry]\nType=Application\nName=Test Viewer\n"
+                               "Exec=%1 %f\nMimeType=image/png;\n")
+                    .arg(script)
+                    .toUtf8());
+    entry.close();
+    // As installing an application does: the MIME cache is what the desktop reads.
+    QVERIFY(tools::run(QStringLiteral("update-desktop-database"), {applications}));
+    QFile defaults(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list"));
+    QVERIFY(defaults.open(QIODevice::WriteOnly));
+    defaults.write("[Default Applications]\nimage/png=test-viewer.desktop\n");
+}
 
 void TestScreenshotE2e::init()
 {
@@ -300,6 +332,29 @@ void TestScreenshotE2e::failedSavesWriteNothingAndKeepOldFiles()
     QCOMPARE(old.readAll(), QByteArray("precious"));
     QCOMPARE(QDir(tiny).entryList(QDir::Files), QStringList{QStringLiteral("keep.png")});
     QVERIFY(m_app->isRunning());
+}
+
+void TestScreenshotE2e::shareHandsTheImageToTheChosenApplication()
+{
+    const QRect dragged(900, 500, 200, 120);
+    const WindowInfo shot =
+        startWithScreenshot(dragged.topLeft(), dragged.bottomRight() + QPoint(1, 1));
+    // Share > the first application, the desktop's default for PNG images.
+    QVERIFY(chooseFromMenu(centre(shot), 3, {QStringLiteral("Right"), QStringLiteral("Return")}));
+    QVERIFY2(waitUntil([&] { return QFile::exists(m_shareSink); }, 5000),
+             "the application was not given the image");
+    QTest::qWait(300);
+    const QImage shared = QImage(m_shareSink).convertToFormat(QImage::Format_RGB32);
+    const pattern::Diff d = pattern::compare(shared, pattern::image(0, dragged), dragged.topLeft());
+    QVERIFY2(d.equal(), qPrintable(d.describe()));
+
+    // The handed-over file lives in a private folder that goes with the program.
+    const QDir folder(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/vellumbox-share"));
+    QCOMPARE(folder.entryList(QDir::Files).size(), 1);
+    QCOMPARE(QFileInfo(folder.path()).permissions() & (QFile::ReadGroup | QFile::ReadOther),
+             QFile::Permissions());
+    QVERIFY(m_app->stop());
+    QVERIFY(folder.entryList(QDir::Files).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestScreenshotE2e)

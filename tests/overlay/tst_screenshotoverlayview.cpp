@@ -85,6 +85,7 @@ private Q_SLOTS:
     void keysCopyCloseAndSwallow();
     void menuListsEveryItemInOrder();
     void menuActionsPinResizeRotate();
+    void shareHandsOverTheFlattenedImage();
     void saveWritesPngOrJpeg();
     void failedSaveShowsAnAlertAndKeepsTheOldFile();
     void saveAfterTheScreenshotClosedWritesNothing();
@@ -199,6 +200,31 @@ void TestScreenshotOverlayView::menuActionsPinResizeRotate()
     QVERIFY(other);
     f.view->contextMenu()->actions().at(9)->trigger(); // Close All, pinned included
     QTRY_VERIFY(f.manager.overlays().isEmpty());
+}
+
+void TestScreenshotOverlayView::shareHandsOverTheFlattenedImage()
+{
+    Fixture f;
+    f.platform.share.available = {{QStringLiteral("viewer.desktop"), QStringLiteral("Viewer"), {}},
+                                  {QStringLiteral("mail"), QStringLiteral("E-mail"), {}}};
+    f.panel->rotate(90);
+    const std::unique_ptr<QMenu> menu = f.view->contextMenu();
+    QMenu* share = menu->actions().at(3)->menu();
+    QCOMPARE(titles(*share), (QStringList{QStringLiteral("Viewer"), QStringLiteral("E-mail")}));
+    share->actions().at(1)->trigger();
+    QCOMPARE(f.platform.share.shared.size(), 1);
+    QCOMPARE(f.platform.share.shared.first().first, QStringLiteral("mail"));
+    QCOMPARE(f.platform.share.shared.first().second, f.view->flattenedImage());
+    QCOMPARE(f.platform.share.shared.first().second.size(), QSize(80, 120));
+    QCOMPARE(f.view->findChildren<QWidget*>().size(), 1); // the flash
+
+    // An application that cannot start: said so, no flash.
+    QTRY_VERIFY(f.view->findChildren<QWidget*>().isEmpty());
+    f.platform.share.failWith = QStringLiteral("Viewer could not be started: no such file");
+    f.view->contextMenu()->actions().at(3)->menu()->actions().at(0)->trigger();
+    QCOMPARE(f.platform.alerts.shown.size(), 1);
+    QCOMPARE(f.platform.alerts.shown.first().message, QStringLiteral("Share Failed"));
+    QVERIFY(f.view->findChildren<QWidget*>().isEmpty());
 }
 
 void TestScreenshotOverlayView::saveWritesPngOrJpeg()

@@ -15,6 +15,7 @@
 #include "../ScreenProvider.h"
 #include "../ScreenRecordingPermission.h"
 #include "../Settings.h"
+#include "../ShareService.h"
 #include "../WindowSystem.h"
 
 #include <QHash>
@@ -221,6 +222,22 @@ public:
     QDateTime currentDateTime() const override { return dateTime; }
 };
 
+class FakeShareService final : public ShareService {
+public:
+    QList<ShareTarget> available;
+    std::optional<QString> failWith;
+    QList<QPair<QString, QImage>> shared;
+
+    QList<ShareTarget> targets() override { return available; }
+    std::optional<QString> share(const ShareTarget& target, const QImage& image) override
+    {
+        if (failWith)
+            return failWith;
+        shared.append({target.id, image});
+        return std::nullopt;
+    }
+};
+
 struct FakePlatform {
     FakeScreenProvider screens;
     FakeDisplayCapture capture;
@@ -233,11 +250,12 @@ struct FakePlatform {
     FakeClipboard clipboard;
     FakeSaveDialog saveDialog;
     FakeClock clock;
+    FakeShareService share;
 
     PlatformServices services()
     {
-        return {screens, capture,  permission, alerts,     cursor,
-                windows, settings, clipboard,  saveDialog, clock};
+        return {screens,  capture,   permission, alerts, cursor, windows,
+                settings, clipboard, saveDialog, clock,  share};
     }
 };
 
