@@ -16,6 +16,9 @@ void QtClipboard::setImage(const QImage& image)
     QGuiApplication::clipboard()->setMimeData(data);
 }
 
-void QtClipboard::setText(const QString& text) { QGuiApplication::clipboard()->setText(text); }
+void QtClipboard::setText(const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+}
 
 } // namespace vellumbox
