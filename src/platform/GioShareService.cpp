@@ -35,7 +35,7 @@ QIcon iconOf(GAppInfo* app)
     if (icon && G_IS_THEMED_ICON(icon)) {
         const gchar* const* names = g_themed_icon_get_names(G_THEMED_ICON(icon));
         for (; names && *names; ++names) {
-            const QIcon themed = QIcon::fromTheme(QString::fromUtf8(*names));
+            QIcon themed = QIcon::fromTheme(QString::fromUtf8(*names));
             if (!themed.isNull())
                 return themed;
         }
