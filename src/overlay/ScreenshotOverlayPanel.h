@@ -37,6 +37,8 @@ public:
     void shake();
     void flash();
 
+    // Floats again shortly after losing the focus, whatever lowered it meanwhile.
+    void resignKeyWindow();
     void setLevel(WindowLevel level);
     WindowLevel level() const { return level_; }
 
@@ -69,7 +71,6 @@ protected:
 private:
     void animateFrame(const QRectF& frame);
     void fadeTo(qreal opacity, int durationMs, std::function<void()> finished);
-    void resignKeyWindow();
     void updateMask();
 
     PlatformServices services_;

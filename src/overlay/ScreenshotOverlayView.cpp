@@ -2,11 +2,14 @@
 #include "ScreenshotOverlayView.h"
 
 #include "CompactImage.h"
+#include "EditModeMonitors.h"
 #include "ImageFile.h"
 #include "InteractionRules.h"
 #include "PanelGeometry.h"
 #include "RotatedImage.h"
 #include "ScreenshotOverlayPanel.h"
+#include "annotation/AnnotationCanvas.h"
+#include "annotation/AnnotationRenderer.h"
 #include "platform/AlertPresenter.h"
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
@@ -19,6 +22,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include <array>
 
 namespace vellumbox {
 
@@ -34,6 +39,7 @@ ScreenshotOverlayView::ScreenshotOverlayView(CompactImage* pixels, ScreenshotOve
     connect(pixels, &CompactImage::compacted, this, [this] { displayed_ = QImage(); });
 }
 
+// Monitors go with the view, whatever ended it.
 ScreenshotOverlayView::~ScreenshotOverlayView() = default;
 
 QImage ScreenshotOverlayView::image() const
@@ -52,10 +58,44 @@ QImage ScreenshotOverlayView::displayedImage()
 
 QImage ScreenshotOverlayView::flattenedImage()
 {
-    QImage pixels = image();
-    if (!panel_ || panel_->rotationDegrees() == 0)
-        return pixels;
-    return rotatedImage(pixels, panel_->rotationDegrees(), pixels.deviceIndependentSize()).image;
+    QImage base = image();
+    if (panel_ && panel_->rotationDegrees() != 0)
+        base = rotatedImage(base, panel_->rotationDegrees(), base.deviceIndependentSize()).image;
+    if (!annotationCanvas_ || annotationCanvas_->annotations().isEmpty() || base.isNull())
+        return base;
+    // Drawn at the exported image's own pixels, so line widths follow its size; the
+    // annotation in progress is not part of it.
+    QImage flattened = base.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const qreal ratio = flattened.devicePixelRatio();
+    flattened.setDevicePixelRatio(1.0);
+    QPainter painter(&flattened);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (const Annotation& annotation : annotationCanvas_->annotations())
+        renderAnnotation(annotation, painter, QSizeF(flattened.size()));
+    painter.end();
+    flattened.setDevicePixelRatio(ratio);
+    return flattened;
+}
+
+void ScreenshotOverlayView::enterEditMode(AnnotationToolType tool)
+{
+    if (!annotationCanvas_) {
+        annotationCanvas_ = new AnnotationCanvas(this);
+        annotationCanvas_->setGeometry(rect());
+        annotationCanvas_->show();
+    }
+    annotationCanvas_->raise();
+    annotationCanvas_->setActiveTool(tool);
+    isEditing_ = true;
+    if (panel_) {
+        panel_->setInEditMode(true);
+        panel_->raise();
+        panel_->activateWindow();
+    }
+    annotationCanvas_->updateCursor();
+    updateBorder();
+    if (!monitors_)
+        monitors_ = std::make_unique<EditModeMonitors>(*this, services_.globalInput);
 }
 
 void ScreenshotOverlayView::exitEditMode()
@@ -63,9 +103,36 @@ void ScreenshotOverlayView::exitEditMode()
     if (!isEditing_)
         return;
     isEditing_ = false;
-    if (panel_)
+    if (annotationCanvas_)
+        annotationCanvas_->setActiveTool(std::nullopt);
+    if (panel_) {
         panel_->setInEditMode(false);
+        panel_->resignKeyWindow();
+    }
+    if (monitors_) {
+        // Possibly called from inside the monitors' own handler: stop them now, delete later.
+        monitors_->remove();
+        monitors_.release()->deleteLater();
+    }
+    setCursor(Qt::OpenHandCursor);
     updateBorder();
+}
+
+void ScreenshotOverlayView::clearEdits()
+{
+    if (annotationCanvas_)
+        annotationCanvas_->clear();
+}
+
+void ScreenshotOverlayView::toolCursorOrFocusNeeded(bool focus)
+{
+    if (!isEditing_ || !annotationCanvas_)
+        return;
+    if (focus && panel_ && !panel_->isActiveWindow()) {
+        panel_->raise();
+        panel_->activateWindow();
+    }
+    annotationCanvas_->updateCursor();
 }
 
 void ScreenshotOverlayView::applyRotation(int degrees)
@@ -122,12 +189,15 @@ void ScreenshotOverlayView::paintEvent(QPaintEvent*)
 void ScreenshotOverlayView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    if (annotationCanvas_)
+        annotationCanvas_->setGeometry(rect());
     updateBorder();
 }
 
 void ScreenshotOverlayView::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton)
+    // In edit mode the canvas on top takes the mouse.
+    if (event->button() != Qt::LeftButton || isEditing_)
         return;
     if (panel_)
         panel_->activateWindow();
@@ -182,13 +252,15 @@ void ScreenshotOverlayView::resetPress()
 
 void ScreenshotOverlayView::keyPressEvent(QKeyEvent* event)
 {
-    switch (
-        keyCommandFor(event->key(), event->modifiers(), isCapsLockOn(*event), isEditing_, false)) {
+    switch (keyCommandFor(event->key(), event->modifiers(), isCapsLockOn(*event), isEditing_,
+                          annotationCanvas_ != nullptr)) {
     case KeyCommand::PassOn:
         QWidget::keyPressEvent(event);
         return;
     case KeyCommand::Swallow:
+        return;
     case KeyCommand::Undo:
+        annotationCanvas_->undo();
         return;
     case KeyCommand::ExitEditMode:
         exitEditMode();
@@ -257,10 +329,23 @@ std::unique_ptr<QMenu> ScreenshotOverlayView::contextMenu()
     menu->addAction(QStringLiteral("Close All Screenshots"),
                     act(&ScreenshotOverlayView::closeAllScreenshots));
     QMenu* editMenu = menu->addMenu(QStringLiteral("Edit"));
-    for (const char* tool : {"Pencil", "Circle", "Square", "Arrow", "Highlight"})
-        editMenu->addAction(QString::fromLatin1(tool))->setEnabled(false);
+    const std::array<std::pair<const char*, AnnotationToolType>, 5> tools{
+        {{"Pencil", AnnotationToolType::pencil},
+         {"Circle", AnnotationToolType::circle},
+         {"Square", AnnotationToolType::square},
+         {"Arrow", AnnotationToolType::arrow},
+         {"Highlight", AnnotationToolType::highlight}}};
+    for (const auto& [title, tool] : tools) {
+        editMenu->addAction(QString::fromLatin1(title), [self, tool = tool] {
+            if (self)
+                self->enterEditMode(tool);
+        });
+    }
     editMenu->addSeparator();
-    editMenu->addAction(QStringLiteral("Clear Edits"))->setEnabled(false);
+    editMenu->addAction(QStringLiteral("Clear Edits"), act(&ScreenshotOverlayView::clearEdits));
+    if (isEditing_)
+        editMenu->addAction(QStringLiteral("Exit Edit Mode"),
+                            act(&ScreenshotOverlayView::exitEditMode));
     menu->addAction(QStringLiteral("Close"), act(&ScreenshotOverlayView::closeThisScreenshot));
     return menu;
 }

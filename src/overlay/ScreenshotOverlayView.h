@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "annotation/Annotation.h"
 #include "platform/PlatformServices.h"
 #include "platform/ShareService.h"
 
@@ -17,7 +18,9 @@ class QMenu;
 
 namespace vellumbox {
 
+class AnnotationCanvas;
 class CompactImage;
+class EditModeMonitors;
 class ScreenshotOverlayPanel;
 
 // The content of a floating screenshot and what the user touches: the image, aspect-fit with
@@ -40,11 +43,18 @@ public:
     QImage image() const;
     // The image as it is shown: rotated, never annotated.
     QImage displayedImage();
-    // What every export uses: the screenshot as rotated now.
+    // What every export uses: the screenshot as rotated now, with its annotations drawn in at
+    // the image's pixel size.
     QImage flattenedImage();
 
     bool isEditing() const { return isEditing_; }
+    void enterEditMode(AnnotationToolType tool);
     void exitEditMode();
+    void clearEdits();
+    AnnotationCanvas* annotationCanvas() const { return annotationCanvas_; }
+    // For the edit-mode monitors: show the tool's cursor, and with focus, bring the
+    // screenshot forward so that it takes the drawing.
+    void toolCursorOrFocusNeeded(bool focus);
 
     void applyRotation(int degrees);
     void updateBorder();
@@ -88,6 +98,8 @@ private:
     void resetPress();
 
     QPointer<CompactImage> pixels_;
+    AnnotationCanvas* annotationCanvas_ = nullptr;
+    std::unique_ptr<EditModeMonitors> monitors_;
     QPointer<ScreenshotOverlayPanel> panel_;
     PlatformServices services_;
     int rotationDegrees_ = 0;

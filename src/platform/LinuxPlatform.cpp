@@ -10,6 +10,7 @@
 #include "QtScreenProvider.h"
 #include "QtSettings.h"
 #include "X11DisplayCapture.h"
+#include "X11GlobalInputMonitor.h"
 #include "X11WindowSystem.h"
 
 namespace vellumbox {
@@ -28,8 +29,9 @@ struct LinuxServices {
     QtSaveDialog saveDialog;
     SystemClock clock;
     GioShareService share;
+    X11GlobalInputMonitor globalInput;
     PlatformServices services{screens,  capture,   permission, alerts, cursor, windows,
-                              settings, clipboard, saveDialog, clock,  share};
+                              settings, clipboard, saveDialog, clock,  share,  globalInput};
 };
 
 } // namespace

@@ -8,6 +8,7 @@ class Clipboard;
 class Clock;
 class CursorService;
 class DisplayCapture;
+class GlobalInputMonitor;
 class ScreenProvider;
 class SaveDialog;
 class ScreenRecordingPermission;
@@ -28,6 +29,7 @@ struct PlatformServices {
     SaveDialog& saveDialog;
     Clock& clock;
     ShareService& share;
+    GlobalInputMonitor& globalInput;
 };
 
 // The Linux services, created on first use. Needs a QGuiApplication.

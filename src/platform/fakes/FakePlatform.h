@@ -10,6 +10,7 @@
 #include "../CursorService.h"
 #include "../DisplayCapture.h"
 #include "../GlobalHotkey.h"
+#include "../GlobalInputMonitor.h"
 #include "../PlatformServices.h"
 #include "../SaveDialog.h"
 #include "../ScreenProvider.h"
@@ -24,6 +25,7 @@
 #include <QWindow>
 
 #include <functional>
+#include <map>
 #include <optional>
 
 namespace vellumbox::fakes {
@@ -238,6 +240,29 @@ public:
     }
 };
 
+class FakeGlobalInputMonitor final : public GlobalInputMonitor {
+public:
+    bool refuse = false;
+    int subscriptions = 0; // ever made
+    std::map<int, std::function<void(GlobalInput)>> handlers;
+
+    int subscribe(std::function<void(GlobalInput)> handler) override
+    {
+        if (refuse)
+            return -1;
+        ++subscriptions;
+        handlers.emplace(subscriptions, std::move(handler));
+        return subscriptions;
+    }
+    void unsubscribe(int id) override { handlers.erase(id); }
+    void send(GlobalInput input)
+    {
+        const auto copy = handlers;
+        for (const auto& [id, handler] : copy)
+            handler(input);
+    }
+};
+
 struct FakePlatform {
     FakeScreenProvider screens;
     FakeDisplayCapture capture;
@@ -251,11 +276,12 @@ struct FakePlatform {
     FakeSaveDialog saveDialog;
     FakeClock clock;
     FakeShareService share;
+    FakeGlobalInputMonitor globalInput;
 
     PlatformServices services()
     {
         return {screens,  capture,   permission, alerts, cursor, windows,
-                settings, clipboard, saveDialog, clock,  share};
+                settings, clipboard, saveDialog, clock,  share,  globalInput};
     }
 };
 
