@@ -69,6 +69,13 @@ const QImage& AnnotationCanvas::finishedLayer()
     return layer_;
 }
 
+QImage AnnotationCanvas::finishedLayerFor(const QSize& pixels)
+{
+    if (devicePixelRatioF() != 1.0 || size() != pixels)
+        return {};
+    return finishedLayer();
+}
+
 void AnnotationCanvas::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);

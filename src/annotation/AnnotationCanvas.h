@@ -30,6 +30,9 @@ public:
     void undo();
     // The cursor of the active tool, or the arrow.
     void updateCursor();
+    // The finished annotations as drawn for an image of exactly this many pixels, when the
+    // canvas's own layer is that (a ratio of 1: its line widths are the image's); else null.
+    QImage finishedLayerFor(const QSize& pixels);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

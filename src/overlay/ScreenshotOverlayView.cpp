@@ -69,9 +69,15 @@ QImage ScreenshotOverlayView::flattenedImage()
     const qreal ratio = flattened.devicePixelRatio();
     flattened.setDevicePixelRatio(1.0);
     QPainter painter(&flattened);
-    painter.setRenderHint(QPainter::Antialiasing);
-    for (const Annotation& annotation : annotationCanvas_->annotations())
-        renderAnnotation(annotation, painter, QSizeF(flattened.size()));
+    // Composited in one go when the canvas already drew them on this very pixel grid.
+    if (const QImage layer = annotationCanvas_->finishedLayerFor(flattened.size());
+        !layer.isNull()) {
+        painter.drawImage(QPointF(0, 0), layer);
+    } else {
+        painter.setRenderHint(QPainter::Antialiasing);
+        for (const Annotation& annotation : annotationCanvas_->annotations())
+            renderAnnotation(annotation, painter, QSizeF(flattened.size()));
+    }
     painter.end();
     flattened.setDevicePixelRatio(ratio);
     return flattened;

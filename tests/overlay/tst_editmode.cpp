@@ -51,6 +51,7 @@ private Q_SLOTS:
     void annotationsOutliveEditModeAndClicksCloseAgain();
     void undoAndClearEdits();
     void flatteningDrawsAtThePixelSizeOnTheRotatedGrid();
+    void flatteningWithAndWithoutTheLayerAgree();
 };
 
 void TestEditMode::monitorsAreInstalledOnceAndAlwaysRemoved()
@@ -187,6 +188,37 @@ void TestEditMode::flatteningDrawsAtThePixelSizeOnTheRotatedGrid()
     QTest::mousePress(turned.view->annotationCanvas(), Qt::LeftButton, Qt::NoModifier, {150, 250});
     QTest::mouseMove(turned.view->annotationCanvas(), {190, 290});
     QVERIFY(!isRed(turned.view->flattenedImage().pixel(150, 270)));
+}
+
+void TestEditMode::flatteningWithAndWithoutTheLayerAgree()
+{
+    // Zoomed to 200 % the canvas no longer matches the image's pixels: every mark is drawn
+    // afresh. Back at 100 % the canvas's layer is used. Both give the same picture.
+    Fixture f({240, 160});
+    f.view->enterEditMode(Tool::highlight);
+    f.draw({20, 20}, {180, 120});
+    f.view->enterEditMode(Tool::arrow);
+    f.draw({200, 20}, {40, 140});
+    f.view->enterEditMode(Tool::circle);
+    f.draw({60, 30}, {220, 150});
+    f.view->exitEditMode();
+    const QImage viaLayer = f.view->flattenedImage();
+    QVERIFY(!f.view->annotationCanvas()->finishedLayerFor({240, 160}).isNull());
+    f.panel->setDisplayScale(2.0);
+    QTRY_COMPARE(f.view->size(), QSize(480, 320));
+    QVERIFY(f.view->annotationCanvas()->finishedLayerFor({240, 160}).isNull());
+    const QImage drawn = f.view->flattenedImage();
+    QCOMPARE(drawn.size(), viaLayer.size());
+    int differing = 0;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QRgb a = drawn.pixel(x, y);
+            const QRgb b = viaLayer.pixel(x, y);
+            if (qAbs(qRed(a) - qRed(b)) > 2 || qAbs(qGreen(a) - qGreen(b)) > 2 ||
+                qAbs(qBlue(a) - qBlue(b)) > 2)
+                ++differing;
+        }
+    QCOMPARE(differing, 0);
 }
 
 QTEST_MAIN(TestEditMode)
