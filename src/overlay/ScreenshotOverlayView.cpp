@@ -266,7 +266,8 @@ void ScreenshotOverlayView::keyPressEvent(QKeyEvent* event)
     case KeyCommand::Swallow:
         return;
     case KeyCommand::Undo:
-        annotationCanvas_->undo();
+        if (annotationCanvas_)
+            annotationCanvas_->undo();
         return;
     case KeyCommand::ExitEditMode:
         exitEditMode();
