@@ -76,4 +76,23 @@ bool capture(XHarness& x, const QPoint& from, const QPoint& to, int expectedCoun
     return false;
 }
 
+void focusScreenshotAt(const QPoint& at)
+{
+    tools::mouseMove(at);
+    tools::mouseDown(1);
+    QTest::qWait(450);
+    tools::mouseUp(1);
+    QTest::qWait(200);
+}
+
+QImage clipboardImage()
+{
+    QByteArray png;
+    tools::run(QStringLiteral("xclip"),
+               {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
+                QStringLiteral("image/png"), QStringLiteral("-o")},
+               &png);
+    return QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32);
+}
+
 } // namespace e2e::steps

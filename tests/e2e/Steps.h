@@ -4,6 +4,7 @@
 #include "AppProcess.h"
 #include "XHarness.h"
 
+#include <QImage>
 #include <QPoint>
 #include <QRegularExpression>
 #include <QSet>
@@ -35,5 +36,9 @@ bool openSelection(XHarness& x, QList<WindowInfo>* found, QString* why);
 // dragged rectangle, once expectedCount screenshot windows are up.
 bool capture(XHarness& x, const QPoint& from, const QPoint& to, int expectedCount, WindowInfo* shot,
              QString* why);
+// A press longer than a click: the screenshot under it takes the focus without closing.
+void focusScreenshotAt(const QPoint& at);
+// The clipboard's image/png, read as another application pastes it; null when there is none.
+QImage clipboardImage();
 
 } // namespace e2e::steps

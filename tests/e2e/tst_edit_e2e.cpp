@@ -13,16 +13,6 @@ using namespace e2e::steps;
 
 namespace {
 
-QImage clipboardPng()
-{
-    QByteArray png;
-    tools::run(QStringLiteral("xclip"),
-               {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
-                QStringLiteral("image/png"), QStringLiteral("-o")},
-               &png);
-    return QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32);
-}
-
 bool isRed(QRgb p)
 {
     return qRed(p) > 200 && qGreen(p) < 70 && qBlue(p) < 70;
@@ -121,15 +111,12 @@ void TestEditE2e::everyToolLeavesItsMarkInTheCopy()
     QCOMPARE(blueOnTopEdge(shot), 0);
 
     // A long press gives the screenshot the focus without closing it; then copy.
-    tools::mouseMove(area.topLeft() + QPoint(480, 10));
-    tools::mouseDown(1);
-    QTest::qWait(450);
-    tools::mouseUp(1);
+    focusScreenshotAt(area.topLeft() + QPoint(480, 10));
     QVERIFY(tools::key(QStringLiteral("ctrl+c")));
     QImage copied;
     QVERIFY(waitUntil(
         [&] {
-            copied = clipboardPng();
+            copied = clipboardImage();
             return !copied.isNull();
         },
         3000));

@@ -45,16 +45,6 @@ bool chooseFromMenu(const QPoint& at, int downs, const QStringList& then)
     return true;
 }
 
-QImage clipboardPng()
-{
-    QByteArray png;
-    tools::run(QStringLiteral("xclip"),
-               {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
-                QStringLiteral("image/png"), QStringLiteral("-o")},
-               &png);
-    return QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32);
-}
-
 } // namespace
 
 class TestScreenshotE2e : public QObject {
@@ -147,11 +137,7 @@ WindowInfo TestScreenshotE2e::startWithScreenshot(const QPoint& from, const QPoi
 
 void TestScreenshotE2e::focus(const WindowInfo& shot)
 {
-    tools::mouseMove(centre(shot));
-    tools::mouseDown(1);
-    QTest::qWait(450);
-    tools::mouseUp(1);
-    QTest::qWait(200);
+    focusScreenshotAt(centre(shot));
 }
 
 bool TestScreenshotE2e::saveAs(const WindowInfo& shot, const QString& path, bool replace)
@@ -237,7 +223,7 @@ void TestScreenshotE2e::copyPutsTheExactPixelsOnTheClipboard()
     QImage copied;
     QVERIFY(waitUntil(
         [&] {
-            copied = clipboardPng();
+            copied = clipboardImage();
             return !copied.isNull();
         },
         3000));
@@ -248,7 +234,7 @@ void TestScreenshotE2e::copyPutsTheExactPixelsOnTheClipboard()
     focus(shot);
     QVERIFY(tools::key(QStringLiteral("ctrl+w")));
     QVERIFY(m_x.waitForNoWindow(kScreenshot, kWindowTimeoutMs));
-    QCOMPARE(clipboardPng().size(), dragged.size());
+    QCOMPARE(clipboardImage().size(), dragged.size());
 }
 
 void TestScreenshotE2e::menuResizesRotatesAndClosesAll()
