@@ -2,6 +2,7 @@
 #include "AppDelegate.h"
 
 #include "HotkeyManager.h"
+#include "StatusBarController.h"
 #include "platform/AlertPresenter.h"
 #include "platform/Logging.h"
 #include "platform/ScreenRecordingPermission.h"
@@ -10,9 +11,10 @@
 namespace vellumbox {
 
 AppDelegate::AppDelegate(const PlatformServices& services, GlobalHotkey& hotkey,
-                         std::function<void()> startCapture)
+                         OverlayManager& overlays, std::function<void()> startCapture)
     : services_(services)
     , hotkey_(hotkey)
+    , overlays_(overlays)
     , startCapture_(std::move(startCapture))
 {}
 
@@ -20,6 +22,8 @@ AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::applicationDidFinishLaunching()
 {
+    statusBarController_ =
+        std::make_unique<StatusBarController>(services_, overlays_, startCapture_);
     hotkeyManager_ = std::make_unique<HotkeyManager>(hotkey_, startCapture_);
     isFirstRun_ = !services_.settings.boolValue(settings_keys::hasCompletedOnboarding);
     qCInfo(lcApp) << "Vellumbox" << VELLUMBOX_VERSION << "ready"

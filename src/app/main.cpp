@@ -2,6 +2,7 @@
 #include "AppDelegate.h"
 #include "SessionType.h"
 #include "capture/ScreenCaptureManager.h"
+#include "overlay/OverlayManager.h"
 #include "platform/Logging.h"
 #include "platform/PlatformServices.h"
 #include "platform/QuitSignals.h"
@@ -30,7 +31,7 @@ int main(int argc, char* argv[])
     quitOnTerminationSignals();
 
     X11GlobalHotkey hotkey;
-    AppDelegate delegate(linuxPlatform(), hotkey,
+    AppDelegate delegate(linuxPlatform(), hotkey, OverlayManager::shared(),
                          [] { ScreenCaptureManager::shared().startCapture(); });
     ScreenCaptureManager::shared().onPermissionMissing = [target = QPointer(&delegate)] {
         if (target)

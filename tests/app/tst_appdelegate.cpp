@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 #include "app/HotkeyManager.h"
 #include "app/SessionType.h"
+#include "overlay/OverlayManager.h"
 #include "platform/fakes/FakePlatform.h"
 
 #include <QTest>
@@ -25,7 +26,8 @@ void TestAppDelegate::launchRegistersTheHotkey()
 {
     FakePlatform platform;
     FakeGlobalHotkey hotkey;
-    AppDelegate delegate(platform.services(), hotkey, [] {});
+    OverlayManager overlays(platform.services());
+    AppDelegate delegate(platform.services(), hotkey, overlays, [] {});
     QVERIFY(!delegate.hotkeyManager());
     delegate.applicationDidFinishLaunching();
     QVERIFY(delegate.hotkeyManager()->isRegistered());
@@ -33,7 +35,7 @@ void TestAppDelegate::launchRegistersTheHotkey()
     QVERIFY(delegate.isFirstRun());
 
     platform.settings.values.insert(QStringLiteral("hasCompletedOnboarding"), true);
-    AppDelegate later(platform.services(), hotkey, [] {});
+    AppDelegate later(platform.services(), hotkey, overlays, [] {});
     later.applicationDidFinishLaunching();
     QVERIFY(!later.isFirstRun());
 }
@@ -42,8 +44,9 @@ void TestAppDelegate::hotkeyStartsACaptureAfterTheKeyEvent()
 {
     FakePlatform platform;
     FakeGlobalHotkey hotkey;
+    OverlayManager overlays(platform.services());
     int captures = 0;
-    AppDelegate delegate(platform.services(), hotkey, [&captures] { ++captures; });
+    AppDelegate delegate(platform.services(), hotkey, overlays, [&captures] { ++captures; });
     delegate.applicationDidFinishLaunching();
     hotkey.press();
     QCOMPARE(captures, 0); // posted, not run inside the key handler
@@ -57,12 +60,13 @@ void TestAppDelegate::refusedHotkeyLeavesTheProgramRunning()
 {
     FakePlatform platform;
     FakeGlobalHotkey hotkey;
+    OverlayManager overlays(platform.services());
     hotkey.refuse = true;
     QTest::ignoreMessage(QtCriticalMsg,
                          "Could not register the hot key Ctrl+Shift+9: it is held by another "
                          "application (BadAccess)");
     {
-        AppDelegate delegate(platform.services(), hotkey, [] {});
+        AppDelegate delegate(platform.services(), hotkey, overlays, [] {});
         delegate.applicationDidFinishLaunching();
         QVERIFY(!delegate.hotkeyManager()->isRegistered());
         // Destroying a manager whose registration failed unregisters nothing.
@@ -75,9 +79,10 @@ void TestAppDelegate::permissionGrantedOnRequestShowsNothing()
 {
     FakePlatform platform;
     FakeGlobalHotkey hotkey;
+    OverlayManager overlays(platform.services());
     platform.permission.granted = false;
     platform.permission.grantOnRequest = true;
-    AppDelegate delegate(platform.services(), hotkey, [] {});
+    AppDelegate delegate(platform.services(), hotkey, overlays, [] {});
     delegate.requestScreenRecordingPermission();
     QCOMPARE(platform.permission.requestCount, 1);
     QVERIFY(platform.alerts.shown.isEmpty());
@@ -97,9 +102,10 @@ void TestAppDelegate::permissionRefusedShowsTheAlert()
     QFETCH(int, settingsOpened);
     FakePlatform platform;
     FakeGlobalHotkey hotkey;
+    OverlayManager overlays(platform.services());
     platform.permission.granted = false;
     platform.alerts.answer = answer;
-    AppDelegate delegate(platform.services(), hotkey, [] {});
+    AppDelegate delegate(platform.services(), hotkey, overlays, [] {});
     delegate.requestScreenRecordingPermission();
     QCOMPARE(platform.alerts.shown.size(), 1);
     const Alert& alert = platform.alerts.shown.first();

@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "StatusBarController.h"
+
+#include "AboutWindow.h"
+#include "VellumboxLogoView.h"
+#include "overlay/LoweredPanels.h"
+#include "overlay/OverlayManager.h"
+#include "platform/AlertPresenter.h"
+#include "platform/Logging.h"
+
+#include <QCoreApplication>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+namespace vellumbox {
+
+StatusBarController::StatusBarController(const PlatformServices& services, OverlayManager& overlays,
+                                         std::function<void()> startCapture)
+    : services_(services)
+    , overlays_(overlays)
+    , startCapture_(std::move(startCapture))
+    , menu_(std::make_unique<QMenu>())
+    , tray_(new QSystemTrayIcon(VellumboxLogoView::trayIcon(), this))
+{
+    tray_->setToolTip(QStringLiteral("Vellumbox"));
+    rebuildMenu();
+    tray_->setContextMenu(menu_.get());
+    connect(menu_.get(), &QMenu::aboutToShow, this, &StatusBarController::menuWillOpen);
+    connect(menu_.get(), &QMenu::aboutToHide, this, &StatusBarController::menuDidClose);
+    connect(tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger)
+                    beginScreenshot();
+            });
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        qCInfo(lcApp) << "No system tray is available, so the tray icon is not shown;"
+                         " Ctrl+Shift+9 still captures";
+    tray_->show();
+}
+
+StatusBarController::~StatusBarController() = default;
+
+void StatusBarController::rebuildMenu()
+{
+    menu_->clear();
+    QAction* take = menu_->addAction(QStringLiteral("Take Screenshot"), this,
+                                     &StatusBarController::beginScreenshot);
+    // Shown for the global hot key, which is registered elsewhere.
+    take->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+9")));
+    take->setShortcutContext(Qt::WidgetShortcut);
+    menu_->addSeparator();
+    menu_->addAction(QStringLiteral("Close All Screenshots"), &overlays_,
+                     &OverlayManager::closeAllOverlays);
+    menu_->addSeparator();
+    menu_->addAction(QStringLiteral("About Vellumbox"), this,
+                     &StatusBarController::showAboutWindow);
+    menu_->addAction(QStringLiteral("Check for Updates…"), this,
+                     &StatusBarController::checkForUpdates);
+    menu_->addSeparator();
+    QAction* quit = menu_->addAction(QStringLiteral("Quit"), QCoreApplication::instance(),
+                                     &QCoreApplication::quit);
+    quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    quit->setShortcutContext(Qt::WidgetShortcut);
+}
+
+void StatusBarController::menuWillOpen()
+{
+    rebuildMenu();
+    lowered_ = std::make_unique<LoweredPanels>(overlays_);
+}
+
+void StatusBarController::menuDidClose()
+{
+    lowered_.reset();
+}
+
+void StatusBarController::beginScreenshot()
+{
+    const QPointer<StatusBarController> self(this);
+    QTimer::singleShot(captureDelayMs, this, [self] {
+        if (self && self->startCapture_)
+            self->startCapture_();
+    });
+}
+
+void StatusBarController::showAboutWindow()
+{
+    if (aboutWindow_ && aboutWindow_->isVisible()) {
+        aboutWindow_->raise();
+        aboutWindow_->activateWindow();
+        return;
+    }
+    auto* window = new AboutWindow;
+    // Closing it releases it; the pointer empties itself.
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    aboutWindow_ = window;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void StatusBarController::checkForUpdates()
+{
+    // This build carries no update feed.
+    services_.alerts.runModal({AlertStyle::Informational,
+                               QStringLiteral("Check for Updates"),
+                               QStringLiteral("This build of Vellumbox has no update feed, so it "
+                                              "cannot check for updates."),
+                               {}});
+}
+
+} // namespace vellumbox

@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/VellumboxLogoView.h"
+
+#include <QPainter>
+#include <QTest>
+
+using namespace vellumbox;
+
+class TestLogo : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void geometry_data();
+    void geometry();
+    void frontCardCoversTheRearOutlineOnlyWhenFilled();
+};
+
+// The rear card at the top right, the front card at the bottom left, in Qt's y-down space.
+void TestLogo::geometry_data()
+{
+    QTest::addColumn<QRectF>("rect");
+    QTest::addColumn<qreal>("inset");
+    QTest::addColumn<QSizeF>("card");
+    QTest::addColumn<qreal>("radius");
+    QTest::addColumn<qreal>("line");
+    QTest::addColumn<QPointF>("rear");
+    QTest::addColumn<QPointF>("front");
+    QTest::newRow("tray, 18") << QRectF(0, 0, 18, 18) << 0.9 << QSizeF(10.53, 8.91) << 1.6038 << 1.5
+                              << QPointF(6.57, 0.9) << QPointF(0.9, 8.19);
+    QTest::newRow("first run, 72") << QRectF(0, 0, 72, 72) << 3.6 << QSizeF(42.12, 35.64) << 6.4152
+                                   << 2.88 << QPointF(26.28, 3.6) << QPointF(3.6, 32.76);
+    QTest::newRow("about, 80") << QRectF(0, 0, 80, 80) << 4.0 << QSizeF(46.8, 39.6) << 7.128 << 3.2
+                               << QPointF(29.2, 4) << QPointF(4, 36.4);
+    QTest::newRow("100 x 50, inset from the width")
+        << QRectF(0, 0, 100, 50) << 5.0 << QSizeF(58.5, 22) << 3.96 << 4.0 << QPointF(36.5, 5)
+        << QPointF(5, 23);
+    QTest::newRow("offset origin") << QRectF(10, 20, 80, 80) << 4.0 << QSizeF(46.8, 39.6) << 7.128
+                                   << 3.2 << QPointF(39.2, 24) << QPointF(14, 56.4);
+}
+
+void TestLogo::geometry()
+{
+    QFETCH(QRectF, rect);
+    QFETCH(qreal, inset);
+    QFETCH(QSizeF, card);
+    QFETCH(qreal, radius);
+    QFETCH(qreal, line);
+    QFETCH(QPointF, rear);
+    QFETCH(QPointF, front);
+    const LogoGeometry g = logoGeometry(rect);
+    const auto near = [](qreal a, qreal b) { return qAbs(a - b) < 1e-9; };
+    QVERIFY(near(g.inset, inset));
+    QVERIFY(near(g.cardSize.width(), card.width()) && near(g.cardSize.height(), card.height()));
+    QVERIFY(near(g.cornerRadius, radius));
+    QVERIFY(near(g.lineWidth, line));
+    QVERIFY2(near(g.rearOrigin.x(), rear.x()) && near(g.rearOrigin.y(), rear.y()),
+             qPrintable(QStringLiteral("%1, %2").arg(g.rearOrigin.x()).arg(g.rearOrigin.y())));
+    QVERIFY(near(g.frontOrigin.x(), front.x()) && near(g.frontOrigin.y(), front.y()));
+}
+
+void TestLogo::frontCardCoversTheRearOutlineOnlyWhenFilled()
+{
+    // Where the rear card's left edge runs inside the front card.
+    const auto draw = [](std::optional<QColor> fill) {
+        QImage image(80, 80, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        VellumboxLogoView::drawLogo(painter, QRectF(0, 0, 80, 80), Qt::blue, fill);
+        return image;
+    };
+    // The rear card's left edge (x 29.2) where it runs inside the front card (y 36.4 to 43.6).
+    const QPoint crossing(29, 40);
+    QVERIFY(qAlpha(draw(std::nullopt).pixel(crossing)) > 60);
+    QCOMPARE(draw(QColor(Qt::white)).pixel(crossing), qRgb(255, 255, 255));
+    // The rear outline is drawn at half the stroke's alpha.
+    QVERIFY(qAbs(qAlpha(draw(std::nullopt).pixel(29, 20)) - 128) <= 20);
+}
+
+QTEST_MAIN(TestLogo)
+#include "tst_logo.moc"

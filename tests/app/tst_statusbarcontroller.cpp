@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/AboutWindow.h"
+#include "app/StatusBarController.h"
+#include "overlay/OverlayManager.h"
+#include "overlay/ScreenshotOverlayPanel.h"
+#include "platform/fakes/FakePlatform.h"
+
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTest>
+
+using namespace vellumbox;
+using namespace vellumbox::fakes;
+
+class TestStatusBarController : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void menuItemsAndKeys();
+    void leftClickCapturesAfterAMoment();
+    void menuLowersTheScreenshotsWhileOpen();
+    void aboutTwiceIsOneWindow();
+};
+
+void TestStatusBarController::menuItemsAndKeys()
+{
+    FakePlatform platform;
+    OverlayManager overlays(platform.services());
+    StatusBarController controller(platform.services(), overlays, [] {});
+    QStringList items;
+    for (const QAction* action : controller.menu()->actions())
+        items.append(action->isSeparator()
+                         ? QStringLiteral("-")
+                         : action->text() + QLatin1Char('|') + action->shortcut().toString());
+    QCOMPARE(items,
+             (QStringList{QStringLiteral("Take Screenshot|Ctrl+Shift+9"), QStringLiteral("-"),
+                          QStringLiteral("Close All Screenshots|"), QStringLiteral("-"),
+                          QStringLiteral("About Vellumbox|"), QStringLiteral("Check for Updates…|"),
+                          QStringLiteral("-"), QStringLiteral("Quit|Ctrl+Q")}));
+    // Without a feed, asking for updates says so.
+    controller.menu()->actions().at(5)->trigger();
+    QCOMPARE(platform.alerts.shown.size(), 1);
+    QVERIFY(
+        platform.alerts.shown.first().informativeText.contains(QStringLiteral("no update feed")));
+}
+
+void TestStatusBarController::leftClickCapturesAfterAMoment()
+{
+    FakePlatform platform;
+    OverlayManager overlays(platform.services());
+    int captures = 0;
+    StatusBarController controller(platform.services(), overlays, [&captures] { ++captures; });
+    Q_EMIT controller.trayIcon()->activated(QSystemTrayIcon::Trigger);
+    Q_EMIT controller.trayIcon()->activated(QSystemTrayIcon::Context);
+    QCOMPARE(captures, 0);
+    QTest::qWait(StatusBarController::captureDelayMs / 2);
+    QCOMPARE(captures, 0);
+    QTRY_COMPARE(captures, 1);
+    QTest::qWait(100);
+    QCOMPARE(captures, 1); // the right click captured nothing
+}
+
+void TestStatusBarController::menuLowersTheScreenshotsWhileOpen()
+{
+    FakePlatform platform;
+    OverlayManager overlays(platform.services());
+    QImage image(10, 10, QImage::Format_RGB32);
+    image.fill(Qt::gray);
+    auto* a = overlays.createOverlay(image, {0, 0, 10, 10});
+    auto* b = overlays.createOverlay(image, {20, 0, 10, 10});
+    StatusBarController controller(platform.services(), overlays, [] {});
+    Q_EMIT controller.menu()->aboutToShow();
+    QCOMPARE(a->level(), WindowLevel::Normal);
+    QCOMPARE(b->level(), WindowLevel::Normal);
+    QCOMPARE(controller.menu()->actions().size(), 8); // rebuilt, not doubled
+    Q_EMIT controller.menu()->aboutToHide();
+    QCOMPARE(a->level(), WindowLevel::Floating);
+    QCOMPARE(b->level(), WindowLevel::Floating);
+}
+
+void TestStatusBarController::aboutTwiceIsOneWindow()
+{
+    FakePlatform platform;
+    OverlayManager overlays(platform.services());
+    StatusBarController controller(platform.services(), overlays, [] {});
+    controller.showAboutWindow();
+    QPointer<AboutWindow> first = controller.aboutWindow();
+    QVERIFY(first && first->isVisible());
+    QCOMPARE(first->windowTitle(), QStringLiteral("About Vellumbox"));
+    controller.showAboutWindow();
+    QCOMPARE(controller.aboutWindow(), first.data());
+    first->close();
+    QTRY_VERIFY(!first);
+    QVERIFY(!controller.aboutWindow());
+    controller.showAboutWindow();
+    QVERIFY(controller.aboutWindow());
+    controller.aboutWindow()->close();
+}
+
+QTEST_MAIN(TestStatusBarController)
+#include "tst_statusbarcontroller.moc"
