@@ -58,9 +58,9 @@ QImage ScreenshotOverlayView::displayedImage()
 
 QImage ScreenshotOverlayView::flattenedImage()
 {
-    QImage base = image();
-    if (panel_ && panel_->rotationDegrees() != 0)
-        base = rotatedImage(base, panel_->rotationDegrees(), base.deviceIndependentSize()).image;
+    // The picture as shown: the panel hands its rotation to applyRotation(), and the turned
+    // copy is kept, so an export does not turn the pixels again.
+    QImage base = displayedImage();
     if (!annotationCanvas_ || annotationCanvas_->annotations().isEmpty() || base.isNull())
         return base;
     // Drawn at the exported image's own pixels, so line widths follow its size; the
