@@ -2,9 +2,11 @@
 #include "AppDelegate.h"
 
 #include "HotkeyManager.h"
+#include "OnboardingWindowController.h"
 #include "StatusBarController.h"
 #include "platform/AlertPresenter.h"
 #include "platform/Logging.h"
+#include "platform/LoginItems.h"
 #include "platform/ScreenRecordingPermission.h"
 #include "platform/Settings.h"
 
@@ -28,6 +30,40 @@ void AppDelegate::applicationDidFinishLaunching()
     isFirstRun_ = !services_.settings.boolValue(settings_keys::hasCompletedOnboarding);
     qCInfo(lcApp) << "Vellumbox" << VELLUMBOX_VERSION << "ready"
                   << (isFirstRun_ ? "(first run)" : "");
+    if (isFirstRun_) {
+        // The login prompt follows once the first-run window is finished.
+        onboardingController_ = std::make_unique<OnboardingWindowController>(
+            services_, [this] { showLoginItemPrompt(); },
+            [this] { openScreenRecordingSettings(); });
+        onboardingController_->showOnboarding();
+    } else {
+        showLoginItemPrompt();
+    }
+}
+
+void AppDelegate::showLoginItemPrompt()
+{
+    if (services_.settings.boolValue(settings_keys::hasShownLoginItemPrompt))
+        return;
+    // Stored before asking, so that the question is never repeated whatever the answer.
+    services_.settings.setBoolValue(settings_keys::hasShownLoginItemPrompt, true);
+    const int answer = services_.alerts.runModal(
+        {AlertStyle::Informational,
+         QStringLiteral("Start at Login?"),
+         QStringLiteral("Would you like Vellumbox to start automatically when you log in?"),
+         {QStringLiteral("Yes"), QStringLiteral("No")}});
+    if (answer == alertFirstButtonReturn)
+        enableLoginItem();
+}
+
+void AppDelegate::enableLoginItem()
+{
+    QString error;
+    if (services_.loginItems.registerMainApp(&error))
+        qCInfo(lcLoginItem).noquote() << "Vellumbox will start at login";
+    else
+        qCCritical(lcLoginItem).noquote()
+            << QStringLiteral("Failed to enable login item: %1").arg(error);
 }
 
 void AppDelegate::requestScreenRecordingPermission()

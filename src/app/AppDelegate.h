@@ -12,6 +12,7 @@ namespace vellumbox {
 
 class GlobalHotkey;
 class HotkeyManager;
+class OnboardingWindowController;
 class OverlayManager;
 class StatusBarController;
 
@@ -25,11 +26,14 @@ public:
     ~AppDelegate() override;
 
     void applicationDidFinishLaunching();
+    void showLoginItemPrompt();
+    void enableLoginItem();
     void requestScreenRecordingPermission();
     void openScreenRecordingSettings();
 
     StatusBarController* statusBarController() const { return statusBarController_.get(); }
     HotkeyManager* hotkeyManager() const { return hotkeyManager_.get(); }
+    OnboardingWindowController* onboardingController() const { return onboardingController_.get(); }
     bool isFirstRun() const { return isFirstRun_; }
 
 private:
@@ -39,6 +43,7 @@ private:
     std::function<void()> startCapture_;
     std::unique_ptr<StatusBarController> statusBarController_;
     std::unique_ptr<HotkeyManager> hotkeyManager_;
+    std::unique_ptr<OnboardingWindowController> onboardingController_;
     bool isFirstRun_ = false;
 };
 

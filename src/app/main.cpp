@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppDelegate.h"
 #include "SessionType.h"
+#include "SingleInstance.h"
 #include "capture/ScreenCaptureManager.h"
 #include "overlay/OverlayManager.h"
 #include "platform/Logging.h"
@@ -9,6 +10,7 @@
 #include "platform/X11GlobalHotkey.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QPointer>
 #include <QTimer>
 
@@ -28,6 +30,34 @@ int main(int argc, char* argv[])
     // No main window: closing the last window never ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     installLogHandler();
+
+    QCommandLineParser options;
+    options.setApplicationDescription(
+        QStringLiteral("Captures a region of the screen and keeps it floating above your work."));
+    options.addHelpOption();
+    options.addVersionOption();
+    const QCommandLineOption captureOption(
+        QStringLiteral("capture"), QStringLiteral("Start a capture as soon as Vellumbox runs."));
+    options.addOption(captureOption);
+    options.process(app);
+
+    // A second launch captures in the running instance instead of starting another one.
+    InstanceService instance([] { ScreenCaptureManager::shared().startCapture(); });
+    QString message;
+    switch (claimSingleInstance(QDBusConnection::sessionBus(), &instance, &message)) {
+    case InstanceRole::Secondary:
+        qCInfo(lcApp).noquote() << message;
+        return 0;
+    case InstanceRole::Unreachable:
+        qCCritical(lcApp).noquote() << message;
+        return 1;
+    case InstanceRole::Primary:
+        if (QDBusConnection::sessionBus().isConnected())
+            qCInfo(lcApp).noquote() << message;
+        else
+            qCWarning(lcApp).noquote() << message;
+        break;
+    }
     quitOnTerminationSignals();
 
     X11GlobalHotkey hotkey;
@@ -37,6 +67,10 @@ int main(int argc, char* argv[])
         if (target)
             target->requestScreenRecordingPermission();
     };
-    QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
+    QTimer::singleShot(0, &delegate, [&delegate, capture = options.isSet(captureOption)] {
+        delegate.applicationDidFinishLaunching();
+        if (capture)
+            ScreenCaptureManager::shared().startCapture();
+    });
     return QApplication::exec();
 }

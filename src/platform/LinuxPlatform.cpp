@@ -12,6 +12,7 @@
 #include "X11DisplayCapture.h"
 #include "X11GlobalInputMonitor.h"
 #include "X11WindowSystem.h"
+#include "XdgAutostart.h"
 
 namespace vellumbox {
 
@@ -30,8 +31,10 @@ struct LinuxServices {
     SystemClock clock;
     GioShareService share;
     X11GlobalInputMonitor globalInput;
-    PlatformServices services{screens,  capture,   permission, alerts, cursor, windows,
-                              settings, clipboard, saveDialog, clock,  share,  globalInput};
+    XdgAutostart loginItems;
+    PlatformServices services{screens, capture,     permission, alerts,     cursor,
+                              windows, settings,    clipboard,  saveDialog, clock,
+                              share,   globalInput, loginItems};
 };
 
 } // namespace

@@ -9,6 +9,7 @@ class Clock;
 class CursorService;
 class DisplayCapture;
 class GlobalInputMonitor;
+class LoginItems;
 class ScreenProvider;
 class SaveDialog;
 class ScreenRecordingPermission;
@@ -30,6 +31,7 @@ struct PlatformServices {
     Clock& clock;
     ShareService& share;
     GlobalInputMonitor& globalInput;
+    LoginItems& loginItems;
 };
 
 // The Linux services, created on first use. Needs a QGuiApplication.

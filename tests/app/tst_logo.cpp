@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/LogoSvg.h"
 #include "app/VellumboxLogoView.h"
 
 #include <QPainter>
 #include <QTest>
+#include <QXmlStreamReader>
 
 using namespace vellumbox;
 
 class TestLogo : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void iconCardsStayInsideTheTile();
     void geometry_data();
     void geometry();
     void frontCardCoversTheRearOutlineOnlyWhenFilled();
@@ -73,6 +76,37 @@ void TestLogo::frontCardCoversTheRearOutlineOnlyWhenFilled()
     QCOMPARE(draw(QColor(Qt::white)).pixel(crossing), qRgb(255, 255, 255));
     // The rear outline is drawn at half the stroke's alpha.
     QVERIFY(qAbs(qAlpha(draw(std::nullopt).pixel(29, 20)) - 128) <= 20);
+}
+
+void TestLogo::iconCardsStayInsideTheTile()
+{
+    QXmlStreamReader svg(logoSvg());
+    QList<QRectF> rects;
+    QList<qreal> strokes;
+    QStringList fills;
+    while (!svg.atEnd()) {
+        if (svg.readNext() != QXmlStreamReader::StartElement || svg.name() != u"rect")
+            continue;
+        const auto a = svg.attributes();
+        rects.append(QRectF(a.value(QLatin1String("x")).toDouble(),
+                            a.value(QLatin1String("y")).toDouble(),
+                            a.value(QLatin1String("width")).toDouble(),
+                            a.value(QLatin1String("height")).toDouble()));
+        strokes.append(a.value(QLatin1String("stroke-width")).toDouble());
+        fills.append(a.value(QLatin1String("fill")).toString());
+    }
+    QVERIFY2(!svg.hasError(), qPrintable(svg.errorString()));
+    QCOMPARE(rects.size(), 3);
+    const QRectF tile = rects.at(0);
+    for (int i = 1; i < 3; ++i) {
+        const qreal half = strokes.at(i) / 2;
+        QVERIFY(strokes.at(i) > 0);
+        QVERIFY(tile.contains(rects.at(i).adjusted(-half, -half, half, half)));
+    }
+    // The front card is filled with the tile so that it hides the rear card's outline.
+    QCOMPARE(fills.at(2), fills.at(0));
+    QCOMPARE(fills.at(1), QStringLiteral("none"));
+    QVERIFY(rects.at(1).intersects(rects.at(2)));
 }
 
 QTEST_MAIN(TestLogo)

@@ -3,6 +3,8 @@
 
 #include "XHarness.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcessEnvironment>
 
@@ -30,8 +32,31 @@ QString AppProcess::binaryPath()
     return qEnvironmentVariable("VELLUMBOX_BINARY");
 }
 
+QString AppProcess::settingsPath()
+{
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Vellumbox/Vellumbox.conf");
+}
+
+bool AppProcess::writeSettingsPastFirstRun(QString* error)
+{
+    if (QFileInfo::exists(settingsPath()))
+        return true;
+    QDir().mkpath(QFileInfo(settingsPath()).path());
+    QFile file(settingsPath());
+    const QByteArray content("[General]\nhasCompletedOnboarding=true\n"
+                             "hasShownLoginItemPrompt=true\n");
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()) {
+        if (error)
+            *error = QStringLiteral("Could not write %1").arg(settingsPath());
+        return false;
+    }
+    return true;
+}
+
 bool AppProcess::start(const QStringList& arguments, QString* error)
 {
+    if (!firstRun && !writeSettingsPastFirstRun(error))
+        return false;
     const QString binary = binaryPath();
     const QFileInfo info(binary);
     if (binary.isEmpty() || !info.isExecutable()) {

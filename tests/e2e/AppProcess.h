@@ -17,6 +17,12 @@ public:
     AppProcess& operator=(const AppProcess&) = delete;
 
     static QString binaryPath();
+    // The settings of a person past the first run: no first-run window, no login prompt.
+    static bool writeSettingsPastFirstRun(QString* error = nullptr);
+    static QString settingsPath();
+
+    // Left false, start() keeps the first run out of the way of the scenario.
+    bool firstRun = false;
 
     bool start(const QStringList& arguments = {}, QString* error = nullptr);
     bool isRunning() const;

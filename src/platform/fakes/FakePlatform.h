@@ -11,6 +11,7 @@
 #include "../DisplayCapture.h"
 #include "../GlobalHotkey.h"
 #include "../GlobalInputMonitor.h"
+#include "../LoginItems.h"
 #include "../PlatformServices.h"
 #include "../SaveDialog.h"
 #include "../ScreenProvider.h"
@@ -263,6 +264,20 @@ public:
     }
 };
 
+class FakeLoginItems final : public LoginItems {
+public:
+    std::optional<QString> failWith;
+    int registrations = 0;
+
+    bool registerMainApp(QString* error) override
+    {
+        ++registrations;
+        if (failWith)
+            *error = *failWith;
+        return !failWith;
+    }
+};
+
 struct FakePlatform {
     FakeScreenProvider screens;
     FakeDisplayCapture capture;
@@ -277,11 +292,12 @@ struct FakePlatform {
     FakeClock clock;
     FakeShareService share;
     FakeGlobalInputMonitor globalInput;
+    FakeLoginItems loginItems;
 
     PlatformServices services()
     {
-        return {screens,  capture,   permission, alerts, cursor, windows,
-                settings, clipboard, saveDialog, clock,  share,  globalInput};
+        return {screens,   capture,    permission, alerts, cursor,      windows,   settings,
+                clipboard, saveDialog, clock,      share,  globalInput, loginItems};
     }
 };
 

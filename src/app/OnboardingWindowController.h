@@ -1,0 +1,96 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/PlatformServices.h"
+
+#include <QLabel>
+#include <QObject>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace vellumbox {
+
+class Settings;
+
+// Marks the first run as done and, the first time only, asks about starting at login.
+void markOnboardingComplete(Settings& settings, const std::function<void()>& showLoginItemPrompt);
+
+// The first-run window itself: reports its closing and moves when its background is dragged.
+class OnboardingWindow : public QWidget {
+    Q_OBJECT
+public:
+    OnboardingWindow();
+
+    // Return finishes the first run once access is granted.
+    QPushButton* returnButton = nullptr;
+
+Q_SIGNALS:
+    void willClose();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+// The status symbol: a red cross or a green tick in a filled circle, drawn in code.
+class PermissionSymbol : public QWidget {
+    Q_OBJECT
+public:
+    explicit PermissionSymbol(QWidget* parent);
+    void setGranted(bool granted);
+    bool isGranted() const { return granted_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool granted_ = false;
+};
+
+// Explains the screen access on the first run and watches it until it is granted.
+class OnboardingWindowController : public QObject {
+    Q_OBJECT
+public:
+    OnboardingWindowController(const PlatformServices& services,
+                               std::function<void()> showLoginItemPrompt,
+                               std::function<void()> openScreenRecordingSettings);
+    ~OnboardingWindowController() override;
+
+    void showOnboarding();
+    void grantPermission();
+    void completeOnboarding();
+    void startPermissionPolling();
+    void checkPermission();
+
+    static constexpr int pollIntervalMs = 1000;
+
+    OnboardingWindow* window() const { return window_.get(); }
+    QTimer* permissionCheckTimer() const { return permissionCheckTimer_; }
+    QPushButton* grantButton() const { return grantButton_; }
+    PermissionSymbol* statusImageView() const { return statusImageView_; }
+    QLabel* statusLabel() const { return statusLabel_; }
+    QPushButton* continueButton() const { return continueButton_; }
+
+private:
+    void markComplete();
+    void stopPolling();
+    void applyState(bool granted);
+
+    PlatformServices services_;
+    std::function<void()> showLoginItemPrompt_;
+    std::function<void()> openScreenRecordingSettings_;
+    std::unique_ptr<OnboardingWindow> window_;
+    QPointer<QTimer> permissionCheckTimer_;
+    QPointer<QPushButton> grantButton_;
+    QPointer<PermissionSymbol> statusImageView_;
+    QPointer<QLabel> statusLabel_;
+    QPointer<QPushButton> continueButton_;
+};
+
+} // namespace vellumbox

@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/XdgAutostart.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vellumbox;
+
+class TestXdgAutostart : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void execArgumentQuoting_data();
+    void execArgumentQuoting();
+    void entryWrittenIntoTheAutostartFolder();
+    void unwritableFolderIsReported();
+};
+
+void TestXdgAutostart::execArgumentQuoting_data()
+{
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("exec");
+    QTest::newRow("plain") << "/usr/bin/vellumbox"
+                           << "/usr/bin/vellumbox";
+    QTest::newRow("spaces") << "/home/ann/My Apps/vellumbox"
+                            << "\"/home/ann/My Apps/vellumbox\"";
+    // Inside quotes a backslash is escaped once for Exec and once more for the key file.
+    QTest::newRow("quote, dollar, backtick, backslash") << R"(/opt/a"b$c`d\e)"
+                                                        << R"("/opt/a\\"b\\$c\\`d\\\\e")";
+    QTest::newRow("percent is not a field code") << "/opt/100%/vb"
+                                                 << "/opt/100%%/vb";
+    QTest::newRow("reserved without space") << "/opt/it's/vb"
+                                            << "\"/opt/it's/vb\"";
+    QTest::newRow("empty") << ""
+                           << "\"\"";
+}
+
+void TestXdgAutostart::execArgumentQuoting()
+{
+    QFETCH(QString, argument);
+    QFETCH(QString, exec);
+    QCOMPARE(desktopExecArgument(argument), exec);
+}
+
+void TestXdgAutostart::entryWrittenIntoTheAutostartFolder()
+{
+    QTemporaryDir config;
+    const QString binary = QStringLiteral("/home/ann/My Apps/vellumbox");
+    XdgAutostart autostart(config.path(), binary);
+    QString error;
+    QVERIFY2(autostart.registerMainApp(&error), qPrintable(error));
+    QCOMPARE(autostart.entryPath(),
+             config.path() + QStringLiteral("/autostart/org.vellumbox.Vellumbox.desktop"));
+    QFile file(autostart.entryPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    QCOMPARE(lines.first(), QStringLiteral("[Desktop Entry]"));
+    QVERIFY(lines.contains(QStringLiteral("Type=Application")));
+    QVERIFY(lines.contains(QStringLiteral("Exec=\"%1\"").arg(binary)));
+    QVERIFY(lines.contains(QStringLiteral("Icon=org.vellumbox.Vellumbox")));
+    file.close();
+    // Registering again replaces the entry rather than failing.
+    QVERIFY2(autostart.registerMainApp(&error), qPrintable(error));
+}
+
+void TestXdgAutostart::unwritableFolderIsReported()
+{
+    // A file where the folder should be cannot be written into, even by root.
+    QTemporaryDir config;
+    QFile blocker(config.path() + QStringLiteral("/autostart"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    XdgAutostart autostart(config.path(), QStringLiteral("/usr/bin/vellumbox"));
+    QString error;
+    QVERIFY(!autostart.registerMainApp(&error));
+    QVERIFY2(error.contains(config.path() + QStringLiteral("/autostart")), qPrintable(error));
+    QVERIFY(!QFile::exists(autostart.entryPath()));
+}
+
+QTEST_GUILESS_MAIN(TestXdgAutostart)
+#include "tst_xdgautostart.moc"
