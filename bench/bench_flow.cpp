@@ -104,6 +104,36 @@ struct X {
     }
 };
 
+// The tray icon: a small viewable window named "Vellumbox", embedded in the tray host.
+bool trayIconShown(X& x, xcb_window_t window, xcb_atom_t wmName)
+{
+    auto* tree = xcb_query_tree_reply(x.conn, xcb_query_tree(x.conn, window), nullptr);
+    if (!tree)
+        return false;
+    bool found = false;
+    const xcb_window_t* children = xcb_query_tree_children(tree);
+    for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) {
+        const xcb_window_t child = children[i];
+        auto* name = xcb_get_property_reply(
+            x.conn, xcb_get_property(x.conn, 0, child, wmName, XCB_ATOM_ANY, 0, 64), nullptr);
+        auto* attributes = xcb_get_window_attributes_reply(
+            x.conn, xcb_get_window_attributes(x.conn, child), nullptr);
+        auto* geometry = xcb_get_geometry_reply(x.conn, xcb_get_geometry(x.conn, child), nullptr);
+        if (name && attributes && geometry && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
+            geometry->width <= 64 &&
+            QByteArray(static_cast<const char*>(xcb_get_property_value(name)),
+                       xcb_get_property_value_length(name)) == "Vellumbox")
+            found = true;
+        std::free(name);
+        std::free(attributes);
+        std::free(geometry);
+        if (!found)
+            found = trayIconShown(x, child, wmName);
+    }
+    std::free(tree);
+    return found;
+}
+
 constexpr xcb_keysym_t XK_9 = 0x39;
 constexpr xcb_keysym_t XK_Control_L = 0xffe3;
 constexpr xcb_keysym_t XK_Shift_L = 0xffe1;
@@ -166,22 +196,38 @@ struct App {
     QProcess process;
     QByteArray log;
 
-    bool start(double* readyMs)
+    // Times to the hot key grabbed and, with a tray host watched through `x`, the icon shown.
+    bool start(double* readyMs, X* x = nullptr, double* iconMs = nullptr)
     {
+        xcb_atom_t wmName = XCB_ATOM_WM_NAME;
+        if (x) {
+            // Qt names the icon window only through the EWMH property.
+            auto* atom = xcb_intern_atom_reply(
+                x->conn, xcb_intern_atom(x->conn, 0, 12, "_NET_WM_NAME"), nullptr);
+            if (atom)
+                wmName = atom->atom;
+            std::free(atom);
+        }
         QElapsedTimer timer;
         timer.start();
         process.setProgram(QStringLiteral(VELLUMBOX_BINARY));
         process.setReadChannel(QProcess::StandardError);
         process.start();
-        while (timer.elapsed() < 10000) {
-            process.waitForReadyRead(20);
+        bool ready = false;
+        bool icon = x == nullptr;
+        while (timer.elapsed() < 10000 && !(ready && icon)) {
+            process.waitForReadyRead(2);
             log += process.readAllStandardError();
-            if (log.contains("Hot key Ctrl+Shift+9 registered")) {
+            if (!ready && log.contains("Hot key Ctrl+Shift+9 registered")) {
                 *readyMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-                return true;
+                ready = true;
+            }
+            if (!icon && trayIconShown(*x, x->root, wmName)) {
+                *iconMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+                icon = true;
             }
         }
-        return false;
+        return ready && icon;
     }
     ~App()
     {
@@ -219,13 +265,21 @@ int main(int argc, char* argv[])
     x.sync();
 
     QList<double> startToReady;
+    QList<double> startToIcon;
     for (int i = 0; i < 5; ++i) {
         App launch;
         double ms = 0;
-        if (launch.start(&ms))
+        double iconMs = 0;
+        if (launch.start(&ms, &x, &iconMs)) {
             startToReady.append(ms);
+            startToIcon.append(iconMs);
+        }
+        // The next launch must not find this one on the session bus.
+        launch.process.terminate();
+        launch.process.waitForFinished();
     }
     bench::report(QStringLiteral("start to ready (hot key grabbed)"), startToReady);
+    bench::report(QStringLiteral("start to tray icon shown"), startToIcon);
 
     App vellumbox;
     double ignored = 0;

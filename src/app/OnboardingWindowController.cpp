@@ -28,12 +28,13 @@ constexpr int windowHeight = 420;
 const QColor systemRed(255, 59, 48);
 const QColor systemGreen(40, 167, 69);
 
+// Sizes in logical pixels, one per point of the layout.
 QLabel* addLabel(QWidget* parent, const QString& text, const QRect& frame, int pointSize,
                  QFont::Weight weight, bool secondary)
 {
     auto* label = new QLabel(text, parent);
     QFont font = label->font();
-    font.setPointSize(pointSize);
+    font.setPixelSize(pointSize);
     font.setWeight(weight);
     label->setFont(font);
     label->setAlignment(Qt::AlignCenter);
@@ -55,7 +56,8 @@ void markOnboardingComplete(Settings& settings, const std::function<void()>& sho
 }
 
 OnboardingWindow::OnboardingWindow()
-    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QStringLiteral("Welcome to Vellumbox"));
     setFixedSize(windowWidth, windowHeight);
@@ -167,7 +169,7 @@ void OnboardingWindowController::showOnboarding()
     statusImageView_->setGeometry(row->width() / 2 - 100, 4, 20, 20);
     statusLabel_ = new QLabel(row);
     QFont statusFont = statusLabel_->font();
-    statusFont.setPointSize(13);
+    statusFont.setPixelSize(13);
     statusFont.setWeight(QFont::Medium);
     statusLabel_->setFont(statusFont);
     statusLabel_->setGeometry(row->width() / 2 - 74, 4, 200, 20);

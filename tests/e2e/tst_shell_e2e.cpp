@@ -4,6 +4,9 @@
 #include "Steps.h"
 #include "TestPattern.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QProcessEnvironment>
 #include <QTest>
 
 using namespace e2e;
@@ -12,6 +15,21 @@ using namespace e2e::steps;
 namespace {
 
 const QString kAbout = QStringLiteral("About Vellumbox");
+const QString kWelcome = QStringLiteral("Welcome to Vellumbox");
+
+// Alerts carry the program's name as their title, as does the small tray icon window.
+QList<WindowInfo> alerts(XHarness& x)
+{
+    QList<WindowInfo> found = x.windowsNamed(QStringLiteral("Vellumbox"));
+    found.removeIf([](const WindowInfo& w) { return w.geometry.width() <= 64; });
+    return found;
+}
+
+QString autostartEntry()
+{
+    return qEnvironmentVariable("XDG_CONFIG_HOME") +
+           QStringLiteral("/autostart/org.vellumbox.Vellumbox.desktop");
+}
 
 } // namespace
 
@@ -23,6 +41,9 @@ private Q_SLOTS:
     void leftClickStartsASelection();
     void menuLowersTheScreenshotsWhileOpen();
     void aboutTwiceGivesOneWindowAndQuitEnds();
+    void secondLaunchCapturesInTheFirst();
+    void firstRunWindowThenStartAtLogin();
+    void withoutSessionBusTheHotkeyStillCaptures();
 
 private:
     QPoint trayIcon();
@@ -125,6 +146,83 @@ void TestShellE2e::aboutTwiceGivesOneWindowAndQuitEnds()
     chooseFromTrayMenu(5); // Quit
     QVERIFY2(waitUntil([&] { return !m_app->isRunning(); }, 5000), "Quit left it running");
     QVERIFY(m_x.waitForNoWindow(kAbout, kWindowTimeoutMs));
+}
+
+void TestShellE2e::secondLaunchCapturesInTheFirst()
+{
+    for (const QStringList& arguments : {QStringList(), QStringList(QStringLiteral("--capture"))}) {
+        AppProcess second;
+        QString why;
+        QVERIFY2(second.start(arguments, &why), qPrintable(why));
+        QVERIFY2(second.process().waitForFinished(10000), "the second launch kept running");
+        QCOMPARE(second.process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.process().exitCode(), 0);
+        QVERIFY(second.findLogLine(QRegularExpression(QStringLiteral("already running"))) >= 0);
+        QVERIFY2(m_x.waitForWindows(kSelection, 2, kWindowTimeoutMs),
+                 "the running instance did not start a capture");
+        QVERIFY(tools::key(QStringLiteral("Escape")));
+        QVERIFY(m_x.waitForNoWindow(kSelection, kWindowTimeoutMs));
+        QVERIFY(m_app->isRunning());
+    }
+}
+
+void TestShellE2e::firstRunWindowThenStartAtLogin()
+{
+    m_app.reset();
+    QFile::remove(AppProcess::settingsPath());
+    QFile::remove(autostartEntry());
+    auto first = std::make_unique<AppProcess>();
+    first->firstRun = true;
+    QString why;
+    QVERIFY2(first->start({}, &why), qPrintable(why));
+    QList<WindowInfo> welcome;
+    QVERIFY2(m_x.waitForWindows(kWelcome, 1, kWindowTimeoutMs, &welcome), "no first-run window");
+    QVERIFY(alerts(m_x).isEmpty());
+    QTest::qWait(kSettleMs);
+    // "Get Started", centred in the band under the status row.
+    const QRect frame = welcome.first().geometry;
+    QCOMPARE(frame.size(), QSize(460, 420));
+    QVERIFY(tools::click(frame.topLeft() + QPoint(230, 398)));
+    QVERIFY2(waitUntil([&] { return alerts(m_x).size() == 1; }, kWindowTimeoutMs),
+             "no start-at-login question");
+    QTest::qWait(300);
+    QVERIFY(tools::key(QStringLiteral("Return"))); // "Yes", the default answer
+    QVERIFY(waitUntil([&] { return alerts(m_x).isEmpty(); }, kWindowTimeoutMs));
+    QVERIFY(m_x.waitForNoWindow(kWelcome, kWindowTimeoutMs));
+
+    QFile entry(autostartEntry());
+    QVERIFY2(waitUntil([&] { return entry.exists(); }, 2000), "no autostart entry");
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(entry.readAll()).split(QLatin1Char('\n'));
+    QVERIFY2(lines.contains(QStringLiteral("Exec=") +
+                            QFileInfo(AppProcess::binaryPath()).canonicalFilePath()),
+             qPrintable(lines.join(QLatin1Char('\n'))));
+
+    // The next start is quiet: no first-run window, no question.
+    first.reset();
+    m_app = startApp(&why);
+    QVERIFY2(m_app, qPrintable(why));
+    QTest::qWait(1000);
+    QVERIFY(m_x.windowsNamed(kWelcome).isEmpty());
+    QVERIFY(alerts(m_x).isEmpty());
+}
+
+void TestShellE2e::withoutSessionBusTheHotkeyStillCaptures()
+{
+    m_app.reset();
+    AppProcess lonely;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                       QStringLiteral("unix:path=/nonexistent/bus"));
+    lonely.process().setProcessEnvironment(environment);
+    QString why;
+    QVERIFY2(lonely.start({}, &why), qPrintable(why));
+    QVERIFY2(lonely.waitForLogLine(kRegistered, 15000), "the hot key was not registered");
+    QVERIFY(lonely.findLogLine(QRegularExpression(QStringLiteral("No session bus"))) >= 0);
+    QList<WindowInfo> selection;
+    QVERIFY2(openSelection(m_x, &selection, &why), qPrintable(why));
+    QVERIFY(tools::key(QStringLiteral("Escape")));
+    QVERIFY(m_x.waitForNoWindow(kSelection, kWindowTimeoutMs));
 }
 
 QTEST_GUILESS_MAIN(TestShellE2e)

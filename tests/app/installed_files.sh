@@ -1,0 +1,28 @@
+#!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Installs the build into a scratch prefix and checks what a desktop reads from it: the menu
+# entry, its icon in the hicolor theme, the AppStream metadata and the program they name.
+set -eu
+build_dir="$1"
+prefix=$(mktemp -d -t vellumbox-install.XXXXXX)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$build_dir" --prefix "$prefix" >/dev/null
+
+entry="$prefix/share/applications/org.vellumbox.Vellumbox.desktop"
+icon="$prefix/share/icons/hicolor/scalable/apps/org.vellumbox.Vellumbox.svg"
+metainfo="$prefix/share/metainfo/org.vellumbox.Vellumbox.metainfo.xml"
+for f in "$entry" "$icon" "$metainfo" "$prefix/bin/vellumbox"; do
+    [ -e "$f" ] || { echo "not installed: $f" >&2; exit 1; }
+done
+desktop-file-validate "$entry"
+appstreamcli validate --no-net --pedantic "$metainfo"
+grep -qx 'Icon=org.vellumbox.Vellumbox' "$entry"
+grep -qx 'Exec=vellumbox --capture' "$entry"
+grep -q '<svg' "$icon"
+[ -x "$prefix/bin/vellumbox" ]
+version=$(QT_QPA_PLATFORM=offscreen "$prefix/bin/vellumbox" --version 2>/dev/null | awk '{print $2}')
+grep -q "<release version=\"$version\"" "$metainfo" || {
+    echo "metadata does not list version $version" >&2
+    exit 1
+}
+echo "installed files are complete and valid"
