@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/QtSettings.h"
 #include "platform/XdgAutostart.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -10,11 +14,47 @@ using namespace vellumbox;
 class TestXdgAutostart : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase();
+    void damagedSettingsKeepWhatCanBeRead();
     void execArgumentQuoting_data();
     void execArgumentQuoting();
     void entryWrittenIntoTheAutostartFolder();
     void unwritableFolderIsReported();
+
+private:
+    QTemporaryDir m_config;
 };
+
+void TestXdgAutostart::initTestCase()
+{
+    // Before the first settings object: Qt reads the folder once.
+    QVERIFY(m_config.isValid());
+    qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+}
+
+void TestXdgAutostart::damagedSettingsKeepWhatCanBeRead()
+{
+    const QString path = m_config.path() + QStringLiteral("/Vellumbox/Vellumbox.conf");
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    static const char damaged[] =
+        "[General]\nhasCompletedOnboarding=true\n\x00\xff\xfe ]]]\n[Broken\nfoo";
+    // Written with its zero byte, which a C string would stop at.
+    QCOMPARE(file.write(damaged, sizeof damaged - 1), qint64(sizeof damaged - 1));
+    file.close();
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression(QStringLiteral("settings file .* is damaged")));
+    {
+        QtSettings settings;
+        QVERIFY(settings.boolValue(QStringLiteral("hasCompletedOnboarding")));
+        QVERIFY(!settings.boolValue(QStringLiteral("hasShownLoginItemPrompt")));
+        settings.setBoolValue(QStringLiteral("hasShownLoginItemPrompt"), true);
+    }
+    QtSettings reread;
+    QVERIFY(reread.boolValue(QStringLiteral("hasCompletedOnboarding")));
+    QVERIFY(reread.boolValue(QStringLiteral("hasShownLoginItemPrompt")));
+}
 
 void TestXdgAutostart::execArgumentQuoting_data()
 {
