@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "../TextRecognizer.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+
+namespace vellumbox::fakes {
+
+// Answers with scripted lines or a failure and keeps every image it was asked to read.
+class FakeTextRecognizer final : public TextRecognizer {
+public:
+    QList<RecognizedLine> lines;
+    std::optional<QString> failWith;
+
+    TextRecognitionResult recognize(const QImage& image) override
+    {
+        const QMutexLocker lock(&mutex);
+        images.append(image);
+        if (failWith)
+            return {{}, failWith};
+        return {lines, std::nullopt};
+    }
+
+    QList<QImage> receivedImages() const
+    {
+        const QMutexLocker lock(&mutex);
+        return images;
+    }
+
+private:
+    mutable QMutex mutex;
+    QList<QImage> images;
+};
+
+} // namespace vellumbox::fakes

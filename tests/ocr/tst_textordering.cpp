@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ocr/OcrGeometry.h"
+#include "ocr/TextOrdering.h"
+
+#include <QTest>
+
+using namespace vellumbox;
+
+namespace {
+
+// A line from a box stated with the origin at the bottom-left, y upwards, as recognisers
+// that count from the bottom report them.
+RecognizedLine fromBottomLeft(double x, double bottom, double width, double height,
+                              const QString& text)
+{
+    return {QRectF(x, 1.0 - bottom - height, width, height), text};
+}
+
+QStringList texts(const QList<RecognizedLine>& lines)
+{
+    QStringList out;
+    for (const RecognizedLine& line : lines)
+        out.append(line.text.value_or(QStringLiteral("<none>")));
+    return out;
+}
+
+} // namespace
+
+class TestTextOrdering : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void bottomEdgesWithinOnePercentFormOneRow();
+    void rowsAreReadTopToBottomWhateverTheirLeftEdges();
+    void overlappingLinesShareARowDespiteDescenders();
+    void stackedLinesOfAParagraphStaySeparateRows();
+    void rowsDoNotChainDownAPage();
+    void equalLinesKeepTheirOrder();
+    void joinSeparatesByLineFeedsAndSkipsLinesWithoutText();
+    void preview_data();
+    void preview();
+    void cropRect_data();
+    void cropRect();
+};
+
+void TestTextOrdering::bottomEdgesWithinOnePercentFormOneRow()
+{
+    const QList<RecognizedLine> ordered = orderLines({
+        fromBottomLeft(0.5, 0.800, 0.3, 0.004, QStringLiteral("right")),
+        fromBottomLeft(0.1, 0.805, 0.3, 0.004, QStringLiteral("left")),
+    });
+    QCOMPARE(texts(ordered), (QStringList{QStringLiteral("left"), QStringLiteral("right")}));
+}
+
+void TestTextOrdering::rowsAreReadTopToBottomWhateverTheirLeftEdges()
+{
+    const QList<RecognizedLine> ordered = orderLines({
+        fromBottomLeft(0.1, 0.7, 0.3, 0.05, QStringLiteral("lower")),
+        fromBottomLeft(0.6, 0.8, 0.3, 0.05, QStringLiteral("higher")),
+    });
+    QCOMPARE(texts(ordered), (QStringList{QStringLiteral("higher"), QStringLiteral("lower")}));
+}
+
+// A button row 40 px high: "Apply" hangs 4 px lower than "OK" because of its descenders.
+void TestTextOrdering::overlappingLinesShareARowDespiteDescenders()
+{
+    const double px = 1.0 / 40;
+    const QList<RecognizedLine> ordered = orderLines({
+        {QRectF(0.6, 14 * px, 0.1, 10 * px), QStringLiteral("OK")},
+        {QRectF(0.2, 14 * px, 0.2, 14 * px), QStringLiteral("Apply")},
+        {QRectF(0.8, 14 * px, 0.15, 10 * px), QStringLiteral("Cancel")},
+    });
+    QCOMPARE(texts(ordered), (QStringList{QStringLiteral("Apply"), QStringLiteral("OK"),
+                                          QStringLiteral("Cancel")}));
+}
+
+// Tight line spacing: the descenders of one line reach into the ascenders of the next.
+void TestTextOrdering::stackedLinesOfAParagraphStaySeparateRows()
+{
+    const double px = 1.0 / 100;
+    const QList<RecognizedLine> ordered = orderLines({
+        {QRectF(0.0, 30 * px, 0.9, 16 * px), QStringLiteral("third")},
+        {QRectF(0.3, 16 * px, 0.5, 16 * px), QStringLiteral("second")},
+        {QRectF(0.1, 2 * px, 0.8, 16 * px), QStringLiteral("first")},
+    });
+    QCOMPARE(texts(ordered), (QStringList{QStringLiteral("first"), QStringLiteral("second"),
+                                          QStringLiteral("third")}));
+}
+
+// Each line is within 1 % of the one before, but not of the first: two rows, not one.
+void TestTextOrdering::rowsDoNotChainDownAPage()
+{
+    const QList<RecognizedLine> ordered = orderLines({
+        fromBottomLeft(0.9, 0.800, 0.05, 0.002, QStringLiteral("a")),
+        fromBottomLeft(0.5, 0.794, 0.05, 0.002, QStringLiteral("b")),
+        fromBottomLeft(0.1, 0.788, 0.05, 0.002, QStringLiteral("c")),
+    });
+    QCOMPARE(texts(ordered),
+             (QStringList{QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("c")}));
+}
+
+void TestTextOrdering::equalLinesKeepTheirOrder()
+{
+    const QRectF box(0.1, 0.1, 0.2, 0.05);
+    const QList<RecognizedLine> ordered = orderLines(
+        {{box, QStringLiteral("one")}, {box, QStringLiteral("two")}, {box, std::nullopt}});
+    QCOMPARE(texts(ordered),
+             (QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("<none>")}));
+}
+
+void TestTextOrdering::joinSeparatesByLineFeedsAndSkipsLinesWithoutText()
+{
+    const QRectF box;
+    QCOMPARE(joinLines({{box, QStringLiteral("a")},
+                        {box, std::nullopt},
+                        {box, QStringLiteral("b")},
+                        {box, QStringLiteral("c")}}),
+             QStringLiteral("a\nb\nc"));
+    QCOMPARE(joinLines({{box, std::nullopt}}), QString());
+    QCOMPARE(joinLines({}), QString());
+    // A line read as empty is still a line.
+    QCOMPARE(joinLines({{box, QStringLiteral("a")}, {box, QString()}}), QStringLiteral("a\n"));
+}
+
+void TestTextOrdering::preview_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    const QString a200(200, QLatin1Char('a'));
+    QTest::newRow("empty") << QString() << QString();
+    QTest::newRow("200 characters, whole") << a200 << a200;
+    QTest::newRow("201 characters, cut") << a200 + QLatin1Char('b') << a200 + QStringLiteral("...");
+    QTest::newRow("line feeds count")
+        << QString(150, QLatin1Char('x')) + QString(60, QLatin1Char('\n'))
+        << QString(150, QLatin1Char('x')) + QString(50, QLatin1Char('\n')) + QStringLiteral("...");
+    // "e" + combining acute and a flag (two code points, four UTF-16 units) are one
+    // character each to the reader.
+    const QString accented = QStringLiteral("e\u0301");
+    const QString flag = QStringLiteral("\U0001F1E9\U0001F1EA");
+    QTest::newRow("200 composed characters, whole")
+        << accented.repeated(200) << accented.repeated(200);
+    QTest::newRow("201 flags, cut after 200")
+        << flag.repeated(201) << flag.repeated(200) + QStringLiteral("...");
+    QTest::newRow("never splits a character")
+        << QString(199, QLatin1Char('a')) + accented + QStringLiteral("z")
+        << QString(199, QLatin1Char('a')) + accented + QStringLiteral("...");
+}
+
+void TestTextOrdering::preview()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(previewText(text), expected);
+}
+
+void TestTextOrdering::cropRect_data()
+{
+    QTest::addColumn<QRectF>("region");
+    QTest::addColumn<QSizeF>("points");
+    QTest::addColumn<QSize>("pixels");
+    QTest::addColumn<QRect>("expected");
+    // (10, 20, 100, 50) counted from the bottom of a 300 point high image is (10, 230, 100, 50)
+    // from its top.
+    QTest::newRow("2x bitmap") << QRectF(10, 230, 100, 50) << QSizeF(400, 300) << QSize(800, 600)
+                               << QRect(20, 460, 200, 100);
+    QTest::newRow("1x bitmap") << QRectF(10, 230, 100, 50) << QSizeF(400, 300) << QSize(400, 300)
+                               << QRect(10, 230, 100, 50);
+    QTest::newRow("fractional scale widens to whole pixels")
+        << QRectF(10, 10, 10, 10) << QSizeF(100, 100) << QSize(150, 150) << QRect(15, 15, 15, 15);
+    QTest::newRow("fractional region")
+        << QRectF(0.5, 0.5, 2, 2) << QSizeF(10, 10) << QSize(10, 10) << QRect(0, 0, 3, 3);
+    QTest::newRow("clipped at the far edges") << QRectF(350, 250, 100, 100) << QSizeF(400, 300)
+                                              << QSize(800, 600) << QRect(700, 500, 100, 100);
+    QTest::newRow("clipped at the near edges")
+        << QRectF(-10, -10, 20, 20) << QSizeF(400, 300) << QSize(400, 300) << QRect(0, 0, 10, 10);
+    QTest::newRow("dragged backwards") << QRectF(110, 280, -100, -50) << QSizeF(400, 300)
+                                       << QSize(800, 600) << QRect(20, 460, 200, 100);
+    QTest::newRow("off the image")
+        << QRectF(500, 10, 50, 50) << QSizeF(400, 300) << QSize(400, 300) << QRect();
+    QTest::newRow("far off the image")
+        << QRectF(-1e12, -1e12, 10, 10) << QSizeF(400, 300) << QSize(400, 300) << QRect();
+    QTest::newRow("zero width") << QRectF(10, 10, 0, 50) << QSizeF(400, 300) << QSize(400, 300)
+                                << QRect();
+    QTest::newRow("one pixel") << QRectF(10, 10, 1, 1) << QSizeF(400, 300) << QSize(400, 300)
+                               << QRect(10, 10, 1, 1);
+    QTest::newRow("empty image") << QRectF(0, 0, 10, 10) << QSizeF(0, 0) << QSize(0, 0) << QRect();
+}
+
+void TestTextOrdering::cropRect()
+{
+    QFETCH(QRectF, region);
+    QFETCH(QSizeF, points);
+    QFETCH(QSize, pixels);
+    QFETCH(QRect, expected);
+    const QRect crop = cropRectForRegion(region, points, pixels);
+    if (expected.isEmpty())
+        QVERIFY2(crop.isEmpty(), qPrintable(QDebug::toString(crop)));
+    else
+        QCOMPARE(crop, expected);
+}
+
+QTEST_GUILESS_MAIN(TestTextOrdering)
+#include "tst_textordering.moc"
