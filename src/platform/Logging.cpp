@@ -10,6 +10,7 @@ Q_LOGGING_CATEGORY(lcLoginItem, "vellumbox.LoginItem", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcHotkey, "vellumbox.Hotkey", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcOverlay, "vellumbox.Overlay", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcApp, "vellumbox.App", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcUpdater, "vellumbox.Updater", QtInfoMsg)
 
 namespace vellumbox {
 

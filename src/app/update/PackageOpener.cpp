@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "PackageOpener.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace vellumbox {
+
+bool DesktopPackageOpener::open(const QString& path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+} // namespace vellumbox

@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QUrl>
+
+namespace vellumbox {
+
+// Feeds and packages come over HTTPS; plain HTTP only from this machine, where tests serve
+// them and nobody sits in between.
+bool isAllowedUpdateUrl(const QUrl& url);
+
+} // namespace vellumbox
