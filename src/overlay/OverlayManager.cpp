@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OverlayManager.h"
 
+#include "LoweredPanels.h"
+
 #include "ScreenshotOverlayPanel.h"
 #include "ScreenshotOverlayView.h"
 #include "platform/PlatformServices.h"
@@ -35,6 +37,9 @@ ScreenshotOverlayPanel* OverlayManager::createOverlay(const QImage& image, const
     ScreenshotOverlayPanel* raw = panel.get();
     raw->onFadeOutFinished = [this](ScreenshotOverlayPanel* closed) { removeOverlay(closed); };
     raw->contentView()->onCloseAll = [this] { closeAllOverlays(); };
+    raw->contentView()->lowerAllPanels = [this] {
+        return std::shared_ptr<void>(std::make_shared<LoweredPanels>(*this));
+    };
     overlays_.push_back(std::move(panel));
     raw->show();
     return raw;

@@ -10,6 +10,7 @@
 #include "ScreenshotOverlayPanel.h"
 #include "annotation/AnnotationCanvas.h"
 #include "annotation/AnnotationRenderer.h"
+#include "ocr/OCRSelectionView.h"
 #include "platform/AlertPresenter.h"
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
@@ -22,6 +23,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 
 #include <array>
 
@@ -197,6 +199,8 @@ void ScreenshotOverlayView::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     if (annotationCanvas_)
         annotationCanvas_->setGeometry(rect());
+    if (ocrSelectionView_)
+        ocrSelectionView_->setGeometry(rect());
     updateBorder();
 }
 
@@ -303,8 +307,7 @@ std::unique_ptr<QMenu> ScreenshotOverlayView::contextMenu()
     };
     menu->addAction(QStringLiteral("Copy to Clipboard"),
                     act(&ScreenshotOverlayView::copyToClipboard));
-    // Text recognition and editing arrive with their own features.
-    menu->addAction(QStringLiteral("Scan Text (OCR)"))->setEnabled(false);
+    menu->addAction(QStringLiteral("Scan Text (OCR)"), act(&ScreenshotOverlayView::startOCR));
     menu->addAction(QStringLiteral("Save as File..."), act(&ScreenshotOverlayView::saveToFile));
     QMenu* shareMenu = menu->addMenu(QStringLiteral("Share"));
     for (const ShareTarget& target : services_.share.targets()) {
@@ -442,6 +445,44 @@ void ScreenshotOverlayView::closeAllScreenshots()
 {
     if (onCloseAll)
         onCloseAll();
+}
+
+void ScreenshotOverlayView::startOCR()
+{
+    if (isEditing_)
+        exitEditMode();
+    if (ocrSelectionView_)
+        return;
+    const QImage img = flattenedImage();
+    auto* selection = new OCRSelectionView(
+        img, {services_.textRecognizer, services_.alerts, services_.clipboard, lowerAllPanels},
+        this);
+    selection->setGeometry(rect());
+    const QPointer<ScreenshotOverlayView> self(this);
+    const QPointer<OCRSelectionView> weakSelection(selection);
+    selection->imageFrame = [self] {
+        return self ? aspectFitRect(QSizeF(self->displayedImage().size()), QRectF(self->rect()))
+                    : QRectF();
+    };
+    // Removes only the selection it belongs to: a late report must not end a newer one.
+    selection->onComplete = [self, weakSelection] {
+        if (!self || !weakSelection || self->ocrSelectionView_ != weakSelection)
+            return;
+        self->ocrSelectionView_ = nullptr;
+        weakSelection->hide();
+        weakSelection->deleteLater();
+        self->setCursor(Qt::ArrowCursor);
+    };
+    ocrSelectionView_ = selection;
+    selection->show();
+    selection->raise();
+    if (panel_) {
+        panel_->raise();
+        panel_->activateWindow();
+    }
+    selection->setFocus(Qt::OtherFocusReason);
+    // Bringing the panel forward may reset the cursor.
+    QTimer::singleShot(50, selection, [selection] { selection->setCursor(Qt::CrossCursor); });
 }
 
 } // namespace vellumbox

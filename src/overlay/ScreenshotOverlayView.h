@@ -2,6 +2,7 @@
 #pragma once
 
 #include "annotation/Annotation.h"
+#include "ocr/OCRSelectionView.h"
 #include "platform/PlatformServices.h"
 #include "platform/ShareService.h"
 
@@ -77,9 +78,13 @@ public:
     void rotateCounterClockwiseAction();
     void closeThisScreenshot();
     void closeAllScreenshots();
+    void startOCR();
+    OCRSelectionView* ocrSelectionView() const { return ocrSelectionView_; }
 
     // Set by the registry: closes every floating screenshot.
     std::function<void()> onCloseAll;
+    // Set by the registry: keeps every floating screenshot lowered while the guard lives.
+    std::function<std::shared_ptr<void>()> lowerAllPanels;
 
     static constexpr qreal cornerRadius = 8.0;
     static constexpr qreal borderWidth = 2.0;
@@ -99,6 +104,7 @@ private:
 
     QPointer<CompactImage> pixels_;
     AnnotationCanvas* annotationCanvas_ = nullptr;
+    QPointer<OCRSelectionView> ocrSelectionView_;
     std::unique_ptr<EditModeMonitors> monitors_;
     QPointer<ScreenshotOverlayPanel> panel_;
     PlatformServices services_;

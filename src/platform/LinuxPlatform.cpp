@@ -9,6 +9,7 @@
 #include "QtSaveDialog.h"
 #include "QtScreenProvider.h"
 #include "QtSettings.h"
+#include "TesseractRecognizer.h"
 #include "X11DisplayCapture.h"
 #include "X11GlobalInputMonitor.h"
 #include "X11WindowSystem.h"
@@ -32,9 +33,11 @@ struct LinuxServices {
     GioShareService share;
     X11GlobalInputMonitor globalInput;
     XdgAutostart loginItems;
-    PlatformServices services{screens, capture,     permission, alerts,     cursor,
-                              windows, settings,    clipboard,  saveDialog, clock,
-                              share,   globalInput, loginItems};
+    // Loads its language data on the first recognition, not at start.
+    TesseractRecognizer textRecognizer;
+    PlatformServices services{screens, capture,     permission, alerts,        cursor,
+                              windows, settings,    clipboard,  saveDialog,    clock,
+                              share,   globalInput, loginItems, textRecognizer};
 };
 
 } // namespace

@@ -10,6 +10,7 @@ class CursorService;
 class DisplayCapture;
 class GlobalInputMonitor;
 class LoginItems;
+class TextRecognizer;
 class ScreenProvider;
 class SaveDialog;
 class ScreenRecordingPermission;
@@ -32,6 +33,7 @@ struct PlatformServices {
     ShareService& share;
     GlobalInputMonitor& globalInput;
     LoginItems& loginItems;
+    TextRecognizer& textRecognizer;
 };
 
 // The Linux services, created on first use. Needs a QGuiApplication.

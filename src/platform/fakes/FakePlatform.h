@@ -19,6 +19,7 @@
 #include "../Settings.h"
 #include "../ShareService.h"
 #include "../WindowSystem.h"
+#include "FakeTextRecognizer.h"
 
 #include <QHash>
 #include <QList>
@@ -293,11 +294,12 @@ struct FakePlatform {
     FakeShareService share;
     FakeGlobalInputMonitor globalInput;
     FakeLoginItems loginItems;
+    FakeTextRecognizer textRecognizer;
 
     PlatformServices services()
     {
-        return {screens,   capture,    permission, alerts, cursor,      windows,   settings,
-                clipboard, saveDialog, clock,      share,  globalInput, loginItems};
+        return {screens,   capture,    permission, alerts, cursor,      windows,    settings,
+                clipboard, saveDialog, clock,      share,  globalInput, loginItems, textRecognizer};
     }
 };
 

@@ -1,0 +1,306 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ocr/OCRSelectionView.h"
+#include "overlay/OverlayManager.h"
+#include "overlay/ScreenshotOverlayPanel.h"
+#include "overlay/ScreenshotOverlayView.h"
+#include "platform/fakes/FakePlatform.h"
+
+#include <QSemaphore>
+#include <QTest>
+
+using namespace vellumbox;
+using namespace vellumbox::fakes;
+
+namespace {
+
+// Every pixel tells where it is, so that a crop can be checked against its source.
+QImage picture(int width, int height, qreal ratio = 1.0)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(x & 0xff, y & 0xff, ((x >> 8) << 4) | (y >> 8)));
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
+RecognizedLine line(qreal x, qreal y, qreal w, qreal h, const QString& text)
+{
+    return {QRectF(x, y, w, h), text};
+}
+
+// Holds every recognition until the test lets it go.
+class GatedRecognizer final : public TextRecognizer {
+public:
+    QSemaphore gate;
+    QList<RecognizedLine> lines;
+
+    TextRecognitionResult recognize(const QImage&) override
+    {
+        gate.acquire();
+        return {lines, std::nullopt};
+    }
+};
+
+struct Selection {
+    FakePlatform platform;
+    int lowered = 0;
+    int loweredDuringAlert = -1;
+    int completions = 0;
+    std::unique_ptr<QWidget> host = std::make_unique<QWidget>();
+    QPointer<OCRSelectionView> view;
+
+    explicit Selection(TextRecognizer* recognizer = nullptr, QSize size = {400, 300})
+    {
+        host->resize(size);
+        const std::function<std::shared_ptr<void>()> lower = [this] {
+            ++lowered;
+            return std::shared_ptr<void>(nullptr, [this](void*) { --lowered; });
+        };
+        view = new OCRSelectionView(picture(size.width(), size.height()),
+                                    {recognizer ? *recognizer : platform.textRecognizer,
+                                     platform.alerts, platform.clipboard, lower},
+                                    host.get());
+        view->setGeometry(host->rect());
+        view->onComplete = [this] { ++completions; };
+        platform.alerts.whileShown = [this](const Alert&) { loweredDuringAlert = lowered; };
+    }
+
+    void drag(QPointF from, QPointF to)
+    {
+        QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, from.toPoint());
+        QMouseEvent move(QEvent::MouseMove, to, view->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(view, &move);
+        QMouseEvent release(QEvent::MouseButtonRelease, to, view->mapToGlobal(to), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view, &release);
+    }
+};
+
+} // namespace
+
+class TestOcrSelectionView : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void viewToImagePoints_data();
+    void viewToImagePoints();
+    void smallSelectionsCancelSilently_data();
+    void smallSelectionsCancelSilently();
+    void escapeCancelsSilently();
+    void textGoesToTheClipboardWithAShortPreview();
+    void nothingReadAndFailureLeaveTheClipboardAlone();
+    void reportArrivesAfterTheViewIsGone();
+    void screenshotReadsWhatWasDraggedAtAnyZoomAndTurn();
+    void secondScanAddsNoSecondSelection();
+};
+
+void TestOcrSelectionView::viewToImagePoints_data()
+{
+    QTest::addColumn<QRectF>("selection");
+    QTest::addColumn<QRectF>("frame");
+    QTest::addColumn<QSizeF>("image");
+    QTest::addColumn<QRectF>("expected");
+    QTest::newRow("natural size") << QRectF(10, 20, 100, 50) << QRectF(0, 0, 400, 300)
+                                  << QSizeF(400, 300) << QRectF(10, 20, 100, 50);
+    QTest::newRow("150 %") << QRectF(150, 75, 300, 150) << QRectF(0, 0, 600, 450)
+                           << QSizeF(400, 300) << QRectF(100, 50, 200, 100);
+    // Turned a quarter: a 300 x 400 picture shown at 150 %.
+    QTest::newRow("rotated, 150 %") << QRectF(0, 300, 150, 300) << QRectF(0, 0, 450, 600)
+                                    << QSizeF(300, 400) << QRectF(0, 200, 100, 200);
+    QTest::newRow("letterboxed") << QRectF(60, 0, 100, 100) << QRectF(50, 0, 200, 200)
+                                 << QSizeF(100, 100) << QRectF(5, 0, 50, 50);
+}
+
+void TestOcrSelectionView::viewToImagePoints()
+{
+    QFETCH(QRectF, selection);
+    QFETCH(QRectF, frame);
+    QFETCH(QSizeF, image);
+    QFETCH(QRectF, expected);
+    QCOMPARE(viewRectToImagePoints(selection, frame, image), expected);
+}
+
+void TestOcrSelectionView::smallSelectionsCancelSilently_data()
+{
+    QTest::addColumn<QPointF>("from");
+    QTest::addColumn<QPointF>("to");
+    QTest::addColumn<bool>("reads");
+    QTest::newRow("9.5 x 200") << QPointF(50, 50) << QPointF(59.5, 250) << false;
+    QTest::newRow("200 x 9") << QPointF(50, 50) << QPointF(250, 59) << false;
+    QTest::newRow("click") << QPointF(50, 50) << QPointF(50, 50) << false;
+    QTest::newRow("10 x 10, dragged up and left") << QPointF(60, 60) << QPointF(50, 50) << true;
+}
+
+void TestOcrSelectionView::smallSelectionsCancelSilently()
+{
+    QFETCH(QPointF, from);
+    QFETCH(QPointF, to);
+    QFETCH(bool, reads);
+    Selection s;
+    s.drag(from, to);
+    QVERIFY(!s.view->isDragging());
+    if (reads) {
+        QTRY_COMPARE(s.completions, 1);
+        QCOMPARE(s.platform.textRecognizer.receivedImages().size(), 1);
+        QCOMPARE(s.platform.textRecognizer.receivedImages().first().size(), QSize(10, 10));
+        QCOMPARE(s.platform.alerts.shown.size(), 1); // "No Text Found"
+    } else {
+        QCOMPARE(s.completions, 1);
+        QTest::qWait(50);
+        QVERIFY(s.platform.textRecognizer.receivedImages().isEmpty());
+        QVERIFY(s.platform.alerts.shown.isEmpty());
+    }
+}
+
+void TestOcrSelectionView::escapeCancelsSilently()
+{
+    Selection s;
+    QTest::keyClick(s.view, Qt::Key_Escape);
+    QCOMPARE(s.completions, 1);
+    // While selecting, too.
+    QTest::mousePress(s.view, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+    QTest::keyClick(s.view, Qt::Key_Escape);
+    QCOMPARE(s.completions, 2);
+    QVERIFY(s.platform.alerts.shown.isEmpty());
+    QCOMPARE(s.platform.clipboard.writes, 0);
+}
+
+void TestOcrSelectionView::textGoesToTheClipboardWithAShortPreview()
+{
+    Selection s;
+    // Out of order on purpose: the second row first, the row's right half before its left.
+    const QString longLine = QString(230, QLatin1Char('x'));
+    s.platform.textRecognizer.lines = {line(0.1, 0.5, 0.3, 0.1, longLine),
+                                       line(0.6, 0.1, 0.3, 0.1, QStringLiteral("OK")),
+                                       line(0.1, 0.1, 0.3, 0.1, QStringLiteral("Apply"))};
+    s.drag({20, 20}, {380, 280});
+    QTRY_COMPARE(s.completions, 1);
+    const QString text = QStringLiteral("Apply\nOK\n") + longLine;
+    QCOMPARE(s.platform.clipboard.text, text);
+    QCOMPARE(s.platform.alerts.shown.size(), 1);
+    const Alert& alert = s.platform.alerts.shown.first();
+    QCOMPARE(alert.message, QStringLiteral("Text Copied to Clipboard!"));
+    QCOMPARE(alert.informativeText, text.left(200) + QStringLiteral("..."));
+    QCOMPARE(alert.style, AlertStyle::Informational);
+    QCOMPARE(s.loweredDuringAlert, 1);
+    QCOMPARE(s.lowered, 0);
+}
+
+void TestOcrSelectionView::nothingReadAndFailureLeaveTheClipboardAlone()
+{
+    {
+        Selection s;
+        s.drag({20, 20}, {200, 200});
+        QTRY_COMPARE(s.completions, 1);
+        QCOMPARE(s.platform.alerts.shown.first().message, QStringLiteral("No Text Found"));
+        QCOMPARE(s.platform.alerts.shown.first().informativeText,
+                 QStringLiteral("No text found in selected area."));
+        QCOMPARE(s.platform.clipboard.writes, 0);
+        QCOMPARE(s.loweredDuringAlert, 1);
+    }
+    {
+        Selection s;
+        s.platform.textRecognizer.failWith = QStringLiteral("eng.traineddata is not installed");
+        s.drag({20, 20}, {200, 200});
+        QTRY_COMPARE(s.completions, 1);
+        const Alert& alert = s.platform.alerts.shown.first();
+        QCOMPARE(alert.message, QStringLiteral("OCR Failed"));
+        QVERIFY(alert.informativeText.contains(QStringLiteral("eng.traineddata")));
+        QCOMPARE(alert.style, AlertStyle::Warning);
+        QCOMPARE(s.platform.clipboard.writes, 0);
+        QCOMPARE(s.lowered, 0);
+    }
+}
+
+void TestOcrSelectionView::reportArrivesAfterTheViewIsGone()
+{
+    GatedRecognizer recognizer;
+    recognizer.lines = {line(0.1, 0.1, 0.5, 0.2, QStringLiteral("still here"))};
+    Selection s(&recognizer);
+    // The owner removes the view when told the selection is over.
+    s.view->onComplete = [&s] {
+        ++s.completions;
+        if (s.view)
+            s.view->deleteLater();
+    };
+    s.drag({20, 20}, {200, 200});
+    QTest::keyClick(s.view, Qt::Key_Escape);
+    QCOMPARE(s.completions, 1);
+    QTRY_VERIFY(!s.view);
+    recognizer.gate.release();
+    QTRY_COMPARE(s.completions, 2);
+    QCOMPARE(s.platform.clipboard.text, QStringLiteral("still here"));
+    QCOMPARE(s.platform.alerts.shown.size(), 1);
+}
+
+void TestOcrSelectionView::screenshotReadsWhatWasDraggedAtAnyZoomAndTurn()
+{
+    FakePlatform platform;
+    OverlayManager manager(platform.services());
+    // Captured on a 2x screen: 200 x 150 points in 400 x 300 pixels.
+    const QImage source = picture(400, 300, 2.0);
+    QPointer<ScreenshotOverlayPanel> panel = manager.createOverlay(source, {100, 100, 200, 150});
+    ScreenshotOverlayView* view = panel->contentView();
+    view->resizeAction(150);
+    QTRY_COMPARE(view->size(), QSize(300, 225));
+
+    view->startOCR();
+    OCRSelectionView* selection = view->ocrSelectionView();
+    QVERIFY(selection);
+    QCOMPARE(selection->geometry(), view->rect());
+    // 150 x 75 points of the view at 150 % are 100 x 50 image points, 200 x 100 pixels.
+    QTest::mousePress(selection, Qt::LeftButton, Qt::NoModifier, QPoint(30, 45));
+    QTest::mouseMove(selection, QPoint(180, 120));
+    QTest::mouseRelease(selection, Qt::LeftButton, Qt::NoModifier, QPoint(180, 120));
+    QTRY_VERIFY(!view->ocrSelectionView());
+    QCOMPARE(platform.textRecognizer.receivedImages().size(), 1);
+    QImage expected = source.copy(40, 60, 200, 100);
+    QImage read = platform.textRecognizer.receivedImages().first();
+    QCOMPARE(read.size(), expected.size());
+    QCOMPARE(read.convertToFormat(QImage::Format_RGB32).pixel(0, 0), expected.pixel(0, 0));
+    QCOMPARE(read.convertToFormat(QImage::Format_RGB32).pixel(199, 99), expected.pixel(199, 99));
+
+    // Turned a quarter clockwise: the shown picture's top row is the source's left column,
+    // read upwards.
+    view->rotateClockwiseAction();
+    QTRY_COMPARE(view->size(), QSize(225, 300));
+    view->startOCR();
+    selection = view->ocrSelectionView();
+    QTest::mousePress(selection, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    QTest::mouseMove(selection, QPoint(33, 33));
+    QTest::mouseRelease(selection, Qt::LeftButton, Qt::NoModifier, QPoint(33, 33));
+    QTRY_COMPARE(platform.textRecognizer.receivedImages().size(), 2);
+    // View (3, 3) is image point (2, 2), shown pixel (4, 4): source pixel (4, 299 - 4).
+    read = platform.textRecognizer.receivedImages().at(1).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(read.size(), QSize(40, 40));
+    QCOMPARE(read.pixel(0, 0), source.pixel(4, 295));
+    QCOMPARE(read.pixel(39, 0), source.pixel(4, 256));
+    QCOMPARE(read.pixel(0, 39), source.pixel(43, 295));
+}
+
+void TestOcrSelectionView::secondScanAddsNoSecondSelection()
+{
+    FakePlatform platform;
+    OverlayManager manager(platform.services());
+    QPointer<ScreenshotOverlayPanel> panel =
+        manager.createOverlay(picture(120, 80), {300, 200, 120, 80});
+    ScreenshotOverlayView* view = panel->contentView();
+    view->enterEditMode(AnnotationToolType::pencil);
+    view->startOCR();
+    QVERIFY(!view->isEditing());
+    OCRSelectionView* first = view->ocrSelectionView();
+    view->startOCR();
+    QCOMPARE(view->ocrSelectionView(), first);
+    QCOMPARE(view->findChildren<OCRSelectionView*>().size(), 1);
+    QTest::keyClick(first, Qt::Key_Escape);
+    QVERIFY(!view->ocrSelectionView());
+    QVERIFY(platform.alerts.shown.isEmpty());
+    // A new scan after the first ended works again.
+    view->startOCR();
+    QVERIFY(view->ocrSelectionView());
+    QVERIFY(view->ocrSelectionView() != first);
+}
+
+QTEST_MAIN(TestOcrSelectionView)
+#include "tst_ocrselectionview.moc"
