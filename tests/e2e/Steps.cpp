@@ -95,4 +95,20 @@ QImage clipboardImage()
     return QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32);
 }
 
+QString clipboardText()
+{
+    QByteArray text;
+    tools::run(QStringLiteral("xclip"),
+               {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")},
+               &text);
+    return QString::fromUtf8(text);
+}
+
+QList<WindowInfo> alerts(XHarness& x)
+{
+    QList<WindowInfo> found = x.windowsNamed(QStringLiteral("Vellumbox"));
+    found.removeIf([](const WindowInfo& w) { return w.geometry.width() <= 64; });
+    return found;
+}
+
 } // namespace e2e::steps

@@ -40,5 +40,9 @@ bool capture(XHarness& x, const QPoint& from, const QPoint& to, int expectedCoun
 void focusScreenshotAt(const QPoint& at);
 // The clipboard's image/png, read as another application pastes it; null when there is none.
 QImage clipboardImage();
+// The clipboard's text, as another application pastes it.
+QString clipboardText();
+// The alerts up now: titled with the program's name, as is the small tray icon window.
+QList<WindowInfo> alerts(XHarness& x);
 
 } // namespace e2e::steps

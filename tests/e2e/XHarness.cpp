@@ -311,8 +311,18 @@ bool XHarness::setBackgroundPattern(int variant, int timeoutMs)
 {
     if (!m_connection || !m_formatOk)
         return false;
+    if (!setBackgroundImage(pattern::image(variant, QRect(QPoint(0, 0), m_rootSize)), timeoutMs))
+        return false;
+    m_variant = variant;
+    return true;
+}
+
+bool XHarness::setBackgroundImage(const QImage& image, int timeoutMs)
+{
+    if (!m_connection || !m_formatOk)
+        return false;
     const QRect all(QPoint(0, 0), m_rootSize);
-    const QImage picture = pattern::image(variant, all);
+    const QImage picture = image.convertToFormat(QImage::Format_RGB32);
     const xcb_pixmap_t pixmap = xcb_generate_id(m_connection);
     xcb_create_pixmap(m_connection, 24, pixmap, m_root, quint16(all.width()),
                       quint16(all.height()));
@@ -330,7 +340,7 @@ bool XHarness::setBackgroundPattern(int variant, int timeoutMs)
     if (m_background != XCB_NONE)
         xcb_free_pixmap(m_connection, m_background);
     m_background = pixmap;
-    m_variant = variant;
+    m_variant = -1;
     xcb_flush(m_connection);
 
     // Uncovered parts of the screen must show it; panels and docks may cover the rest.

@@ -73,6 +73,8 @@ public:
     // waits until the screen shows it where no window covers it.
     bool setBackgroundPattern(int variant, int timeoutMs = 5000);
     int backgroundVariant() const { return m_variant; }
+    // Shows a picture of the root's size as the background, waiting as above.
+    bool setBackgroundImage(const QImage& image, int timeoutMs = 5000);
 
     QList<xcb_atom_t> netWmState(xcb_window_t window);
     bool hasNetWmState(xcb_window_t window, const char* stateName);

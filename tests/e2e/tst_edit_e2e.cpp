@@ -66,7 +66,7 @@ void TestEditE2e::chooseTool(const QPoint& at, int index)
 {
     tools::click(at, 3);
     QTest::qWait(300);
-    for (int i = 0; i < 8; ++i) // Edit, past the eight items above it that can be chosen
+    for (int i = 0; i < 9; ++i) // Edit, past the nine items above it
         tools::key(QStringLiteral("Down"));
     tools::key(QStringLiteral("Right"));
     QTest::qWait(100);

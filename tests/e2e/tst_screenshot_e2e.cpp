@@ -24,19 +24,15 @@ using namespace e2e::steps;
 namespace {
 
 const QString kSaveDialog = QStringLiteral("Save Screenshot");
-const QString kAlert = QStringLiteral("Vellumbox");
 
 QPoint centre(const WindowInfo& w)
 {
     return w.geometry.center();
 }
 
-// Alerts carry the program's name, as does its tray icon: an alert is the larger one.
 qsizetype alertsShown(XHarness& x)
 {
-    const QList<WindowInfo> named = x.windowsNamed(kAlert);
-    return std::count_if(named.begin(), named.end(),
-                         [](const WindowInfo& w) { return w.geometry.width() > 64; });
+    return alerts(x).size();
 }
 
 // A menu item reached with the keyboard: Down n times (disabled items are skipped), then the
@@ -203,7 +199,7 @@ void TestScreenshotE2e::clickClosesAndDragMoves()
 void TestScreenshotE2e::pinnedShakesAndCtrlWClosesIt()
 {
     const WindowInfo shot = startWithScreenshot({300, 300}, {500, 420});
-    QVERIFY(chooseFromMenu(centre(shot), 4, {QStringLiteral("Return")})); // Pin
+    QVERIFY(chooseFromMenu(centre(shot), 5, {QStringLiteral("Return")})); // Pin
     tools::mouseMove(kParking);
     QTest::qWait(kSettleMs);
     // Pinned: a solid blue border inside the edge.
@@ -251,13 +247,13 @@ void TestScreenshotE2e::menuResizesRotatesAndClosesAll()
 {
     const WindowInfo shot = startWithScreenshot({500, 300}, {700, 400});
     // Resize > 200 %, about the centre.
-    QVERIFY(chooseFromMenu(centre(shot), 5,
+    QVERIFY(chooseFromMenu(centre(shot), 6,
                            {QStringLiteral("Right"), QStringLiteral("Down"), QStringLiteral("Down"),
                             QStringLiteral("Down"), QStringLiteral("Return")}));
     QVERIFY(waitUntil([&] { return m_x.window(shot.id)->geometry == QRect(400, 250, 400, 200); },
                       2000));
     // Rotate > clockwise: 200 x 400 about the same centre.
-    QVERIFY(chooseFromMenu({600, 350}, 6, {QStringLiteral("Right"), QStringLiteral("Return")}));
+    QVERIFY(chooseFromMenu({600, 350}, 7, {QStringLiteral("Right"), QStringLiteral("Return")}));
     QVERIFY(waitUntil([&] { return m_x.window(shot.id)->geometry == QRect(500, 150, 200, 400); },
                       2000));
     tools::mouseMove(kParking);
@@ -268,7 +264,7 @@ void TestScreenshotE2e::menuResizesRotatesAndClosesAll()
 
     const WindowInfo second = startWithScreenshot({1000, 600}, {1100, 700});
     QVERIFY(second.id != XCB_NONE);
-    QVERIFY(chooseFromMenu(centre(second), 7, {QStringLiteral("Return")})); // Close All
+    QVERIFY(chooseFromMenu(centre(second), 8, {QStringLiteral("Return")})); // Close All
     QVERIFY2(m_x.waitForNoWindow(kScreenshot, kWindowTimeoutMs), "Close All left some open");
 }
 
@@ -338,7 +334,7 @@ void TestScreenshotE2e::shareHandsTheImageToTheChosenApplication()
     const WindowInfo shot =
         startWithScreenshot(dragged.topLeft(), dragged.bottomRight() + QPoint(1, 1));
     // Share > the first application, the desktop's default for PNG images.
-    QVERIFY(chooseFromMenu(centre(shot), 3, {QStringLiteral("Right"), QStringLiteral("Return")}));
+    QVERIFY(chooseFromMenu(centre(shot), 4, {QStringLiteral("Right"), QStringLiteral("Return")}));
     QVERIFY2(waitUntil([&] { return QFile::exists(m_shareSink); }, 5000),
              "the application was not given the image");
     QTest::qWait(300);

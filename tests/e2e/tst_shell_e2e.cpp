@@ -17,14 +17,6 @@ namespace {
 const QString kAbout = QStringLiteral("About Vellumbox");
 const QString kWelcome = QStringLiteral("Welcome to Vellumbox");
 
-// Alerts carry the program's name as their title, as does the small tray icon window.
-QList<WindowInfo> alerts(XHarness& x)
-{
-    QList<WindowInfo> found = x.windowsNamed(QStringLiteral("Vellumbox"));
-    found.removeIf([](const WindowInfo& w) { return w.geometry.width() <= 64; });
-    return found;
-}
-
 QString autostartEntry()
 {
     return qEnvironmentVariable("XDG_CONFIG_HOME") +
