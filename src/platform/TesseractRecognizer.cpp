@@ -215,7 +215,25 @@ struct ReadLine {
     QRect box;
     QString text;
     float confidence = 0;
+    // Whether any word reads as text rather than as a mark the engine doubts.
+    bool hasWord = false;
 };
+
+// Window chrome, icons and borders come out as words the engine all but rejects, or as one
+// or two characters it doubts. Real words it doubts are longer and score above the floor.
+bool looksLikeNoise(const QString& word, float confidence)
+{
+    return confidence < 10 || (confidence < 50 && word.size() <= 2);
+}
+
+// A doubtful word of mostly punctuation, such as "TA)" from a row of title-bar buttons, counts
+// only beside a word that reads as text.
+bool looksLikeWord(const QString& word, float confidence)
+{
+    const auto alphanumerics =
+        std::count_if(word.cbegin(), word.cend(), [](QChar c) { return c.isLetterOrNumber(); });
+    return confidence >= 50 || alphanumerics >= 3;
+}
 
 std::vector<ReadLine> readLines(tesseract::TessBaseAPI& api, const QImage& gray,
                                 tesseract::PageSegMode mode)
@@ -232,19 +250,35 @@ std::vector<ReadLine> readLines(tesseract::TessBaseAPI& api, const QImage& gray,
     if (!it)
         return lines;
     do {
-        ReadLine line;
-        int left = 0;
-        int top = 0;
-        int right = 0;
-        int bottom = 0;
-        if (!it->BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom))
+        if (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) {
+            ReadLine line;
+            int left = 0;
+            int top = 0;
+            int right = 0;
+            int bottom = 0;
+            if (it->BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom))
+                line.box = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+            line.confidence = it->Confidence(tesseract::RIL_TEXTLINE);
+            lines.push_back(line);
+        }
+        if (lines.empty() || lines.back().box.isEmpty())
             continue;
-        line.box = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
-        const std::unique_ptr<char[]> utf8(it->GetUTF8Text(tesseract::RIL_TEXTLINE));
-        line.text = utf8 ? QString::fromUtf8(utf8.get()).trimmed() : QString();
-        line.confidence = it->Confidence(tesseract::RIL_TEXTLINE);
-        lines.push_back(line);
-    } while (it->Next(tesseract::RIL_TEXTLINE));
+        const std::unique_ptr<char[]> utf8(it->GetUTF8Text(tesseract::RIL_WORD));
+        const QString word = utf8 ? QString::fromUtf8(utf8.get()).trimmed() : QString();
+        const float confidence = it->Confidence(tesseract::RIL_WORD);
+        if (word.isEmpty() || looksLikeNoise(word, confidence))
+            continue;
+        ReadLine& line = lines.back();
+        line.hasWord = line.hasWord || looksLikeWord(word, confidence);
+        if (!line.text.isEmpty())
+            line.text += QLatin1Char(' ');
+        line.text += word;
+    } while (it->Next(tesseract::RIL_WORD));
+    for (ReadLine& line : lines) {
+        if (!line.hasWord)
+            line.text.clear();
+    }
+    std::erase_if(lines, [](const ReadLine& line) { return line.box.isEmpty(); });
     return lines;
 }
 

@@ -305,6 +305,37 @@ TextSample icons()
     return s;
 }
 
+// Text inside a window's frame: a title bar of buttons, a hatched strip and borders, none of
+// which is text.
+TextSample windowFrame()
+{
+    const QStringList lines = {QStringLiteral("Hello from the floating screenshot"),
+                               QStringLiteral("The second line of text")};
+    TextSample s{QStringLiteral("window frame"), canvas({360, 96}, Qt::white), lines};
+    QPainter p(&s.image);
+    QLinearGradient bar(0, 0, 360, 0);
+    bar.setColorAt(0, QColor(0x5c84b8));
+    bar.setColorAt(1, QColor(0x9ab6dc));
+    p.fillRect(QRect(0, 0, 360, 22), bar);
+    p.setPen(QPen(Qt::white, 1.5));
+    for (int i = 0; i < 3; ++i) {
+        const QRectF button(300 + i * 18, 4, 14, 14);
+        p.drawRect(button);
+        if (i == 2) {
+            p.drawLine(button.topLeft() + QPointF(3, 3), button.bottomRight() - QPointF(3, 3));
+            p.drawLine(button.topRight() + QPointF(-3, 3), button.bottomLeft() + QPointF(3, -3));
+        }
+    }
+    p.drawRect(QRectF(5, 5, 14, 12));
+    p.setPen(QPen(QColor(0x404040), 1));
+    for (int y = 28; y < 92; y += 3)
+        p.drawLine(QPointF(6, y), QPointF(14, y + 3));
+    p.drawRect(QRect(4, 26, 350, 66));
+    write(p, {22, 50}, lines.at(0), 18, QColor(0x101010));
+    write(p, {22, 80}, lines.at(1), 18, QColor(0x101010));
+    return s;
+}
+
 QString normalised(const QString& text)
 {
     static const QRegularExpression space(QStringLiteral("\\s+"));
@@ -366,8 +397,8 @@ std::pair<qsizetype, qsizetype> bestMatch(const QString& haystack, const QString
 
 QList<TextSample> textSamples()
 {
-    return {uiText(), smallText(),      codeBlock(), lightOnDark(), twoColumns(),
-            hiDpi(),  colouredLabels(), table(),     lowContrast(), icons()};
+    return {uiText(),         smallText(), codeBlock(),   lightOnDark(), twoColumns(), hiDpi(),
+            colouredLabels(), table(),     lowContrast(), icons(),       windowFrame()};
 }
 
 TextSample smallRegion()
