@@ -2,6 +2,7 @@
 #include "Clock.h"
 #include "DesktopPermission.h"
 #include "GioShareService.h"
+#include "LoadableTextRecognizer.h"
 #include "PlatformServices.h"
 #include "QtAlertPresenter.h"
 #include "QtClipboard.h"
@@ -9,7 +10,6 @@
 #include "QtSaveDialog.h"
 #include "QtScreenProvider.h"
 #include "QtSettings.h"
-#include "TesseractRecognizer.h"
 #include "X11DisplayCapture.h"
 #include "X11GlobalInputMonitor.h"
 #include "X11WindowSystem.h"
@@ -33,8 +33,8 @@ struct LinuxServices {
     GioShareService share;
     X11GlobalInputMonitor globalInput;
     XdgAutostart loginItems;
-    // Loads its language data on the first recognition, not at start.
-    TesseractRecognizer textRecognizer;
+    LoadableTextRecognizer textRecognizer{QStringLiteral("libvellumbox_tesseract.so"),
+                                          textRecognitionModuleFolders()};
     PlatformServices services{screens, capture,     permission, alerts,        cursor,
                               windows, settings,    clipboard,  saveDialog,    clock,
                               share,   globalInput, loginItems, textRecognizer};

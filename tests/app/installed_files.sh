@@ -20,6 +20,8 @@ grep -qx 'Icon=org.vellumbox.Vellumbox' "$entry"
 grep -qx 'Exec=vellumbox --capture' "$entry"
 grep -q '<svg' "$icon"
 [ -x "$prefix/bin/vellumbox" ]
+module=$(find "$prefix" -path '*/vellumbox/libvellumbox_tesseract.so')
+[ -n "$module" ] || { echo "the text recognition module is not installed" >&2; exit 1; }
 version=$(QT_QPA_PLATFORM=offscreen "$prefix/bin/vellumbox" --version 2>/dev/null | awk '{print $2}')
 grep -q "<release version=\"$version\"" "$metainfo" || {
     echo "metadata does not list version $version" >&2

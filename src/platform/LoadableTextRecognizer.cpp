@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "LoadableTextRecognizer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMutexLocker>
+
+namespace vellumbox {
+
+LoadableTextRecognizer::LoadableTextRecognizer(QString moduleName, QStringList folders)
+    : moduleName_(std::move(moduleName))
+    , folders_(std::move(folders))
+{}
+
+// The module stays loaded: code of it may still be on a worker's stack at exit.
+LoadableTextRecognizer::~LoadableTextRecognizer()
+{
+    (void)loaded_.release();
+}
+
+TextRecognizer* LoadableTextRecognizer::load(QString* failure)
+{
+    const QMutexLocker lock(&mutex_);
+    if (loaded_)
+        return loaded_.get();
+    if (!failure_.isEmpty()) {
+        *failure = failure_;
+        return nullptr;
+    }
+    QString path;
+    for (const QString& folder : std::as_const(folders_)) {
+        const QString candidate = QDir(folder).filePath(moduleName_);
+        if (QFileInfo::exists(candidate)) {
+            path = candidate;
+            break;
+        }
+    }
+    if (path.isEmpty()) {
+        failure_ = QStringLiteral("Text recognition is not installed (%1 was not found in %2).")
+                       .arg(moduleName_, folders_.join(QStringLiteral(", ")));
+    } else {
+        library_.setFileName(path);
+        using Factory = TextRecognizer* (*)();
+        const auto create = reinterpret_cast<Factory>(library_.resolve(textRecognizerFactory));
+        if (create)
+            loaded_.reset(create());
+        if (!loaded_)
+            failure_ = QStringLiteral("Text recognition could not be loaded: %1")
+                           .arg(library_.errorString());
+    }
+    *failure = failure_;
+    return loaded_.get();
+}
+
+TextRecognitionResult LoadableTextRecognizer::recognize(const QImage& image)
+{
+    QString failure;
+    TextRecognizer* recognizer = load(&failure);
+    if (!recognizer)
+        return {{}, failure};
+    return recognizer->recognize(image);
+}
+
+QStringList textRecognitionModuleFolders()
+{
+    const QString bin = QCoreApplication::applicationDirPath();
+    return {bin, QDir::cleanPath(bin + QLatin1Char('/') + QStringLiteral(VELLUMBOX_MODULE_DIR))};
+}
+
+} // namespace vellumbox
