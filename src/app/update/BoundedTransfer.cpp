@@ -69,7 +69,10 @@ void BoundedTransfer::cancel()
 
 void BoundedTransfer::onRedirected(const QUrl& target)
 {
-    if (!isAllowedUpdateUrl(target)) {
+    // Once on HTTPS, always on HTTPS, even towards this machine.
+    const bool leavesHttps =
+        url_.scheme() == QLatin1String("https") && target.scheme() != QLatin1String("https");
+    if (leavesHttps || !isAllowedUpdateUrl(target)) {
         fail(QStringLiteral("The server redirected to %1, which is not a secure address.")
                  .arg(target.toDisplayString()));
         return;

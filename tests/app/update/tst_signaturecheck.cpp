@@ -46,7 +46,7 @@ void TestSignatureCheck::initTestCase()
 
 QString TestSignatureCheck::write(const QByteArray& content)
 {
-    const QString path = dir_.filePath(QStringLiteral("package-%1").arg(++files_));
+    QString path = dir_.filePath(QStringLiteral("package-%1").arg(++files_));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
         return {};

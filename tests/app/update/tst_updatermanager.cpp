@@ -20,7 +20,7 @@ using Outcome = UpdaterManager::CheckOutcome;
 
 namespace {
 
-constexpr qint64 hour = 60 * 60 * 1000;
+constexpr qint64 hour = qint64(60) * 60 * 1000;
 const QString feedPath = QStringLiteral("/appcast.xml");
 
 struct Release {
@@ -469,7 +469,7 @@ void TestUpdaterManager::checksOnceADay()
 {
     serve({});
     UpdaterConfig settings = config();
-    settings.firstCheckDelayMs = 5 * 60 * 1000;
+    settings.firstCheckDelayMs = qint64(5) * 60 * 1000;
     {
         auto manager = makeManager(settings);
         manager->start();
@@ -480,7 +480,7 @@ void TestUpdaterManager::checksOnceADay()
         QVERIFY(driver_.events.isEmpty());
     }
     // Checked two hours ago: the next one is due in 22.
-    clock_.dateTime = clock_.dateTime.addSecs(2 * 60 * 60);
+    clock_.dateTime = clock_.dateTime.addSecs(qint64(2) * 60 * 60);
     {
         auto manager = makeManager(settings);
         manager->start();
