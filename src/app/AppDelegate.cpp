@@ -13,11 +13,13 @@
 namespace vellumbox {
 
 AppDelegate::AppDelegate(const PlatformServices& services, GlobalHotkey& hotkey,
-                         OverlayManager& overlays, std::function<void()> startCapture)
+                         OverlayManager& overlays, std::function<void()> startCapture,
+                         std::function<UpdaterManager*()> updater)
     : services_(services)
     , hotkey_(hotkey)
     , overlays_(overlays)
     , startCapture_(std::move(startCapture))
+    , updater_(std::move(updater))
 {}
 
 AppDelegate::~AppDelegate() = default;
@@ -27,6 +29,14 @@ void AppDelegate::applicationDidFinishLaunching()
     statusBarController_ =
         std::make_unique<StatusBarController>(services_, overlays_, startCapture_);
     hotkeyManager_ = std::make_unique<HotkeyManager>(hotkey_, startCapture_);
+    if (updater_) {
+        updaterManager_ = updater_();
+        updaterManager_->start();
+        statusBarController_->onCheckForUpdates = [updater = updaterManager_] {
+            if (updater)
+                updater->checkForUpdates();
+        };
+    }
     isFirstRun_ = !services_.settings.boolValue(settings_keys::hasCompletedOnboarding);
     qCInfo(lcApp) << "Vellumbox" << VELLUMBOX_VERSION << "ready"
                   << (isFirstRun_ ? "(first run)" : "");

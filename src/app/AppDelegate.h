@@ -2,8 +2,10 @@
 #pragma once
 
 #include "platform/PlatformServices.h"
+#include "update/UpdaterManager.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -21,8 +23,10 @@ class StatusBarController;
 class AppDelegate : public QObject {
     Q_OBJECT
 public:
+    // `updater` gives the updater at launch; without it (in tests) there is none.
     AppDelegate(const PlatformServices& services, GlobalHotkey& hotkey, OverlayManager& overlays,
-                std::function<void()> startCapture);
+                std::function<void()> startCapture,
+                std::function<UpdaterManager*()> updater = nullptr);
     ~AppDelegate() override;
 
     void applicationDidFinishLaunching();
@@ -33,6 +37,7 @@ public:
 
     StatusBarController* statusBarController() const { return statusBarController_.get(); }
     HotkeyManager* hotkeyManager() const { return hotkeyManager_.get(); }
+    UpdaterManager* updaterManager() const { return updaterManager_; }
     OnboardingWindowController* onboardingController() const { return onboardingController_.get(); }
     bool isFirstRun() const { return isFirstRun_; }
 
@@ -41,7 +46,10 @@ private:
     GlobalHotkey& hotkey_;
     OverlayManager& overlays_;
     std::function<void()> startCapture_;
+    std::function<UpdaterManager*()> updater_;
     std::unique_ptr<StatusBarController> statusBarController_;
+    // The shared updater, which lives for the whole run.
+    QPointer<UpdaterManager> updaterManager_;
     std::unique_ptr<HotkeyManager> hotkeyManager_;
     std::unique_ptr<OnboardingWindowController> onboardingController_;
     bool isFirstRun_ = false;

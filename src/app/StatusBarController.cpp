@@ -102,12 +102,8 @@ void StatusBarController::showAboutWindow()
 
 void StatusBarController::checkForUpdates()
 {
-    // This build carries no update feed.
-    services_.alerts.runModal({AlertStyle::Informational,
-                               QStringLiteral("Check for Updates"),
-                               QStringLiteral("This build of Vellumbox has no update feed, so it "
-                                              "cannot check for updates."),
-                               {}});
+    if (onCheckForUpdates)
+        onCheckForUpdates();
 }
 
 } // namespace vellumbox

@@ -40,6 +40,9 @@ public:
 
     static constexpr int captureDelayMs = 50;
 
+    // Set at launch: the updater's check on request.
+    std::function<void()> onCheckForUpdates;
+
 private:
     PlatformServices services_;
     OverlayManager& overlays_;

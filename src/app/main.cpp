@@ -8,6 +8,7 @@
 #include "platform/PlatformServices.h"
 #include "platform/QuitSignals.h"
 #include "platform/X11GlobalHotkey.h"
+#include "update/UpdaterManager.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -61,8 +62,10 @@ int main(int argc, char* argv[])
     quitOnTerminationSignals();
 
     X11GlobalHotkey hotkey;
-    AppDelegate delegate(linuxPlatform(), hotkey, OverlayManager::shared(),
-                         [] { ScreenCaptureManager::shared().startCapture(); });
+    AppDelegate delegate(
+        linuxPlatform(), hotkey, OverlayManager::shared(),
+        [] { ScreenCaptureManager::shared().startCapture(); },
+        [] { return &UpdaterManager::shared(); });
     ScreenCaptureManager::shared().onPermissionMissing = [target = QPointer(&delegate)] {
         if (target)
             target->requestScreenRecordingPermission();

@@ -33,6 +33,7 @@ private Q_SLOTS:
     void leftClickStartsASelection();
     void menuLowersTheScreenshotsWhileOpen();
     void aboutTwiceGivesOneWindowAndQuitEnds();
+    void checkForUpdatesSaysThisBuildHasNoFeed();
     void secondLaunchCapturesInTheFirst();
     void firstRunWindowThenStartAtLogin();
     void withoutSessionBusTheHotkeyStillCaptures();
@@ -138,6 +139,18 @@ void TestShellE2e::aboutTwiceGivesOneWindowAndQuitEnds()
     chooseFromTrayMenu(5); // Quit
     QVERIFY2(waitUntil([&] { return !m_app->isRunning(); }, 5000), "Quit left it running");
     QVERIFY(m_x.waitForNoWindow(kAbout, kWindowTimeoutMs));
+}
+
+void TestShellE2e::checkForUpdatesSaysThisBuildHasNoFeed()
+{
+    // Said at start, too: a build without a feed never checks by itself.
+    QVERIFY(m_app->findLogLine(QRegularExpression(QStringLiteral("no update feed"))) >= 0);
+    const QString kUpdate = QStringLiteral("Software Update");
+    chooseFromTrayMenu(4);
+    QVERIFY2(m_x.waitForWindows(kUpdate, 1, kWindowTimeoutMs), "no answer to Check for Updates");
+    QTest::qWait(300);
+    QVERIFY(tools::key(QStringLiteral("Return")));
+    QVERIFY(m_x.waitForNoWindow(kUpdate, kWindowTimeoutMs));
 }
 
 void TestShellE2e::secondLaunchCapturesInTheFirst()

@@ -124,7 +124,7 @@ QtUpdateUserDriver::~QtUpdateUserDriver()
 
 void QtUpdateUserDriver::showNoFeed()
 {
-    // The words the tray used before there was an updater.
+    // Asked from the tray; a build without a feed never checks by itself.
     showMessage(false, QStringLiteral("Check for Updates"),
                 QStringLiteral("This build of Vellumbox has no update feed, so it cannot check "
                                "for updates."));
