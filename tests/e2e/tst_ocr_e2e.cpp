@@ -17,6 +17,8 @@ const QString kFirstLine = QStringLiteral("Floating screenshots stay on top");
 const QString kSecondLine = QStringLiteral("Read their text with one drag");
 // Where the text lies on the left screen, and the screenshot taken around it.
 const QRect kCaptured(240, 240, 520, 140);
+// The same lines on the right screen (at 2x), drawn twice as large, in root pixels.
+const QRect kCapturedHiDpi(1980, 240, 1160, 240);
 
 QImage desktopWithText(const QSize& size)
 {
@@ -29,6 +31,10 @@ QImage desktopWithText(const QSize& size)
     painter.setPen(QColor(20, 20, 20));
     painter.drawText(QPoint(270, 290), kFirstLine);
     painter.drawText(QPoint(270, 330), kSecondLine);
+    font.setPixelSize(44);
+    painter.setFont(font);
+    painter.drawText(QPoint(2040, 330), kFirstLine);
+    painter.drawText(QPoint(2040, 410), kSecondLine);
     return image;
 }
 
@@ -46,11 +52,12 @@ private Q_SLOTS:
     void initTestCase();
     void init();
     void cleanup();
+    void dragOverTwoLinesCopiesThem_data();
     void dragOverTwoLinesCopiesThem();
     void tinyDragAndEscapeCancelSilently();
 
 private:
-    WindowInfo screenshot();
+    WindowInfo screenshot(const QRect& area = kCaptured);
     void scanText(const WindowInfo& shot);
     QRgb shownAt(const QPoint& at) { return m_x.grab(QRect(at, QSize(1, 1))).pixel(0, 0); }
 
@@ -77,11 +84,11 @@ void TestOcrE2e::cleanup()
     m_app.reset();
 }
 
-WindowInfo TestOcrE2e::screenshot()
+WindowInfo TestOcrE2e::screenshot(const QRect& area)
 {
     WindowInfo shot;
     QString why;
-    if (!capture(m_x, kCaptured.topLeft(), kCaptured.bottomRight() + QPoint(1, 1), 1, &shot, &why))
+    if (!capture(m_x, area.topLeft(), area.bottomRight() + QPoint(1, 1), 1, &shot, &why))
         qWarning("%s", qPrintable(why));
     return shot;
 }
@@ -96,18 +103,28 @@ void TestOcrE2e::scanText(const WindowInfo& shot)
     QTest::qWait(300);
 }
 
+void TestOcrE2e::dragOverTwoLinesCopiesThem_data()
+{
+    QTest::addColumn<QRect>("captured");
+    QTest::addColumn<QRect>("dragged");
+    QTest::newRow("1x screen") << kCaptured << QRect(255, 260, 445, 85);
+    QTest::newRow("2x screen") << kCapturedHiDpi << QRect(2010, 270, 1100, 170);
+}
+
 void TestOcrE2e::dragOverTwoLinesCopiesThem()
 {
-    const WindowInfo shot = screenshot();
-    QCOMPARE(shot.geometry, kCaptured);
+    QFETCH(QRect, captured);
+    QFETCH(QRect, dragged);
+    const WindowInfo shot = screenshot(captured);
+    QCOMPARE(shot.geometry, captured);
     tools::mouseMove(kParking);
     QTest::qWait(kSettleMs);
-    const QPoint blank(kCaptured.right() - 5, kCaptured.bottom() - 5);
+    const QPoint blank(captured.right() - 5, captured.bottom() - 5);
     QVERIFY(!isTinted(shownAt(blank)));
     scanText(shot);
     QVERIFY2(waitUntil([&] { return isTinted(shownAt(blank)); }, 2000),
              "the screenshot was not tinted for the selection");
-    QVERIFY(tools::drag({255, 260}, {700, 345}));
+    QVERIFY(tools::drag(dragged.topLeft(), dragged.bottomRight()));
     QVERIFY2(waitUntil([&] { return alerts(m_x).size() == 1; }, 10000), "no result alert");
     QTest::qWait(300);
     QVERIFY(tools::key(QStringLiteral("Return")));
