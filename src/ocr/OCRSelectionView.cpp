@@ -150,6 +150,7 @@ void OCRSelectionView::recognize(const QRectF& viewRect)
             [watcher, services, done] {
                 watcher->deleteLater();
                 showRecognitionOutcome(watcher->result(), services);
+                releaseWhenIdle(services.recognizer);
                 if (done)
                     done();
             });

@@ -3,8 +3,10 @@
 
 #include "OcrGeometry.h"
 #include "TextOrdering.h"
+#include "platform/Memory.h"
 
 #include <QThreadPool>
+#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace vellumbox {
@@ -25,6 +27,24 @@ QThreadPool& recognitionPool()
 }
 
 } // namespace
+
+void releaseWhenIdle(TextRecognizer& recognizer, int delayMs)
+{
+    static QTimer* const timer = [] {
+        auto* t = new QTimer;
+        t->setSingleShot(true);
+        return t;
+    }();
+    QObject::disconnect(timer, &QTimer::timeout, nullptr, nullptr);
+    QObject::connect(timer, &QTimer::timeout, timer, [&recognizer] {
+        // Queued behind any recognition still waiting for the one thread.
+        (void)QtConcurrent::run(&recognitionPool(), [&recognizer] {
+            recognizer.releaseIdleResources();
+            releaseFreedMemory();
+        });
+    });
+    timer->start(delayMs);
+}
 
 TextRecognitionOutcome recognizeText(TextRecognizer& recognizer, const QImage& image,
                                      std::optional<QRectF> region)

@@ -12,6 +12,9 @@
 
 namespace vellumbox {
 
+// A minute without reading text, and the recogniser's data goes.
+inline constexpr int idleReleaseDelayMs = 60'000;
+
 struct TextRecognitionOutcome {
     // The lines in reading order, joined by line feeds; empty when nothing was read.
     QString text;
@@ -30,5 +33,10 @@ TextRecognitionOutcome recognizeText(TextRecognizer& recognizer, const QImage& i
 // thread. `recognizer` must outlive the future.
 QFuture<TextRecognitionOutcome> recognizeTextAsync(TextRecognizer& recognizer, const QImage& image,
                                                    std::optional<QRectF> region);
+
+// After `delayMs` without another call, frees what the recogniser loaded for reading (tens of
+// megabytes of language data), on the recognition thread, so never during a recognition.
+// Call it on the main thread after each recognition.
+void releaseWhenIdle(TextRecognizer& recognizer, int delayMs = idleReleaseDelayMs);
 
 } // namespace vellumbox

@@ -62,6 +62,18 @@ TextRecognitionResult LoadableTextRecognizer::recognize(const QImage& image)
     return recognizer->recognize(image);
 }
 
+void LoadableTextRecognizer::releaseIdleResources()
+{
+    TextRecognizer* recognizer = nullptr;
+    {
+        const QMutexLocker lock(&mutex_);
+        recognizer = loaded_.get();
+    }
+    // The module stays: only what it loaded for reading goes.
+    if (recognizer)
+        recognizer->releaseIdleResources();
+}
+
 QStringList textRecognitionModuleFolders()
 {
     const QString bin = QCoreApplication::applicationDirPath();

@@ -25,6 +25,7 @@ public:
     LoadableTextRecognizer& operator=(const LoadableTextRecognizer&) = delete;
 
     TextRecognitionResult recognize(const QImage& image) override;
+    void releaseIdleResources() override;
 
 private:
     TextRecognizer* load(QString* failure);

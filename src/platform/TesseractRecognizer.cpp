@@ -412,6 +412,13 @@ TextRecognitionResult TesseractRecognizer::recognize(const QImage& image)
     return result;
 }
 
+void TesseractRecognizer::releaseIdleResources()
+{
+    const QMutexLocker lock(&mutex);
+    engine.reset();
+    loaded.clear();
+}
+
 TextRecognizer& sharedTextRecognizer()
 {
     // Never destroyed: a worker may still be reading when the process exits.

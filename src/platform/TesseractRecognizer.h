@@ -27,6 +27,8 @@ public:
     TesseractRecognizer& operator=(const TesseractRecognizer&) = delete;
 
     TextRecognitionResult recognize(const QImage& image) override;
+    // Unloads the engine and its language data; the next recognition loads them again.
+    void releaseIdleResources() override;
 
     QString dataFolder() const { return folder; }
     // The languages whose data is installed, English first; empty until the first recognition.

@@ -23,6 +23,7 @@ private Q_SLOTS:
     void tinyAndBlankImagesReadAsNothing();
     void hugeImagesAreRefused();
     void concurrentCallsGiveTheSameText();
+    void releasedEngineLoadsAgain();
 
 private:
     TesseractRecognizer recognizer;
@@ -135,6 +136,27 @@ void TestTesseractRecognizer::concurrentCallsGiveTheSameText()
             &pool, [this, image] { return recognizeText(recognizer, image, std::nullopt); }));
     for (QFuture<TextRecognitionOutcome>& run : runs)
         QCOMPARE(run.result().text, alone);
+}
+
+void TestTesseractRecognizer::releasedEngineLoadsAgain()
+{
+    QImage image(300, 50, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(18);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    p.drawText(QPointF(10, 32), QStringLiteral("Read once more"));
+    p.end();
+    QVERIFY(!recognizer.recognize(image).failure);
+    QVERIFY(!recognizer.loadedLanguages().isEmpty());
+    recognizer.releaseIdleResources();
+    QVERIFY(recognizer.loadedLanguages().isEmpty());
+    const TextRecognitionResult again = recognizer.recognize(image);
+    QVERIFY(!again.failure);
+    QCOMPARE(again.lines.size(), 1);
+    QCOMPARE(again.lines.first().text, std::optional<QString>(QStringLiteral("Read once more")));
 }
 
 QTEST_MAIN(TestTesseractRecognizer)

@@ -33,6 +33,7 @@ private Q_SLOTS:
     void regionsWithoutPixelsReadAsEmptyText();
     void failureReachesTheCaller();
     void asyncOutcomeArrivesOnTheMainThread();
+    void idleReleaseWaitsForTheLastRecognition();
 };
 
 void TestTextRecognition::readsTheRegionsPixelsAtTheImagesScale()
@@ -116,6 +117,20 @@ void TestTextRecognition::asyncOutcomeArrivesOnTheMainThread()
     QCOMPARE(finishedOn, QThread::currentThread());
     QCOMPARE(watcher.result().text, QStringLiteral("hello"));
     QCOMPARE(recognizer.receivedImages().constFirst().size(), QSize(32, 32));
+}
+
+void TestTextRecognition::idleReleaseWaitsForTheLastRecognition()
+{
+    fakes::FakeTextRecognizer recognizer;
+    releaseWhenIdle(recognizer, 100);
+    QTest::qWait(50);
+    // Another recognition meanwhile starts the wait afresh.
+    releaseWhenIdle(recognizer, 100);
+    QTest::qWait(70);
+    QCOMPARE(recognizer.releases.load(), 0);
+    QTRY_COMPARE(recognizer.releases.load(), 1);
+    QTest::qWait(150);
+    QCOMPARE(recognizer.releases.load(), 1);
 }
 
 QTEST_MAIN(TestTextRecognition)

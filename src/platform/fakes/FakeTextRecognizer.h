@@ -6,6 +6,8 @@
 #include <QMutex>
 #include <QMutexLocker>
 
+#include <atomic>
+
 namespace vellumbox::fakes {
 
 // Answers with scripted lines or a failure and keeps every image it was asked to read.
@@ -22,6 +24,10 @@ public:
             return {{}, failWith};
         return {lines, std::nullopt};
     }
+
+    void releaseIdleResources() override { ++releases; }
+
+    std::atomic<int> releases = 0;
 
     QList<QImage> receivedImages() const
     {
