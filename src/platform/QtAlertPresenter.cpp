@@ -12,6 +12,9 @@ int QtAlertPresenter::runModal(const Alert& alert)
                                                        : QMessageBox::Information,
                     QStringLiteral("Vellumbox"), alert.message);
     box.setInformativeText(alert.informativeText);
+    // Wide enough that a sentence, or a preview of recognised text, reads on few lines.
+    box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label, QLabel#qt_msgbox_informativelabel "
+                                     "{ min-width: 320px; }"));
     // Kept above the floating screenshots, which are lowered while it is up.
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     const QStringList titles =

@@ -223,6 +223,9 @@ void QtUpdateUserDriver::showMessage(bool warning, const QString& message,
     auto* box = new QMessageBox(warning ? QMessageBox::Warning : QMessageBox::Information,
                                 windowTitle, message, QMessageBox::Ok);
     box->setInformativeText(informativeText);
+    // Wide enough for its title and a sentence per line, as the other alerts read.
+    box->setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label, QLabel#qt_msgbox_informativelabel "
+                                      "{ min-width: 320px; }"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     message_ = box;
