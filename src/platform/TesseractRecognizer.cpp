@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <future>
 #include <vector>
 
 namespace vellumbox {
@@ -307,6 +308,68 @@ void rereadEnlarged(tesseract::TessBaseAPI& api, const QImage& gray, ReadLine& l
     }
 }
 
+// Reads one band of the prepared picture; boxes come back in the whole picture's pixels.
+std::vector<ReadLine> readBand(tesseract::TessBaseAPI& api, const QImage& prepared,
+                               const QRect& band)
+{
+    const QImage part = band == prepared.rect() ? prepared : prepared.copy(band);
+    std::vector<ReadLine> lines = readLines(api, part, tesseract::PSM_AUTO);
+    for (ReadLine& line : lines) {
+        if (line.box.height() < smallLineHeight && !line.text.isEmpty())
+            rereadEnlarged(api, part, line);
+        line.box.translate(band.topLeft());
+    }
+    api.Clear();
+    return lines;
+}
+
+// Pictures lower than this are read in one piece: starting a second reader costs more than
+// it saves on a line or two.
+constexpr int minimumBandedHeight = 200;
+// Rows without ink that must separate the halves, so that no line is cut through.
+constexpr int minimumCutGap = 4;
+
+// The row at which a tall picture splits into two halves with about as much text each, through
+// a run of empty rows; none when there is no such run.
+std::optional<int> bandCut(const QImage& prepared)
+{
+    const int height = prepared.height();
+    if (height < minimumBandedHeight)
+        return std::nullopt;
+    std::vector<bool> ink(static_cast<size_t>(height));
+    int inkRows = 0;
+    for (int y = 0; y < height; ++y) {
+        const uchar* row = prepared.constScanLine(y);
+        ink[static_cast<size_t>(y)] =
+            std::any_of(row, row + prepared.width(), [](uchar v) { return v < 128; });
+        inkRows += ink[static_cast<size_t>(y)] ? 1 : 0;
+    }
+    std::optional<int> best;
+    int bestImbalance = inkRows;
+    int above = 0;
+    int gap = 0;
+    for (int y = 0; y < height; ++y) {
+        if (ink[static_cast<size_t>(y)]) {
+            ++above;
+            gap = 0;
+            continue;
+        }
+        ++gap;
+        // The middle of a long enough gap, with text on both sides.
+        if (gap >= minimumCutGap && above > 0 && above < inkRows) {
+            const int imbalance = std::abs(inkRows - 2 * above);
+            if (imbalance < bestImbalance) {
+                bestImbalance = imbalance;
+                best = y - gap / 2;
+            }
+        }
+    }
+    // A split that leaves one half almost empty saves nothing.
+    if (best && bestImbalance > inkRows / 2)
+        return std::nullopt;
+    return best;
+}
+
 } // namespace
 
 // --- The engine ---------------------------------------------------------------------------------
@@ -335,6 +398,20 @@ QStringList TesseractRecognizer::loadedLanguages() const
     return loaded;
 }
 
+std::unique_ptr<TesseractRecognizer::Engine> TesseractRecognizer::createEngine() const
+{
+    auto created = std::make_unique<Engine>();
+    const QByteArray path = QFile::encodeName(folder);
+    const QByteArray names = loaded.join(QLatin1Char('+')).toLatin1();
+    if (created->api.Init(path.constData(), names.constData(), tesseract::OEM_LSTM_ONLY) != 0)
+        return nullptr;
+    // Lines are turned dark-on-light before they reach the engine; its own second look at
+    // inverted lines would only double the time.
+    created->api.SetVariable("tessedit_do_invert", "0");
+    created->api.SetVariable("debug_file", "/dev/null");
+    return created;
+}
+
 std::optional<QString> TesseractRecognizer::start()
 {
     if (engine)
@@ -354,18 +431,13 @@ std::optional<QString> TesseractRecognizer::start()
     }
     if (languages.removeAll(QStringLiteral("eng")) > 0)
         languages.prepend(QStringLiteral("eng"));
-    auto created = std::make_unique<Engine>();
-    const QByteArray path = QFile::encodeName(folder);
-    const QByteArray names = languages.join(QLatin1Char('+')).toLatin1();
-    if (created->api.Init(path.constData(), names.constData(), tesseract::OEM_LSTM_ONLY) != 0)
+    loaded = languages;
+    engine = createEngine();
+    if (!engine) {
+        loaded.clear();
         return QStringLiteral("Text recognition could not load its data from %1.")
             .arg(QDir::toNativeSeparators(folder));
-    // Lines are turned dark-on-light before they reach the engine; its own second look at
-    // inverted lines would only double the time.
-    created->api.SetVariable("tessedit_do_invert", "0");
-    created->api.SetVariable("debug_file", "/dev/null");
-    engine = std::move(created);
-    loaded = languages;
+    }
     qCDebug(lcTextRecognition) << "Tesseract" << tesseract::TessBaseAPI::Version() << "with"
                                << loaded;
     return std::nullopt;
@@ -392,12 +464,25 @@ TextRecognitionResult TesseractRecognizer::recognize(const QImage& image)
     const QMutexLocker lock(&mutex);
     if (const std::optional<QString> failure = start())
         return {{}, failure};
-    std::vector<ReadLine> lines = readLines(engine->api, prepared, tesseract::PSM_AUTO);
-    for (ReadLine& line : lines) {
-        if (line.box.height() < smallLineHeight && !line.text.isEmpty())
-            rereadEnlarged(engine->api, prepared, line);
+    std::vector<ReadLine> lines;
+    const std::optional<int> cut = bandCut(prepared);
+    if (cut && !helper)
+        helper = createEngine();
+    if (cut && helper) {
+        // Two cores read the halves at once; the cut runs through empty rows only, so no line
+        // is split and each half keeps its own layout.
+        const QRect upper(0, 0, prepared.width(), *cut);
+        const QRect lower(0, *cut, prepared.width(), prepared.height() - *cut);
+        auto second = std::async(std::launch::async, [this, &prepared, lower] {
+            omp_set_max_active_levels(0);
+            return readBand(helper->api, prepared, lower);
+        });
+        lines = readBand(engine->api, prepared, upper);
+        std::vector<ReadLine> below = second.get();
+        lines.insert(lines.end(), below.begin(), below.end());
+    } else {
+        lines = readBand(engine->api, prepared, prepared.rect());
     }
-    engine->api.Clear();
     TextRecognitionResult result;
     const double w = prepared.width();
     const double h = prepared.height();
@@ -415,6 +500,7 @@ TextRecognitionResult TesseractRecognizer::recognize(const QImage& image)
 void TesseractRecognizer::releaseIdleResources()
 {
     const QMutexLocker lock(&mutex);
+    helper.reset();
     engine.reset();
     loaded.clear();
 }

@@ -37,12 +37,15 @@ public:
 private:
     struct Engine;
     std::optional<QString> start();
+    std::unique_ptr<Engine> createEngine() const;
 
     QString folder;
     QStringList wanted;
     QStringList loaded;
     mutable QMutex mutex;
     std::unique_ptr<Engine> engine;
+    // A second engine, for the lower half of a tall picture, made on first need.
+    std::unique_ptr<Engine> helper;
 };
 
 // The application's recogniser, created on first use and kept for the life of the process.

@@ -24,6 +24,7 @@ private Q_SLOTS:
     void hugeImagesAreRefused();
     void concurrentCallsGiveTheSameText();
     void releasedEngineLoadsAgain();
+    void tallPictureReadInHalvesKeepsEveryLine();
 
 private:
     TesseractRecognizer recognizer;
@@ -157,6 +158,34 @@ void TestTesseractRecognizer::releasedEngineLoadsAgain()
     QVERIFY(!again.failure);
     QCOMPARE(again.lines.size(), 1);
     QCOMPARE(again.lines.first().text, std::optional<QString>(QStringLiteral("Read once more")));
+}
+
+void TestTesseractRecognizer::tallPictureReadInHalvesKeepsEveryLine()
+{
+    // Tall enough to be read as two halves at once; the lines sit close, as in a list.
+    const QStringList words = {
+        QStringLiteral("apple"),   QStringLiteral("birch"),  QStringLiteral("cedar"),
+        QStringLiteral("dune"),    QStringLiteral("ember"),  QStringLiteral("fjord"),
+        QStringLiteral("grove"),   QStringLiteral("harbor"), QStringLiteral("island"),
+        QStringLiteral("juniper"), QStringLiteral("kettle"), QStringLiteral("lantern")};
+    QStringList lines;
+    QImage image(360, 24 * words.size() + 20, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(15);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    for (int i = 0; i < words.size(); ++i) {
+        lines.append(QStringLiteral("Item %1 is the %2").arg(i + 1).arg(words.at(i)));
+        p.drawText(QPointF(12, 26 + 24 * i), lines.last());
+    }
+    p.end();
+    const TextRecognitionOutcome outcome = recognizeText(recognizer, image, std::nullopt);
+    QVERIFY(!outcome.error);
+    QCOMPARE(outcome.text.count(QLatin1Char('\n')), words.size() - 1);
+    QVERIFY2(samples::linesInOrder(outcome.text, lines), qPrintable(outcome.text));
+    QVERIFY2(samples::characterErrors(outcome.text, lines).rate() < 0.02, qPrintable(outcome.text));
 }
 
 QTEST_MAIN(TestTesseractRecognizer)
