@@ -13,11 +13,9 @@ LoadableTextRecognizer::LoadableTextRecognizer(QString moduleName, QStringList f
     , folders_(std::move(folders))
 {}
 
-// The module stays loaded: code of it may still be on a worker's stack at exit.
-LoadableTextRecognizer::~LoadableTextRecognizer()
-{
-    (void)loaded_.release();
-}
+// The recogniser goes before the library handle, and QLibrary never unloads the module on
+// its own, so the recogniser's code is still there while it is destroyed.
+LoadableTextRecognizer::~LoadableTextRecognizer() = default;
 
 TextRecognizer* LoadableTextRecognizer::load(QString* failure)
 {
