@@ -220,6 +220,19 @@ struct ReadLine {
     bool hasWord = false;
 };
 
+// A frame's edge drawn close to the text reads as a bar glued to the nearest word ("|And"),
+// which text on screen never is.
+QString withoutGluedBorder(QString word)
+{
+    const QChar bar = QLatin1Char('|');
+    if (word.size() > 1 && word.front() == bar && word.at(1).isLetterOrNumber())
+        word.remove(0, 1);
+    if (word.size() > 1 && word.back() == bar && !word.at(word.size() - 2).isSpace() &&
+        word.at(word.size() - 2) != bar)
+        word.chop(1);
+    return word;
+}
+
 // Window chrome, icons and borders come out as words the engine all but rejects, or as one
 // or two characters it doubts. Real words it doubts are longer and score above the floor.
 bool looksLikeNoise(const QString& word, float confidence)
@@ -265,7 +278,8 @@ std::vector<ReadLine> readLines(tesseract::TessBaseAPI& api, const QImage& gray,
         if (lines.empty() || lines.back().box.isEmpty())
             continue;
         const std::unique_ptr<char[]> utf8(it->GetUTF8Text(tesseract::RIL_WORD));
-        const QString word = utf8 ? QString::fromUtf8(utf8.get()).trimmed() : QString();
+        const QString word =
+            withoutGluedBorder(utf8 ? QString::fromUtf8(utf8.get()).trimmed() : QString());
         const float confidence = it->Confidence(tesseract::RIL_WORD);
         if (word.isEmpty() || looksLikeNoise(word, confidence))
             continue;
@@ -278,6 +292,10 @@ std::vector<ReadLine> readLines(tesseract::TessBaseAPI& api, const QImage& gray,
     for (ReadLine& line : lines) {
         if (!line.hasWord)
             line.text.clear();
+        // The same edge may read as an opening bracket that nothing closes.
+        if (line.text.size() > 1 && line.text.front() == QLatin1Char('[') &&
+            line.text.at(1).isLetterOrNumber() && !line.text.contains(QLatin1Char(']')))
+            line.text.remove(0, 1);
     }
     std::erase_if(lines, [](const ReadLine& line) { return line.box.isEmpty(); });
     return lines;

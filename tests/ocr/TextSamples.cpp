@@ -336,6 +336,23 @@ TextSample windowFrame()
     return s;
 }
 
+// Lines set tight against a frame's edge, as in a text box or a message window.
+TextSample framedText()
+{
+    const QStringList lines = {
+        QStringLiteral("A second line of text to read"), QStringLiteral("And a third one after it"),
+        QStringLiteral("Then a fourth line"), QStringLiteral("And the last one")};
+    TextSample s{QStringLiteral("text against a frame"), canvas({320, 130}, Qt::white), lines};
+    QPainter p(&s.image);
+    p.setPen(QPen(QColor(0x303030), 1));
+    for (int y = 6; y < 122; y += 3)
+        p.drawLine(QPointF(4, y), QPointF(12, y + 3));
+    p.drawRect(QRect(14, 4, 300, 120));
+    for (int i = 0; i < lines.size(); ++i)
+        write(p, {17, 30.0 + 28 * i}, lines.at(i), 18, QColor(0x101010));
+    return s;
+}
+
 QString normalised(const QString& text)
 {
     static const QRegularExpression space(QStringLiteral("\\s+"));
@@ -397,8 +414,9 @@ std::pair<qsizetype, qsizetype> bestMatch(const QString& haystack, const QString
 
 QList<TextSample> textSamples()
 {
-    return {uiText(),         smallText(), codeBlock(),   lightOnDark(), twoColumns(), hiDpi(),
-            colouredLabels(), table(),     lowContrast(), icons(),       windowFrame()};
+    return {uiText(),      smallText(), codeBlock(),      lightOnDark(),
+            twoColumns(),  hiDpi(),     colouredLabels(), table(),
+            lowContrast(), icons(),     windowFrame(),    framedText()};
 }
 
 TextSample smallRegion()
