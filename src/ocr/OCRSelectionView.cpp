@@ -54,7 +54,6 @@ OCRSelectionView::OCRSelectionView(const QImage& screenshotImage, TextRecognitio
 {
     setCursor(Qt::CrossCursor);
     setFocusPolicy(Qt::StrongFocus);
-    setMouseTracking(false);
 }
 
 std::optional<QRectF> OCRSelectionView::selectionRect() const

@@ -491,4 +491,13 @@ bool linesInOrder(const QString& read, const QStringList& expected)
     return true;
 }
 
+QImage printed(QSize size, const QList<std::pair<QPointF, QString>>& texts, int pixelSize)
+{
+    QImage image = canvas(size, Qt::white);
+    QPainter p(&image);
+    for (const auto& [baseline, text] : texts)
+        write(p, baseline, text, pixelSize, Qt::black);
+    return image;
+}
+
 } // namespace vellumbox::samples

@@ -5,9 +5,12 @@
 // the recogniser's tests and benchmark.
 
 #include <QImage>
+#include <QPointF>
+
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <utility>
 
 namespace vellumbox::samples {
 
@@ -38,5 +41,8 @@ ErrorCounts wordErrors(const QString& read, const QStringList& expected);
 // Whether the expected lines appear in this order in what was read (each matched to the read
 // line closest to it).
 bool linesInOrder(const QString& read, const QStringList& expected);
+
+// Black DejaVu Sans on white: each text at its baseline, all at one pixel size.
+QImage printed(QSize size, const QList<std::pair<QPointF, QString>>& texts, int pixelSize);
 
 } // namespace vellumbox::samples

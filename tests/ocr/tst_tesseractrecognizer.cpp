@@ -5,7 +5,6 @@
 #include "ocr/TextRecognition.h"
 #include "platform/TesseractRecognizer.h"
 
-#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
@@ -69,16 +68,10 @@ void TestTesseractRecognizer::readsScreenText()
 void TestTesseractRecognizer::linesCarryBoxesOnTheImage()
 {
     // Two lines, the second at the right half and lower: its box must say so.
-    QImage image(400, 100, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter p(&image);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(16);
-    p.setFont(font);
-    p.setPen(Qt::black);
-    p.drawText(QPointF(10, 30), QStringLiteral("Upper left words"));
-    p.drawText(QPointF(220, 80), QStringLiteral("Lower right"));
-    p.end();
+    const QImage image = samples::printed({400, 100},
+                                          {{{10, 30}, QStringLiteral("Upper left words")},
+                                           {{220, 80}, QStringLiteral("Lower right")}},
+                                          16);
     const TextRecognitionResult result = recognizer.recognize(image);
     QVERIFY(!result.failure);
     QCOMPARE(result.lines.size(), 2);
@@ -146,15 +139,8 @@ void TestTesseractRecognizer::concurrentCallsGiveTheSameText()
 
 void TestTesseractRecognizer::releasedEngineLoadsAgain()
 {
-    QImage image(300, 50, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter p(&image);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(18);
-    p.setFont(font);
-    p.setPen(Qt::black);
-    p.drawText(QPointF(10, 32), QStringLiteral("Read once more"));
-    p.end();
+    const QImage image =
+        samples::printed({300, 50}, {{{10, 32}, QStringLiteral("Read once more")}}, 18);
     QVERIFY(!recognizer.recognize(image).failure);
     QVERIFY(!recognizer.loadedLanguages().isEmpty());
     recognizer.releaseIdleResources();
@@ -174,18 +160,13 @@ void TestTesseractRecognizer::tallPictureReadInHalvesKeepsEveryLine()
         QStringLiteral("grove"),   QStringLiteral("harbor"), QStringLiteral("island"),
         QStringLiteral("juniper"), QStringLiteral("kettle"), QStringLiteral("lantern")};
     QStringList lines;
-    QImage image(360, 24 * words.size() + 20, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter p(&image);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(15);
-    p.setFont(font);
-    p.setPen(Qt::black);
+    QList<std::pair<QPointF, QString>> texts;
     for (int i = 0; i < words.size(); ++i) {
         lines.append(QStringLiteral("Item %1 is the %2").arg(i + 1).arg(words.at(i)));
-        p.drawText(QPointF(12, 26 + 24 * i), lines.last());
+        texts.append({QPointF(12, 26 + 24 * i), lines.last()});
     }
-    p.end();
+    const QImage image =
+        samples::printed({360, 24 * static_cast<int>(words.size()) + 20}, texts, 15);
     const TextRecognitionOutcome outcome = recognizeText(recognizer, image, std::nullopt);
     QVERIFY(!outcome.error);
     QCOMPARE(outcome.text.count(QLatin1Char('\n')), words.size() - 1);

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "TextSamples.h"
 #include "platform/LoadableTextRecognizer.h"
 
 #include <QFile>
 #include <QImage>
-#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,16 +54,8 @@ void TestLoadableTextRecognizer::realModuleReadsText()
 {
     LoadableTextRecognizer recognizer(QStringLiteral("libvellumbox_tesseract.so"),
                                       {QStringLiteral(VELLUMBOX_MODULE_BUILD_DIR)});
-    QImage image(420, 60, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        QFont font(QStringLiteral("DejaVu Sans"));
-        font.setPixelSize(24);
-        painter.setFont(font);
-        painter.setPen(Qt::black);
-        painter.drawText(QPoint(10, 40), QStringLiteral("Loaded when first needed"));
-    }
+    const QImage image =
+        samples::printed({420, 60}, {{{10, 40}, QStringLiteral("Loaded when first needed")}}, 24);
     const TextRecognitionResult result = recognizer.recognize(image);
     QVERIFY2(!result.failure, qPrintable(result.failure.value_or(QString())));
     QCOMPARE(result.lines.size(), 1);
