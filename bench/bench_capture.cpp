@@ -3,7 +3,6 @@
 #include "BenchStats.h"
 #include "DesktopPicture.h"
 #include "capture/ScreenCaptureManager.h"
-#include "overlay/OverlayManager.h"
 #include "overlay/RotatedImage.h"
 #include "platform/PlatformServices.h"
 #include "platform/QtClipboard.h"
@@ -28,8 +27,7 @@ int main(int argc, char* argv[])
     std::printf("screen %s: %dx%d device pixels\n", qPrintable(screen.name),
                 screen.nativeGeometry.width(), screen.nativeGeometry.height());
 
-    OverlayManager overlays(platform);
-    ScreenCaptureManager manager(platform, overlays);
+    ScreenCaptureManager& manager = ScreenCaptureManager::shared();
     const QRectF region(QPointF(screen.geometry.topLeft()) + QPointF(400, 300), QSizeF(800, 600));
     constexpr int runs = 40;
 
@@ -73,7 +71,7 @@ int main(int argc, char* argv[])
     for (int i = 0; i < 5; ++i) {
         QElapsedTimer timer;
         timer.start();
-        const QImage flattened = rotatedImage(shot, 90, shot.deviceIndependentSize()).image;
+        const QImage flattened = rotatedImage(shot, 90);
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);

@@ -12,8 +12,8 @@
 
 namespace vellumbox {
 
-AppDelegate::AppDelegate(const PlatformServices& services, GlobalHotkey& hotkey,
-                         OverlayManager& overlays, std::function<void()> startCapture,
+AppDelegate::AppDelegate(const Services& services, GlobalHotkey& hotkey, OverlayManager& overlays,
+                         std::function<void()> startCapture,
                          std::function<UpdaterManager*()> updater)
     : services_(services)
     , hotkey_(hotkey)
@@ -26,8 +26,7 @@ AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::applicationDidFinishLaunching()
 {
-    statusBarController_ =
-        std::make_unique<StatusBarController>(services_, overlays_, startCapture_);
+    statusBarController_ = std::make_unique<StatusBarController>(overlays_, startCapture_);
     hotkeyManager_ = std::make_unique<HotkeyManager>(hotkey_, startCapture_);
     if (updater_) {
         updaterManager_ = updater_();
@@ -43,7 +42,7 @@ void AppDelegate::applicationDidFinishLaunching()
     if (isFirstRun_) {
         // The login prompt follows once the first-run window is finished.
         onboardingController_ = std::make_unique<OnboardingWindowController>(
-            services_, [this] { showLoginItemPrompt(); },
+            services_.settings, services_.permission, [this] { showLoginItemPrompt(); },
             [this] { openScreenRecordingSettings(); });
         onboardingController_->showOnboarding();
     } else {

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/PlatformServices.h"
 #include "update/UpdaterManager.h"
 
 #include <QObject>
@@ -12,7 +11,11 @@
 
 namespace vellumbox {
 
+class AlertPresenter;
 class GlobalHotkey;
+class LoginItems;
+class ScreenRecordingPermission;
+class Settings;
 class HotkeyManager;
 class OnboardingWindowController;
 class OverlayManager;
@@ -24,7 +27,13 @@ class AppDelegate : public QObject {
     Q_OBJECT
 public:
     // `updater` gives the updater at launch; without it (in tests) there is none.
-    AppDelegate(const PlatformServices& services, GlobalHotkey& hotkey, OverlayManager& overlays,
+    struct Services {
+        Settings& settings;
+        AlertPresenter& alerts;
+        LoginItems& loginItems;
+        ScreenRecordingPermission& permission;
+    };
+    AppDelegate(const Services& services, GlobalHotkey& hotkey, OverlayManager& overlays,
                 std::function<void()> startCapture,
                 std::function<UpdaterManager*()> updater = nullptr);
     ~AppDelegate() override;
@@ -42,7 +51,7 @@ public:
     bool isFirstRun() const { return isFirstRun_; }
 
 private:
-    PlatformServices services_;
+    Services services_;
     GlobalHotkey& hotkey_;
     OverlayManager& overlays_;
     std::function<void()> startCapture_;

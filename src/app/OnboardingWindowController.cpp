@@ -126,9 +126,10 @@ void PermissionSymbol::paintEvent(QPaintEvent*)
 }
 
 OnboardingWindowController::OnboardingWindowController(
-    const PlatformServices& services, std::function<void()> showLoginItemPrompt,
-    std::function<void()> openScreenRecordingSettings)
-    : services_(services)
+    Settings& settings, ScreenRecordingPermission& permission,
+    std::function<void()> showLoginItemPrompt, std::function<void()> openScreenRecordingSettings)
+    : settings_(settings)
+    , permission_(permission)
     , showLoginItemPrompt_(std::move(showLoginItemPrompt))
     , openScreenRecordingSettings_(std::move(openScreenRecordingSettings))
 {}
@@ -137,7 +138,7 @@ OnboardingWindowController::~OnboardingWindowController() = default;
 
 void OnboardingWindowController::showOnboarding()
 {
-    if (services_.settings.boolValue(settings_keys::hasCompletedOnboarding))
+    if (settings_.boolValue(settings_keys::hasCompletedOnboarding))
         return;
     auto window = std::make_unique<OnboardingWindow>();
     QWidget* content = window.get();
@@ -164,7 +165,7 @@ void OnboardingWindowController::showOnboarding()
 
     auto* row = new QWidget(content);
     row->setGeometry(30, 312, 400, 28);
-    const bool granted = services_.permission.preflight();
+    const bool granted = permission_.preflight();
     statusImageView_ = new PermissionSymbol(row);
     statusImageView_->setGeometry(row->width() / 2 - 100, 4, 20, 20);
     statusLabel_ = new QLabel(row);
@@ -228,7 +229,7 @@ void OnboardingWindowController::applyState(bool granted)
 
 void OnboardingWindowController::grantPermission()
 {
-    services_.permission.request();
+    permission_.request();
     if (openScreenRecordingSettings_)
         openScreenRecordingSettings_();
 }
@@ -242,7 +243,7 @@ void OnboardingWindowController::completeOnboarding()
 
 void OnboardingWindowController::markComplete()
 {
-    markOnboardingComplete(services_.settings, showLoginItemPrompt_);
+    markOnboardingComplete(settings_, showLoginItemPrompt_);
 }
 
 void OnboardingWindowController::startPermissionPolling()
@@ -266,7 +267,7 @@ void OnboardingWindowController::stopPolling()
 
 void OnboardingWindowController::checkPermission()
 {
-    if (!services_.permission.preflight())
+    if (!permission_.preflight())
         return;
     stopPolling();
     applyState(true);

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/PlatformServices.h"
-
 #include <QLabel>
 #include <QObject>
 #include <QPointer>
@@ -15,6 +13,7 @@
 
 namespace vellumbox {
 
+class ScreenRecordingPermission;
 class Settings;
 
 // Marks the first run as done and, the first time only, asks about starting at login.
@@ -57,7 +56,7 @@ private:
 class OnboardingWindowController : public QObject {
     Q_OBJECT
 public:
-    OnboardingWindowController(const PlatformServices& services,
+    OnboardingWindowController(Settings& settings, ScreenRecordingPermission& permission,
                                std::function<void()> showLoginItemPrompt,
                                std::function<void()> openScreenRecordingSettings);
     ~OnboardingWindowController() override;
@@ -82,7 +81,8 @@ private:
     void stopPolling();
     void applyState(bool granted);
 
-    PlatformServices services_;
+    Settings& settings_;
+    ScreenRecordingPermission& permission_;
     std::function<void()> showLoginItemPrompt_;
     std::function<void()> openScreenRecordingSettings_;
     std::unique_ptr<OnboardingWindow> window_;

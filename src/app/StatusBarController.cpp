@@ -15,10 +15,9 @@
 
 namespace vellumbox {
 
-StatusBarController::StatusBarController(const PlatformServices& services, OverlayManager& overlays,
+StatusBarController::StatusBarController(OverlayManager& overlays,
                                          std::function<void()> startCapture)
-    : services_(services)
-    , overlays_(overlays)
+    : overlays_(overlays)
     , startCapture_(std::move(startCapture))
     , menu_(std::make_unique<QMenu>())
     , tray_(new QSystemTrayIcon(VellumboxLogoView::trayIcon(), this))

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "AboutWindow.h"
-#include "platform/PlatformServices.h"
 
 #include <QObject>
 #include <QPointer>
@@ -23,8 +22,7 @@ class OverlayManager;
 class StatusBarController : public QObject {
     Q_OBJECT
 public:
-    StatusBarController(const PlatformServices& services, OverlayManager& overlays,
-                        std::function<void()> startCapture);
+    StatusBarController(OverlayManager& overlays, std::function<void()> startCapture);
     ~StatusBarController() override;
 
     QMenu* menu() const { return menu_.get(); }
@@ -44,7 +42,6 @@ public:
     std::function<void()> onCheckForUpdates;
 
 private:
-    PlatformServices services_;
     OverlayManager& overlays_;
     std::function<void()> startCapture_;
     std::unique_ptr<QMenu> menu_;

@@ -2,7 +2,7 @@
 // Writes the application icon for the icon theme at build time.
 #include "LogoSvg.h"
 
-#include <QSaveFile>
+#include "platform/SafeFile.h"
 
 #include <cstdio>
 
@@ -12,11 +12,9 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: %s OUTPUT.svg\n", argv[0]);
         return 2;
     }
-    QSaveFile file(QString::fromLocal8Bit(argv[1]));
-    const QByteArray svg = vellumbox::logoSvg().toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(svg) != svg.size() || !file.flush() ||
-        !file.commit()) {
-        std::fprintf(stderr, "%s: %s\n", argv[1], qPrintable(file.errorString()));
+    if (const auto failure = vellumbox::writeFileSafely(QString::fromLocal8Bit(argv[1]),
+                                                        vellumbox::logoSvg().toUtf8())) {
+        std::fprintf(stderr, "%s: %s\n", argv[1], qPrintable(*failure));
         return 1;
     }
     return 0;

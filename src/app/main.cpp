@@ -62,9 +62,10 @@ int main(int argc, char* argv[])
     quitOnTerminationSignals();
 
     X11GlobalHotkey hotkey;
+    const PlatformServices& platform = linuxPlatform();
     AppDelegate delegate(
-        linuxPlatform(), hotkey, OverlayManager::shared(),
-        [] { ScreenCaptureManager::shared().startCapture(); },
+        {platform.settings, platform.alerts, platform.loginItems, platform.permission}, hotkey,
+        OverlayManager::shared(), [] { ScreenCaptureManager::shared().startCapture(); },
         [] { return &UpdaterManager::shared(); });
     ScreenCaptureManager::shared().onPermissionMissing = [target = QPointer(&delegate)] {
         if (target)

@@ -16,12 +16,6 @@ int roundedPixel(double value)
 
 } // namespace
 
-QRectF selectionRect(const QPointF& p, const QPointF& q)
-{
-    return {std::min(p.x(), q.x()), std::min(p.y(), q.y()), std::abs(p.x() - q.x()),
-            std::abs(p.y() - q.y())};
-}
-
 QPointF snapToLogicalPixel(const QPointF& point)
 {
     return {std::round(point.x()), std::round(point.y())};
@@ -43,11 +37,6 @@ QRect pixelCropRect(const QRectF& globalRect, const QRectF& screenGeometry, qrea
     const double localY = globalRect.y() - screenGeometry.y();
     return {roundedPixel(scale * localX), roundedPixel(scale * localY),
             roundedPixel(scale * globalRect.width()), roundedPixel(scale * globalRect.height())};
-}
-
-QSize displayPixelSize(const QSizeF& screenSize, qreal scale)
-{
-    return {roundedPixel(scale * screenSize.width()), roundedPixel(scale * screenSize.height())};
 }
 
 int screenIndexAt(const QList<QRect>& screens, const QPoint& point)

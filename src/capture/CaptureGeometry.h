@@ -8,9 +8,6 @@
 
 namespace vellumbox {
 
-// The normalised rectangle spanned by two points, whatever the drag direction.
-QRectF selectionRect(const QPointF& p, const QPointF& q);
-
 // Qt places windows on whole logical pixels: a selection whose edges lie there can float
 // exactly where it was taken, also on a screen with a scale factor.
 QPointF snapToLogicalPixel(const QPointF& point);
@@ -24,9 +21,6 @@ QRectF viewToGlobal(const QRectF& viewRect, const QRect& screenGeometry);
 // The device-pixel rectangle of a display image that shows a global logical rectangle.
 // Each value is rounded to the nearest whole pixel, halves away from zero.
 QRect pixelCropRect(const QRectF& globalRect, const QRectF& screenGeometry, qreal scale);
-
-// The device-pixel size of a whole display, rounded the same way.
-QSize displayPixelSize(const QSizeF& screenSize, qreal scale);
 
 // The first screen containing the point (right and bottom edges outside), or -1.
 int screenIndexAt(const QList<QRect>& screens, const QPoint& point);

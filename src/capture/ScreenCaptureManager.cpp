@@ -11,6 +11,7 @@
 #include "platform/CursorService.h"
 #include "platform/DisplayCapture.h"
 #include "platform/Logging.h"
+#include "platform/PlatformServices.h"
 #include "platform/ScreenProvider.h"
 #include "platform/ScreenRecordingPermission.h"
 #include "platform/WindowSystem.h"
@@ -29,16 +30,6 @@ namespace {
 // previous application may still change it while the windows map.
 constexpr std::array<int, 3> cursorReassertMs{0, 50, 100};
 
-// X11 leaves the padding byte of a 24-bit pixel undefined; Qt expects it opaque.
-void makeOpaque(QImage& image)
-{
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            line[x] |= 0xff000000U;
-    }
-}
-
 bool sameScreen(const ScreenInfo& a, const ScreenInfo& b)
 {
     return a.name == b.name && a.geometry == b.geometry &&
@@ -47,8 +38,7 @@ bool sameScreen(const ScreenInfo& a, const ScreenInfo& b)
 
 } // namespace
 
-ScreenCaptureManager::ScreenCaptureManager(const PlatformServices& services,
-                                           OverlayManager& overlays)
+ScreenCaptureManager::ScreenCaptureManager(const Services& services, OverlayManager& overlays)
     : services_(services)
     , overlays_(overlays)
 {
@@ -63,7 +53,11 @@ ScreenCaptureManager::~ScreenCaptureManager() = default;
 ScreenCaptureManager& ScreenCaptureManager::shared()
 {
     static ScreenCaptureManager* instance = [] {
-        auto* manager = new ScreenCaptureManager(linuxPlatform(), OverlayManager::shared());
+        const PlatformServices& platform = linuxPlatform();
+        auto* manager =
+            new ScreenCaptureManager({platform.screens, platform.capture, platform.permission,
+                                      platform.alerts, platform.cursor, platform.windows},
+                                     OverlayManager::shared());
         QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, manager,
                          [manager] { manager->closeSelectionWindows(); });
         return manager;
@@ -222,8 +216,7 @@ ScreenCaptureManager::Capture ScreenCaptureManager::captureScreenshot(const QRec
         qCCritical(lcScreenCapture) << "Failed to crop image";
         return {};
     }
-    QImage image = display.image.copy(crop);
-    makeOpaque(image);
+    QImage image = display.opaqueCopy(crop);
     image.setDevicePixelRatio(screen.devicePixelRatio);
     return {image, std::nullopt};
 }

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/PlatformServices.h"
 #include "platform/ScreenInfo.h"
 
 #include <QImage>
@@ -15,7 +14,13 @@
 
 namespace vellumbox {
 
+class AlertPresenter;
+class CursorService;
+class DisplayCapture;
 class OverlayManager;
+class ScreenProvider;
+class ScreenRecordingPermission;
+class WindowSystem;
 class SelectionOverlayWindow;
 
 // Turns a request to capture into a floating screenshot: selection windows on every
@@ -23,7 +28,15 @@ class SelectionOverlayWindow;
 class ScreenCaptureManager : public QObject {
     Q_OBJECT
 public:
-    ScreenCaptureManager(const PlatformServices& services, OverlayManager& overlays);
+    struct Services {
+        ScreenProvider& screens;
+        DisplayCapture& capture;
+        ScreenRecordingPermission& permission;
+        AlertPresenter& alerts;
+        CursorService& cursor;
+        WindowSystem& windows;
+    };
+    ScreenCaptureManager(const Services& services, OverlayManager& overlays);
     ~ScreenCaptureManager() override;
 
     // The application's capture session, on the Linux services; created on first use.
@@ -58,7 +71,7 @@ private:
     void showFailure(const QString& description);
     void screensChanged();
 
-    PlatformServices services_;
+    Services services_;
     OverlayManager& overlays_;
     std::vector<std::unique_ptr<SelectionOverlayWindow>> selectionWindows_;
     bool isSelecting_ = false;

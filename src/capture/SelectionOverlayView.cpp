@@ -34,13 +34,6 @@ SelectionOverlayView::SelectionOverlayView(QImage background, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent, !background_.isNull());
 }
 
-std::optional<QRectF> SelectionOverlayView::currentSelection() const
-{
-    if (!isDragging_ || !startPoint_ || !currentPoint_)
-        return std::nullopt;
-    return selectionRect(*startPoint_, *currentPoint_);
-}
-
 void SelectionOverlayView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
@@ -73,7 +66,7 @@ QPointF SelectionOverlayView::viewPoint(const QMouseEvent* event) const
 void SelectionOverlayView::moveCurrentPoint(const QPointF& point)
 {
     const QRect before = repaintArea(currentSelection());
-    currentPoint_ = point;
+    drag_.moveTo(point);
     update(before.united(repaintArea(currentSelection())));
 }
 
@@ -81,35 +74,25 @@ void SelectionOverlayView::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    const QPointF point = viewPoint(event);
-    startPoint_ = point;
-    isDragging_ = true;
-    moveCurrentPoint(point);
+    drag_.begin(viewPoint(event));
+    update(repaintArea(currentSelection()));
 }
 
 void SelectionOverlayView::mouseMoveEvent(QMouseEvent* event)
 {
-    if (startPoint_)
-        moveCurrentPoint(viewPoint(event));
+    moveCurrentPoint(viewPoint(event));
 }
 
 void SelectionOverlayView::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    const QPointF point = viewPoint(event);
-    const std::optional<QPointF> start = startPoint_;
-    const QRect before = repaintArea(currentSelection());
-    isDragging_ = false;
-    currentPoint_ = point;
-    reset();
-    update(before);
+    update(repaintArea(currentSelection()));
+    const std::optional<QRectF> selection = drag_.finish(viewPoint(event), minimumSelectionSize);
     // Reported last: the owner may close this view's window in the callback.
-    const QRectF selection = start ? selectionRect(*start, point) : QRectF();
-    if (start && selection.width() >= minimumSelectionSize &&
-        selection.height() >= minimumSelectionSize) {
+    if (selection) {
         if (onSelectionComplete)
-            onSelectionComplete(selection);
+            onSelectionComplete(*selection);
     } else if (onSelectionCancelled) {
         onSelectionCancelled();
     }
@@ -121,17 +104,10 @@ void SelectionOverlayView::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
         return;
     }
-    isDragging_ = false;
-    reset();
+    drag_.cancel();
     update();
     if (onSelectionCancelled)
         onSelectionCancelled();
-}
-
-void SelectionOverlayView::reset()
-{
-    startPoint_.reset();
-    currentPoint_.reset();
 }
 
 } // namespace vellumbox

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/RectangleDrag.h"
+
 #include <QColor>
 #include <QImage>
 #include <QWidget>
@@ -22,9 +24,9 @@ public:
     std::function<void(const QRectF&)> onSelectionComplete;
     std::function<void()> onSelectionCancelled;
 
-    bool isDragging() const { return isDragging_; }
+    bool isDragging() const { return drag_.isActive(); }
     // The rectangle being dragged, in view coordinates.
-    std::optional<QRectF> currentSelection() const;
+    std::optional<QRectF> currentSelection() const { return drag_.rect(); }
 
     static constexpr double minimumSelectionSize = 5.0;
     static constexpr double borderWidth = 2.0;
@@ -40,12 +42,9 @@ protected:
 private:
     QPointF viewPoint(const QMouseEvent* event) const;
     void moveCurrentPoint(const QPointF& point);
-    void reset();
 
     QImage background_;
-    std::optional<QPointF> startPoint_;
-    std::optional<QPointF> currentPoint_;
-    bool isDragging_ = false;
+    RectangleDrag drag_;
 };
 
 } // namespace vellumbox

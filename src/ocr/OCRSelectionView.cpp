@@ -56,16 +56,6 @@ OCRSelectionView::OCRSelectionView(const QImage& screenshotImage, TextRecognitio
     setFocusPolicy(Qt::StrongFocus);
 }
 
-std::optional<QRectF> OCRSelectionView::selectionRect() const
-{
-    if (!startPoint_ || !currentPoint_)
-        return std::nullopt;
-    const QPointF s = *startPoint_;
-    const QPointF c = *currentPoint_;
-    return QRectF(std::min(s.x(), c.x()), std::min(s.y(), c.y()), std::abs(c.x() - s.x()),
-                  std::abs(c.y() - s.y()));
-}
-
 void OCRSelectionView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -73,7 +63,7 @@ void OCRSelectionView::paintEvent(QPaintEvent*)
     tint.setAlphaF(0.05F);
     painter.fillRect(rect(), tint);
     const std::optional<QRectF> selection = selectionRect();
-    if (!isDragging_ || !selection)
+    if (!selection)
         return;
     QColor fill = systemBlue();
     fill.setAlphaF(0.2F);
@@ -91,16 +81,14 @@ void OCRSelectionView::mousePressEvent(QMouseEvent* event)
         return;
     }
     setFocus(Qt::MouseFocusReason);
-    startPoint_ = event->position();
-    currentPoint_ = event->position();
-    isDragging_ = true;
+    drag_.begin(event->position());
 }
 
 void OCRSelectionView::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!isDragging_)
+    if (!drag_.isActive())
         return;
-    currentPoint_ = event->position();
+    drag_.moveTo(event->position());
     update();
 }
 
@@ -110,10 +98,8 @@ void OCRSelectionView::mouseReleaseEvent(QMouseEvent* event)
         event->ignore();
         return;
     }
-    currentPoint_ = event->position();
-    isDragging_ = false;
-    const std::optional<QRectF> selection = startPoint_ ? selectionRect() : std::nullopt;
-    if (selection && selection->width() >= minimumSize && selection->height() >= minimumSize) {
+    if (const std::optional<QRectF> selection = drag_.finish(event->position(), minimumSize)) {
+        update();
         recognize(*selection);
         return;
     }

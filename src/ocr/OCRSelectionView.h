@@ -2,6 +2,7 @@
 #pragma once
 
 #include "TextRecognition.h"
+#include "platform/RectangleDrag.h"
 
 #include <QImage>
 #include <QPointF>
@@ -45,8 +46,8 @@ public:
     std::function<QRectF()> imageFrame;
 
     const QImage& screenshotImage() const { return screenshotImage_; }
-    std::optional<QRectF> selectionRect() const;
-    bool isDragging() const { return isDragging_; }
+    std::optional<QRectF> selectionRect() const { return drag_.rect(); }
+    bool isDragging() const { return drag_.isActive(); }
 
     static constexpr qreal minimumSize = 10.0;
 
@@ -63,9 +64,7 @@ private:
 
     QImage screenshotImage_;
     TextRecognitionServices services_;
-    std::optional<QPointF> startPoint_;
-    std::optional<QPointF> currentPoint_;
-    bool isDragging_ = false;
+    RectangleDrag drag_;
 };
 
 // Shows the outcome of one recognition: the text on the clipboard and in an alert, "No Text

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "EditModeMonitors.h"
 
-#include "ScreenshotOverlayView.h"
+#include "ScreenshotOverlayPanel.h"
 #include "platform/GlobalInputMonitor.h"
 
 #include <QCoreApplication>
@@ -11,8 +11,8 @@
 
 namespace vellumbox {
 
-EditModeMonitors::EditModeMonitors(ScreenshotOverlayView& view, GlobalInputMonitor& global)
-    : view_(&view)
+EditModeMonitors::EditModeMonitors(ScreenshotOverlayPanel& panel, GlobalInputMonitor& global)
+    : panel_(&panel)
     , global_(global)
 {
     QCoreApplication::instance()->installEventFilter(this);
@@ -41,12 +41,12 @@ void EditModeMonitors::remove()
 
 bool EditModeMonitors::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!view_ || !view_->isEditing())
+    if (!panel_ || !panel_->isInEditMode())
         return false;
     switch (event->type()) {
     case QEvent::KeyPress:
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-            view_->exitEditMode();
+            panel_->exitEditMode();
             return true;
         }
         return false;
@@ -54,9 +54,8 @@ bool EditModeMonitors::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseMove:
     case QEvent::Enter:
         // Only for the screenshot being edited.
-        if (auto* widget = qobject_cast<QWidget*>(watched);
-            widget && widget->window() == view_->window())
-            view_->toolCursorOrFocusNeeded(event->type() == QEvent::MouseButtonPress);
+        if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->window() == panel_)
+            panel_->toolCursorOrFocusNeeded(event->type() == QEvent::MouseButtonPress);
         return false;
     default:
         return false;
@@ -66,20 +65,20 @@ bool EditModeMonitors::eventFilter(QObject* watched, QEvent* event)
 void EditModeMonitors::otherApplicationInput(int input)
 {
     // Acted on from the event loop, never inside the X event handling.
-    const QPointer<ScreenshotOverlayView> view = view_;
+    const QPointer<ScreenshotOverlayPanel> panel = panel_;
     if (static_cast<GlobalInput>(input) == GlobalInput::EscapePressed) {
-        QTimer::singleShot(0, view, [view] {
-            if (view && view->isEditing())
-                view->exitEditMode();
+        QTimer::singleShot(0, panel, [panel] {
+            if (panel && panel->isInEditMode())
+                panel->exitEditMode();
         });
         return;
     }
-    if (!view || !view->isEditing() || view->window()->isActiveWindow() ||
-        !view->window()->frameGeometry().contains(QCursor::pos()))
+    if (!panel || !panel->isInEditMode() || panel->isActiveWindow() ||
+        !panel->frameGeometry().contains(QCursor::pos()))
         return;
-    QTimer::singleShot(0, view, [view] {
-        if (view && view->isEditing())
-            view->toolCursorOrFocusNeeded(true);
+    QTimer::singleShot(0, panel, [panel] {
+        if (panel && panel->isInEditMode())
+            panel->toolCursorOrFocusNeeded(true);
     });
 }
 

@@ -7,7 +7,7 @@
 namespace vellumbox {
 
 class GlobalInputMonitor;
-class ScreenshotOverlayView;
+class ScreenshotOverlayPanel;
 
 // What edit mode watches besides its own window: Escape anywhere in the application (which
 // it swallows) or in another application ends edit mode; the pointer over the screenshot keeps
@@ -16,14 +16,13 @@ class ScreenshotOverlayView;
 class EditModeMonitors : public QObject {
     Q_OBJECT
 public:
-    EditModeMonitors(ScreenshotOverlayView& view, GlobalInputMonitor& global);
+    EditModeMonitors(ScreenshotOverlayPanel& panel, GlobalInputMonitor& global);
     ~EditModeMonitors() override;
     EditModeMonitors(const EditModeMonitors&) = delete;
     EditModeMonitors& operator=(const EditModeMonitors&) = delete;
 
     // Stops watching at once; the object itself may go later.
     void remove();
-    bool isWatchingOtherApplications() const { return subscription_ >= 0; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -31,7 +30,7 @@ protected:
 private:
     void otherApplicationInput(int input);
 
-    QPointer<ScreenshotOverlayView> view_;
+    QPointer<ScreenshotOverlayPanel> panel_;
     GlobalInputMonitor& global_;
     int subscription_ = -1;
     bool installed_ = false;

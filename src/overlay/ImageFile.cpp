@@ -1,13 +1,32 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ImageFile.h"
 
-#include "InteractionRules.h"
+#include "platform/SafeFile.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QImageWriter>
-#include <QSaveFile>
 
 namespace vellumbox {
+
+QByteArray imageFormatForPath(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QStringLiteral("jpg") || suffix == QStringLiteral("jpeg") ? "JPEG" : "PNG";
+}
+
+QString defaultScreenshotName(const QDateTime& when, const QLocale& locale)
+{
+    // The locale's medium date: its long form without the weekday.
+    const QString date = locale.toString(when.date(), locale.dateFormat(QLocale::LongFormat)
+                                                          .remove(QStringLiteral("dddd, "))
+                                                          .remove(QStringLiteral("dddd ")));
+    const QString time = locale.toString(when.time(), QLocale::ShortFormat);
+    QString name = QStringLiteral("Screenshot %1 at %2").arg(date, time);
+    // A file name never holds a "/"; ":" is kept out too, for other file systems' sake.
+    name.replace(QLatin1Char('/'), QLatin1Char('-')).replace(QLatin1Char(':'), QLatin1Char('.'));
+    return name;
+}
 
 std::optional<QString> writeImageFile(const QImage& image, const QString& path)
 {
@@ -24,23 +43,7 @@ std::optional<QString> writeImageFile(const QImage& image, const QString& path)
     if (!writer.write(image) || encoded.isEmpty())
         return QStringLiteral("The image could not be encoded as %1: %2")
             .arg(QString::fromLatin1(format), writer.errorString());
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    // Every step is checked before the commit: QSaveFile may otherwise commit a file whose
-    // buffered tail could not be written (a full disk), replacing a good file with a
-    // truncated one.
-    const bool written = file.write(encoded) == encoded.size() && file.flush() &&
-                         file.error() == QFileDevice::NoError;
-    if (!written) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return std::nullopt;
+    return writeFileSafely(path, encoded);
 }
 
 } // namespace vellumbox

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "InteractionRules.h"
 
-#include <QFileInfo>
 #include <QLineF>
 
 #include <array>
@@ -61,26 +60,6 @@ QList<ResizePreset> resizePresets(double displayScale)
                         std::abs(scale - displayScale) < 0.01});
     }
     return presets;
-}
-
-QByteArray imageFormatForPath(const QString& path)
-{
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix == QStringLiteral("jpg") || suffix == QStringLiteral("jpeg") ? "JPEG" : "PNG";
-}
-
-QString defaultScreenshotName(const QDateTime& when, const QLocale& locale)
-{
-    // The locale's medium date: its long form without the weekday.
-    QString date = locale.toString(when.date(), locale.dateFormat(QLocale::LongFormat)
-                                                    .remove(QStringLiteral("dddd, "))
-                                                    .remove(QStringLiteral("dddd ")));
-    QString time = locale.toString(when.time(), QLocale::ShortFormat);
-    const QString name = QStringLiteral("Screenshot %1 at %2").arg(date, time);
-    // A file name never holds a "/"; ":" is kept out too, for other file systems' sake.
-    QString safe = name;
-    safe.replace(QLatin1Char('/'), QLatin1Char('-')).replace(QLatin1Char(':'), QLatin1Char('.'));
-    return safe;
 }
 
 } // namespace vellumbox

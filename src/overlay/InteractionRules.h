@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QByteArray>
-#include <QDateTime>
 #include <QList>
-#include <QLocale>
 #include <QPointF>
 #include <QString>
 
@@ -35,12 +32,5 @@ struct ResizePreset {
 // The five zoom presets as the Resize submenu shows them at the given zoom: smaller ones
 // than the current are disabled, except 100 %; the current one is checked.
 QList<ResizePreset> resizePresets(double displayScale);
-
-// "JPEG" for a .jpg or .jpeg name in any letter case, "PNG" for anything else.
-QByteArray imageFormatForPath(const QString& path);
-inline constexpr int jpegQuality = 90;
-
-// "Screenshot " with the date (medium) and time (short) in the locale, never with a "/".
-QString defaultScreenshotName(const QDateTime& when, const QLocale& locale);
 
 } // namespace vellumbox

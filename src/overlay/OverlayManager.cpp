@@ -4,7 +4,6 @@
 #include "LoweredPanels.h"
 
 #include "ScreenshotOverlayPanel.h"
-#include "ScreenshotOverlayView.h"
 #include "platform/PlatformServices.h"
 
 #include <QCoreApplication>
@@ -13,7 +12,7 @@
 
 namespace vellumbox {
 
-OverlayManager::OverlayManager(const PlatformServices& services)
+OverlayManager::OverlayManager(const OverlayServices& services)
     : services_(services)
 {}
 
@@ -22,7 +21,12 @@ OverlayManager::~OverlayManager() = default;
 OverlayManager& OverlayManager::shared()
 {
     static OverlayManager* instance = [] {
-        auto* manager = new OverlayManager(linuxPlatform());
+        const PlatformServices& platform = linuxPlatform();
+        auto* manager = new OverlayManager({platform.windows,
+                                            platform.globalInput,
+                                            platform.textRecognizer,
+                                            {platform.clipboard, platform.saveDialog,
+                                             platform.share, platform.alerts, platform.clock}});
         // Windows must go while the application still exists.
         QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, manager,
                          [manager] { manager->overlays_.clear(); });
@@ -36,8 +40,8 @@ ScreenshotOverlayPanel* OverlayManager::createOverlay(const QImage& image, const
     auto panel = std::make_unique<ScreenshotOverlayPanel>(image, rect, services_);
     ScreenshotOverlayPanel* raw = panel.get();
     raw->onFadeOutFinished = [this](ScreenshotOverlayPanel* closed) { removeOverlay(closed); };
-    raw->contentView()->onCloseAll = [this] { closeAllOverlays(); };
-    raw->contentView()->lowerAllPanels = [this] {
+    raw->onCloseAll = [this] { closeAllOverlays(); };
+    raw->lowerAllPanels = [this] {
         return std::shared_ptr<void>(std::make_shared<LoweredPanels>(*this));
     };
     overlays_.push_back(std::move(panel));

@@ -6,20 +6,18 @@
 #include <QObject>
 #include <QRectF>
 
-#include "platform/PlatformServices.h"
+#include "ScreenshotOverlayPanel.h"
 
 #include <memory>
 #include <vector>
 
 namespace vellumbox {
 
-class ScreenshotOverlayPanel;
-
 // Owns every floating screenshot from its creation to the end of its fade-out.
 class OverlayManager : public QObject {
     Q_OBJECT
 public:
-    explicit OverlayManager(const PlatformServices& services);
+    explicit OverlayManager(const OverlayServices& services);
     ~OverlayManager() override;
 
     // The application's registry, on the Linux services; created on first use.
@@ -32,7 +30,7 @@ public:
     QList<ScreenshotOverlayPanel*> overlays() const;
 
 private:
-    PlatformServices services_;
+    OverlayServices services_;
     std::vector<std::unique_ptr<ScreenshotOverlayPanel>> overlays_;
 };
 

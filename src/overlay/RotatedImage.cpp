@@ -7,17 +7,17 @@
 
 namespace vellumbox {
 
-RotatedImage rotatedImage(const QImage& bitmap, int degrees, const QSizeF& size)
+QImage rotatedImage(const QImage& bitmap, int degrees)
 {
     const int n = normalisedRotation(degrees);
     if (n == 0 || bitmap.isNull())
-        return {bitmap, size};
+        return bitmap;
     // Whole quarter turns take Qt's exact pixel-moving path, never resampling.
     QImage turned = bitmap.transformed(QTransform().rotate(n));
     if (turned.isNull())
-        return {bitmap, size};
+        return bitmap;
     turned.setDevicePixelRatio(bitmap.devicePixelRatio());
-    return {turned, isSideways(n) ? size.transposed() : size};
+    return turned;
 }
 
 } // namespace vellumbox

@@ -2,18 +2,11 @@
 #pragma once
 
 #include <QImage>
-#include <QSizeF>
 
 namespace vellumbox {
 
-struct RotatedImage {
-    QImage image;
-    QSizeF size; // in logical pixels
-};
-
-// A copy turned clockwise on screen by degrees (any whole number, reduced to 0..359).
-// Quarter turns swap both the pixel size and the logical size. Falls back to the
-// unrotated bitmap when the rotation cannot be made.
-RotatedImage rotatedImage(const QImage& bitmap, int degrees, const QSizeF& size);
+// A copy turned clockwise on screen by degrees (any whole number, reduced to 0..359), at the
+// same device pixel ratio. Falls back to the unrotated bitmap when the rotation cannot be made.
+QImage rotatedImage(const QImage& bitmap, int degrees);
 
 } // namespace vellumbox

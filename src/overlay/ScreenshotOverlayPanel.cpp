@@ -2,11 +2,20 @@
 #include "ScreenshotOverlayPanel.h"
 
 #include "CompactImage.h"
+#include "EditModeMonitors.h"
+#include "InteractionRules.h"
 #include "PanelGeometry.h"
+#include "RotatedImage.h"
+#include "ScreenshotMenu.h"
 #include "ScreenshotOverlayView.h"
+#include "annotation/AnnotationCanvas.h"
+#include "ocr/OCRSelectionView.h"
+#include "platform/KeyState.h"
 #include "platform/WindowSystem.h"
 
 #include <QEvent>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPropertyAnimation>
@@ -50,11 +59,12 @@ private:
 } // namespace
 
 ScreenshotOverlayPanel::ScreenshotOverlayPanel(QImage image, const QRectF& captureRect,
-                                               const PlatformServices& services)
+                                               const OverlayServices& services)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::NoDropShadowWindowHint)
     , services_(services)
-    , screenshotImage_(new CompactImage(std::move(image), this))
+    , exporter_(services.exporting)
+    , pixels_(new CompactImage(std::move(image), this))
     , captureRect_(captureRect)
     , targetFrame_(captureRect)
     , translucent_(services.windows.compositingActive())
@@ -65,17 +75,83 @@ ScreenshotOverlayPanel::ScreenshotOverlayPanel(QImage image, const QRectF& captu
     setAttribute(Qt::WA_TranslucentBackground, translucent_);
     setWindowOpacity(0.0);
     setGeometry(captureRect.toRect());
-    view_ = new ScreenshotOverlayView(screenshotImage_, this, services_, this);
+    view_ = new ScreenshotOverlayView(services.exporting.clock, this);
     view_->setRoundedClip(translucent_);
     view_->setGeometry(rect());
+    connectView();
+    connect(pixels_, &CompactImage::compacted, this, [this] { displayed_ = QImage(); });
     updateMask();
 }
 
+// Monitors go with the panel, whatever ended it.
 ScreenshotOverlayPanel::~ScreenshotOverlayPanel() = default;
+
+void ScreenshotOverlayPanel::connectView()
+{
+    view_->picture = [this] { return displayedImage(); };
+    view_->onKey = [this](const QKeyEvent& event) { return handleKey(event); };
+    connect(view_, &ScreenshotOverlayView::pressed, this, [this] { activateWindow(); });
+    connect(view_, &ScreenshotOverlayView::clicked, this, &ScreenshotOverlayPanel::clicked);
+    connect(view_, &ScreenshotOverlayView::dragged, this,
+            [this](QPoint delta) { move(pos() + delta); });
+    connect(view_, &ScreenshotOverlayView::contextMenuRequested, this, [this](QPoint at) {
+        const std::unique_ptr<QMenu> menu = contextMenu();
+        menu->exec(at);
+    });
+}
+
+void ScreenshotOverlayPanel::clicked()
+{
+    if (isPinned_)
+        shake();
+    else
+        dismiss();
+}
+
+bool ScreenshotOverlayPanel::handleKey(const QKeyEvent& event)
+{
+    switch (keyCommandFor(event.key(), event.modifiers(), isCapsLockOn(event), isInEditMode_,
+                          annotationCanvas_ != nullptr)) {
+    case KeyCommand::PassOn:
+        return false;
+    case KeyCommand::Swallow:
+        return true;
+    case KeyCommand::Undo:
+        if (annotationCanvas_)
+            annotationCanvas_->undo();
+        return true;
+    case KeyCommand::ExitEditMode:
+        exitEditMode();
+        return true;
+    case KeyCommand::Copy:
+        copyToClipboard();
+        return true;
+    case KeyCommand::Save:
+        saveToFile();
+        return true;
+    case KeyCommand::Close:
+        dismiss();
+        return true;
+    }
+    return false;
+}
 
 QImage ScreenshotOverlayPanel::screenshotImage() const
 {
-    return screenshotImage_->image();
+    return pixels_->image();
+}
+
+QImage ScreenshotOverlayPanel::displayedImage()
+{
+    if (displayed_.isNull())
+        displayed_ = rotatedImage(pixels_->image(), rotationDegrees_);
+    return displayed_;
+}
+
+QImage ScreenshotOverlayPanel::flattenedImage()
+{
+    // The turned copy is kept, so an export does not turn the pixels again.
+    return flattenedScreenshot(displayedImage(), annotationCanvas_);
 }
 
 void ScreenshotOverlayPanel::show()
@@ -87,8 +163,7 @@ void ScreenshotOverlayPanel::show()
 
 void ScreenshotOverlayPanel::dismiss()
 {
-    if (view_ && view_->isEditing())
-        view_->exitEditMode();
+    exitEditMode();
     const QPointer<ScreenshotOverlayPanel> self(this);
     fadeTo(0.0, fadeOutMs, [self] {
         if (self && self->onFadeOutFinished)
@@ -98,6 +173,7 @@ void ScreenshotOverlayPanel::dismiss()
 
 void ScreenshotOverlayPanel::setDisplayScale(double scale)
 {
+    exitEditMode();
     const auto frame =
         displayScaleFrame(targetFrame_, captureRect_.size(), scale, rotationDegrees_);
     if (!frame)
@@ -108,17 +184,29 @@ void ScreenshotOverlayPanel::setDisplayScale(double scale)
 
 void ScreenshotOverlayPanel::rotate(int degrees)
 {
+    exitEditMode();
     rotationDegrees_ = normalisedRotation(rotationDegrees_ + degrees + 360);
-    if (!view_)
-        return;
     animateFrame(rotatedFrame(targetFrame_, captureRect_.size(), displayScale_, rotationDegrees_));
-    view_->applyRotation(rotationDegrees_);
+    displayed_ = QImage();
+    view_->update();
+}
+
+void ScreenshotOverlayPanel::togglePin()
+{
+    exitEditMode();
+    isPinned_ = !isPinned_;
+    updateBorder();
+}
+
+void ScreenshotOverlayPanel::updateBorder()
+{
+    // Edit mode wins over pinned.
+    using Style = ScreenshotOverlayView::BorderStyle;
+    view_->setBorderStyle(isInEditMode_ ? Style::Dashed : isPinned_ ? Style::Solid : Style::None);
 }
 
 void ScreenshotOverlayPanel::shake()
 {
-    if (!view_)
-        return;
     if (shake_)
         shake_->stop();
     auto* animation = new QVariantAnimation(this);
@@ -136,8 +224,6 @@ void ScreenshotOverlayPanel::shake()
 
 void ScreenshotOverlayPanel::flash()
 {
-    if (!view_)
-        return;
     auto* veil = new FlashView(view_);
     veil->show();
     veil->raise();
@@ -173,8 +259,11 @@ void ScreenshotOverlayPanel::changeEvent(QEvent* event)
 void ScreenshotOverlayPanel::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (view_)
-        view_->setGeometry(rect());
+    view_->setGeometry(rect());
+    if (annotationCanvas_)
+        annotationCanvas_->setGeometry(view_->rect());
+    if (scanSelection_)
+        scanSelection_->setGeometry(view_->rect());
     updateMask();
 }
 
@@ -229,6 +318,153 @@ void ScreenshotOverlayPanel::updateMask()
     path.addRoundedRect(QRectF(rect()), ScreenshotOverlayView::cornerRadius,
                         ScreenshotOverlayView::cornerRadius);
     setMask(QRegion(path.toFillPolygon().toPolygon()));
+}
+
+void ScreenshotOverlayPanel::bringForward()
+{
+    raise();
+    activateWindow();
+}
+
+void ScreenshotOverlayPanel::enterEditMode(AnnotationToolType tool)
+{
+    if (!annotationCanvas_) {
+        annotationCanvas_ = new AnnotationCanvas(view_);
+        annotationCanvas_->setGeometry(view_->rect());
+        annotationCanvas_->show();
+    }
+    annotationCanvas_->raise();
+    annotationCanvas_->setActiveTool(tool);
+    isInEditMode_ = true;
+    bringForward();
+    annotationCanvas_->updateCursor();
+    updateBorder();
+    if (!monitors_)
+        monitors_ = std::make_unique<EditModeMonitors>(*this, services_.globalInput);
+}
+
+void ScreenshotOverlayPanel::exitEditMode()
+{
+    if (!isInEditMode_)
+        return;
+    isInEditMode_ = false;
+    annotationCanvas_->setActiveTool(std::nullopt);
+    resignKeyWindow();
+    if (monitors_) {
+        // Possibly called from inside the monitors' own handler: stop them now, delete later.
+        monitors_->remove();
+        monitors_.release()->deleteLater();
+    }
+    view_->setCursor(Qt::OpenHandCursor);
+    updateBorder();
+}
+
+void ScreenshotOverlayPanel::clearEdits()
+{
+    if (annotationCanvas_)
+        annotationCanvas_->clear();
+}
+
+void ScreenshotOverlayPanel::toolCursorOrFocusNeeded(bool focus)
+{
+    if (!isInEditMode_)
+        return;
+    if (focus && !isActiveWindow())
+        bringForward();
+    annotationCanvas_->updateCursor();
+}
+
+void ScreenshotOverlayPanel::copyToClipboard()
+{
+    exitEditMode();
+    exporter_.copy(flattenedImage());
+    flash();
+}
+
+void ScreenshotOverlayPanel::saveToFile()
+{
+    exitEditMode();
+    const QPointer<ScreenshotOverlayPanel> self(this);
+    exporter_.save(
+        this, [self] { return self ? self->flattenedImage() : QImage(); },
+        [self] {
+            if (self)
+                self->flash();
+        });
+}
+
+void ScreenshotOverlayPanel::share(const ShareTarget& target)
+{
+    exitEditMode();
+    if (exporter_.share(target, flattenedImage()))
+        flash();
+}
+
+void ScreenshotOverlayPanel::startScan()
+{
+    exitEditMode();
+    if (scanSelection_)
+        return;
+    auto* selection = new OCRSelectionView(flattenedImage(),
+                                           {services_.textRecognizer, services_.exporting.alerts,
+                                            services_.exporting.clipboard, lowerAllPanels},
+                                           view_);
+    selection->setGeometry(view_->rect());
+    const QPointer<ScreenshotOverlayPanel> self(this);
+    const QPointer<OCRSelectionView> weakSelection(selection);
+    selection->imageFrame = [self] { return self ? self->view_->pictureFrame() : QRectF(); };
+    // Removes only the selection it belongs to: a late report must not end a newer one.
+    selection->onComplete = [self, weakSelection] {
+        if (!self || !weakSelection || self->scanSelection_ != weakSelection)
+            return;
+        self->scanSelection_ = nullptr;
+        weakSelection->hide();
+        weakSelection->deleteLater();
+        self->view_->setCursor(Qt::ArrowCursor);
+    };
+    scanSelection_ = selection;
+    selection->show();
+    selection->raise();
+    bringForward();
+    selection->setFocus(Qt::OtherFocusReason);
+    // Bringing the panel forward may reset the cursor.
+    QTimer::singleShot(50, selection, [selection] { selection->setCursor(Qt::CrossCursor); });
+}
+
+std::unique_ptr<QMenu> ScreenshotOverlayPanel::contextMenu()
+{
+    // The menu may outlive the panel (closed from elsewhere while it is open).
+    const QPointer<ScreenshotOverlayPanel> self(this);
+    const auto act = [self](auto action) {
+        return [self, action](auto... args) {
+            if (self)
+                std::invoke(action, self.data(), args...);
+        };
+    };
+    ScreenshotMenuActions actions{
+        .copy = act(&ScreenshotOverlayPanel::copyToClipboard),
+        .scanText = act(&ScreenshotOverlayPanel::startScan),
+        .save = act(&ScreenshotOverlayPanel::saveToFile),
+        .share = act(&ScreenshotOverlayPanel::share),
+        .togglePin = act(&ScreenshotOverlayPanel::togglePin),
+        .resize =
+            [self](int percent) {
+                if (self)
+                    self->setDisplayScale(percent / 100.0);
+            },
+        .rotate = act(&ScreenshotOverlayPanel::rotate),
+        .closeAll =
+            [self] {
+                if (self && self->onCloseAll)
+                    self->onCloseAll();
+            },
+        .edit = act(&ScreenshotOverlayPanel::enterEditMode),
+        .clearEdits = act(&ScreenshotOverlayPanel::clearEdits),
+        .exitEditMode = act(&ScreenshotOverlayPanel::exitEditMode),
+        .close = act(&ScreenshotOverlayPanel::dismiss),
+    };
+    return buildScreenshotMenu({isPinned_, isInEditMode_, displayScale_, exporter_.shareTargets()},
+                               actions);
 }
 
 } // namespace vellumbox

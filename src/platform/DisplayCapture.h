@@ -14,6 +14,9 @@ struct DisplayImage {
     QString error;
 
     bool ok() const { return !image.isNull(); }
+    // A copy of part of it, opaque: a display may leave the padding byte of its 24-bit
+    // pixels undefined, and Qt expects it set.
+    QImage opaqueCopy(const QRect& area) const;
 };
 
 class DisplayCapture {

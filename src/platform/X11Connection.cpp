@@ -3,6 +3,8 @@
 
 #include <QGuiApplication>
 
+#include <xcb/xcb_keysyms.h>
+
 #include <cstring>
 
 namespace vellumbox::x11 {
@@ -33,6 +35,19 @@ xcb_atom_t atom(const char* name)
     const auto cookie = xcb_intern_atom(conn, 0, static_cast<uint16_t>(std::strlen(name)), name);
     const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(conn, cookie, nullptr));
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+QList<xcb_keycode_t> keycodesFor(xcb_connection_t* conn, xcb_keysym_t keysym)
+{
+    QList<xcb_keycode_t> result;
+    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(conn);
+    if (!symbols)
+        return result;
+    const Reply<xcb_keycode_t> codes(xcb_key_symbols_get_keycode(symbols, keysym));
+    for (const xcb_keycode_t* code = codes.get(); code && *code != XCB_NO_SYMBOL; ++code)
+        result.append(*code);
+    xcb_key_symbols_free(symbols);
+    return result;
 }
 
 } // namespace vellumbox::x11

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QList>
+
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -12,6 +14,9 @@ namespace vellumbox::x11 {
 xcb_connection_t* connection();
 xcb_window_t rootWindow();
 xcb_atom_t atom(const char* name);
+
+// Every key code that the current keymap maps to the key symbol.
+QList<xcb_keycode_t> keycodesFor(xcb_connection_t* conn, xcb_keysym_t keysym);
 
 struct FreeDeleter {
     void operator()(void* pointer) const { std::free(pointer); }

@@ -5,8 +5,6 @@
 
 #include <QCoreApplication>
 
-#include <xcb/xcb_keysyms.h>
-
 namespace vellumbox {
 
 namespace {
@@ -16,19 +14,6 @@ constexpr uint16_t lockVariants[] = {0, XCB_MOD_MASK_LOCK, numLockMask,
                                      XCB_MOD_MASK_LOCK | numLockMask};
 constexpr uint16_t hotkeyModifiers = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT;
 constexpr uint8_t badAccess = 10;
-
-QList<uint8_t> keycodesFor(xcb_connection_t* conn, xcb_keysym_t keysym)
-{
-    QList<uint8_t> result;
-    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(conn);
-    if (!symbols)
-        return result;
-    const x11::Reply<xcb_keycode_t> codes(xcb_key_symbols_get_keycode(symbols, keysym));
-    for (const xcb_keycode_t* code = codes.get(); code && *code != XCB_NO_SYMBOL; ++code)
-        result.append(*code);
-    xcb_key_symbols_free(symbols);
-    return result;
-}
 
 } // namespace
 
@@ -57,7 +42,7 @@ bool X11GlobalHotkey::registerHotkey(char key, std::function<void()> onPressed)
         return false;
     }
     // Latin-1 keysyms equal their character codes.
-    const QList<uint8_t> codes = keycodesFor(conn, static_cast<xcb_keysym_t>(key));
+    const QList<xcb_keycode_t> codes = x11::keycodesFor(conn, static_cast<xcb_keysym_t>(key));
     if (codes.isEmpty()) {
         lastError_ = QStringLiteral("no key of the keyboard map produces \"%1\"").arg(key);
         return false;

@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 
-#include <xcb/xcb_keysyms.h>
 #include <xcb/xinput.h>
 
 namespace vellumbox {
@@ -71,14 +70,7 @@ bool X11GlobalInputMonitor::select(bool enable)
         return false;
     }
     if (enable) {
-        escapeKeycodes_.clear();
-        if (xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(conn)) {
-            const x11::Reply<xcb_keycode_t> codes(
-                xcb_key_symbols_get_keycode(symbols, escapeKeysym));
-            for (const xcb_keycode_t* code = codes.get(); code && *code != XCB_NO_SYMBOL; ++code)
-                escapeKeycodes_.append(*code);
-            xcb_key_symbols_free(symbols);
-        }
+        escapeKeycodes_ = x11::keycodesFor(conn, escapeKeysym);
         QCoreApplication::instance()->installNativeEventFilter(this);
     } else if (QCoreApplication::instance()) {
         QCoreApplication::instance()->removeNativeEventFilter(this);

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "XdgAutostart.h"
 
+#include "SafeFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -82,15 +83,8 @@ bool XdgAutostart::registerMainApp(QString* error)
         *error = QStringLiteral("Could not create the folder %1").arg(folder);
         return false;
     }
-    QSaveFile file(entryPath());
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("Could not write %1: %2").arg(entryPath(), file.errorString());
-        return false;
-    }
-    const QByteArray content = autostartEntry(executable_).toUtf8();
-    if (file.write(content) != content.size() || !file.flush() || !file.commit()) {
-        *error = QStringLiteral("Could not write %1: %2").arg(entryPath(), file.errorString());
-        file.cancelWriting();
+    if (const auto failure = writeFileSafely(entryPath(), autostartEntry(executable_).toUtf8())) {
+        *error = QStringLiteral("Could not write %1: %2").arg(entryPath(), *failure);
         return false;
     }
     return true;

@@ -4,11 +4,21 @@
 #include "app/SessionType.h"
 #include "overlay/OverlayManager.h"
 #include "platform/fakes/FakePlatform.h"
+#include "support/OverlayServices.h"
 
 #include <QTest>
 
 using namespace vellumbox;
 using namespace vellumbox::fakes;
+
+namespace {
+
+AppDelegate::Services appServices(FakePlatform& p)
+{
+    return {p.settings, p.alerts, p.loginItems, p.permission};
+}
+
+} // namespace
 
 class TestAppDelegate : public QObject {
     Q_OBJECT
@@ -26,8 +36,8 @@ void TestAppDelegate::launchRegistersTheHotkey()
 {
     FakePlatform platform;
     FakeGlobalHotkey hotkey;
-    OverlayManager overlays(platform.services());
-    AppDelegate delegate(platform.services(), hotkey, overlays, [] {});
+    OverlayManager overlays(testing::overlayServices(platform));
+    AppDelegate delegate(appServices(platform), hotkey, overlays, [] {});
     QVERIFY(!delegate.hotkeyManager());
     delegate.applicationDidFinishLaunching();
     QVERIFY(delegate.hotkeyManager()->isRegistered());
@@ -35,7 +45,7 @@ void TestAppDelegate::launchRegistersTheHotkey()
     QVERIFY(delegate.isFirstRun());
 
     platform.settings.values.insert(QStringLiteral("hasCompletedOnboarding"), true);
-    AppDelegate later(platform.services(), hotkey, overlays, [] {});
+    AppDelegate later(appServices(platform), hotkey, overlays, [] {});
     later.applicationDidFinishLaunching();
     QVERIFY(!later.isFirstRun());
 }
@@ -44,9 +54,9 @@ void TestAppDelegate::hotkeyStartsACaptureAfterTheKeyEvent()
 {
     FakePlatform platform;
     FakeGlobalHotkey hotkey;
-    OverlayManager overlays(platform.services());
+    OverlayManager overlays(testing::overlayServices(platform));
     int captures = 0;
-    AppDelegate delegate(platform.services(), hotkey, overlays, [&captures] { ++captures; });
+    AppDelegate delegate(appServices(platform), hotkey, overlays, [&captures] { ++captures; });
     delegate.applicationDidFinishLaunching();
     hotkey.press();
     QCOMPARE(captures, 0); // posted, not run inside the key handler
@@ -60,13 +70,13 @@ void TestAppDelegate::refusedHotkeyLeavesTheProgramRunning()
 {
     FakePlatform platform;
     FakeGlobalHotkey hotkey;
-    OverlayManager overlays(platform.services());
+    OverlayManager overlays(testing::overlayServices(platform));
     hotkey.refuse = true;
     QTest::ignoreMessage(QtCriticalMsg,
                          "Could not register the hot key Ctrl+Shift+9: it is held by another "
                          "application (BadAccess)");
     {
-        AppDelegate delegate(platform.services(), hotkey, overlays, [] {});
+        AppDelegate delegate(appServices(platform), hotkey, overlays, [] {});
         delegate.applicationDidFinishLaunching();
         QVERIFY(!delegate.hotkeyManager()->isRegistered());
         // Destroying a manager whose registration failed unregisters nothing.
@@ -79,10 +89,10 @@ void TestAppDelegate::permissionGrantedOnRequestShowsNothing()
 {
     FakePlatform platform;
     FakeGlobalHotkey hotkey;
-    OverlayManager overlays(platform.services());
+    OverlayManager overlays(testing::overlayServices(platform));
     platform.permission.granted = false;
     platform.permission.grantOnRequest = true;
-    AppDelegate delegate(platform.services(), hotkey, overlays, [] {});
+    AppDelegate delegate(appServices(platform), hotkey, overlays, [] {});
     delegate.requestScreenRecordingPermission();
     QCOMPARE(platform.permission.requestCount, 1);
     QVERIFY(platform.alerts.shown.isEmpty());
@@ -102,10 +112,10 @@ void TestAppDelegate::permissionRefusedShowsTheAlert()
     QFETCH(int, settingsOpened);
     FakePlatform platform;
     FakeGlobalHotkey hotkey;
-    OverlayManager overlays(platform.services());
+    OverlayManager overlays(testing::overlayServices(platform));
     platform.permission.granted = false;
     platform.alerts.answer = answer;
-    AppDelegate delegate(platform.services(), hotkey, overlays, [] {});
+    AppDelegate delegate(appServices(platform), hotkey, overlays, [] {});
     delegate.requestScreenRecordingPermission();
     QCOMPARE(platform.alerts.shown.size(), 1);
     const Alert& alert = platform.alerts.shown.first();

@@ -3,6 +3,7 @@
 #include "app/OnboardingWindowController.h"
 #include "overlay/OverlayManager.h"
 #include "platform/fakes/FakePlatform.h"
+#include "support/OverlayServices.h"
 
 #include <QTest>
 
@@ -10,6 +11,11 @@ using namespace vellumbox;
 using namespace vellumbox::fakes;
 
 namespace {
+
+AppDelegate::Services appServices(FakePlatform& p)
+{
+    return {p.settings, p.alerts, p.loginItems, p.permission};
+}
 
 const QString loginPrompt = QStringLiteral("Start at Login?");
 
@@ -46,8 +52,8 @@ private:
 struct Launch {
     FakePlatform& platform;
     FakeGlobalHotkey hotkey;
-    OverlayManager overlays{platform.services()};
-    AppDelegate delegate{platform.services(), hotkey, overlays, [] {}};
+    OverlayManager overlays{testing::overlayServices(platform)};
+    AppDelegate delegate{appServices(platform), hotkey, overlays, [] {}};
 
     explicit Launch(FakePlatform& p)
         : platform(p)

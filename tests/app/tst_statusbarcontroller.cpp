@@ -4,6 +4,7 @@
 #include "overlay/OverlayManager.h"
 #include "overlay/ScreenshotOverlayPanel.h"
 #include "platform/fakes/FakePlatform.h"
+#include "support/OverlayServices.h"
 
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -24,8 +25,8 @@ private Q_SLOTS:
 void TestStatusBarController::menuItemsAndKeys()
 {
     FakePlatform platform;
-    OverlayManager overlays(platform.services());
-    StatusBarController controller(platform.services(), overlays, [] {});
+    OverlayManager overlays(testing::overlayServices(platform));
+    StatusBarController controller(overlays, [] {});
     QStringList items;
     for (const QAction* action : controller.menu()->actions())
         items.append(action->isSeparator()
@@ -46,9 +47,9 @@ void TestStatusBarController::menuItemsAndKeys()
 void TestStatusBarController::leftClickCapturesAfterAMoment()
 {
     FakePlatform platform;
-    OverlayManager overlays(platform.services());
+    OverlayManager overlays(testing::overlayServices(platform));
     int captures = 0;
-    StatusBarController controller(platform.services(), overlays, [&captures] { ++captures; });
+    StatusBarController controller(overlays, [&captures] { ++captures; });
     Q_EMIT controller.trayIcon()->activated(QSystemTrayIcon::Trigger);
     Q_EMIT controller.trayIcon()->activated(QSystemTrayIcon::Context);
     QCOMPARE(captures, 0);
@@ -62,12 +63,12 @@ void TestStatusBarController::leftClickCapturesAfterAMoment()
 void TestStatusBarController::menuLowersTheScreenshotsWhileOpen()
 {
     FakePlatform platform;
-    OverlayManager overlays(platform.services());
+    OverlayManager overlays(testing::overlayServices(platform));
     QImage image(10, 10, QImage::Format_RGB32);
     image.fill(Qt::gray);
     auto* a = overlays.createOverlay(image, {0, 0, 10, 10});
     auto* b = overlays.createOverlay(image, {20, 0, 10, 10});
-    StatusBarController controller(platform.services(), overlays, [] {});
+    StatusBarController controller(overlays, [] {});
     Q_EMIT controller.menu()->aboutToShow();
     QCOMPARE(a->level(), WindowLevel::Normal);
     QCOMPARE(b->level(), WindowLevel::Normal);
@@ -80,8 +81,8 @@ void TestStatusBarController::menuLowersTheScreenshotsWhileOpen()
 void TestStatusBarController::aboutTwiceIsOneWindow()
 {
     FakePlatform platform;
-    OverlayManager overlays(platform.services());
-    StatusBarController controller(platform.services(), overlays, [] {});
+    OverlayManager overlays(testing::overlayServices(platform));
+    StatusBarController controller(overlays, [] {});
     controller.showAboutWindow();
     QPointer<AboutWindow> first = controller.aboutWindow();
     QVERIFY(first && first->isVisible());

@@ -5,6 +5,7 @@
 #include "overlay/OverlayManager.h"
 #include "overlay/ScreenshotOverlayPanel.h"
 #include "platform/fakes/FakePlatform.h"
+#include "support/OverlayServices.h"
 
 #include <QTest>
 
@@ -37,7 +38,7 @@ private:
 
 struct Fixture {
     FakePlatform platform;
-    OverlayManager overlays{platform.services()};
+    OverlayManager overlays{testing::overlayServices(platform)};
     std::unique_ptr<ScreenCaptureManager> manager;
     int permissionRequests = 0;
 
@@ -45,7 +46,10 @@ struct Fixture {
     {
         platform.screens.screenList = twoScreens();
         platform.screens.cursor = QPoint(100, 100);
-        manager = std::make_unique<ScreenCaptureManager>(platform.services(), overlays);
+        manager = std::make_unique<ScreenCaptureManager>(
+            ScreenCaptureManager::Services{platform.screens, platform.capture, platform.permission,
+                                           platform.alerts, platform.cursor, platform.windows},
+            overlays);
         manager->onPermissionMissing = [this] { ++permissionRequests; };
     }
     ~Fixture() { manager->closeSelectionWindows(); }

@@ -2,10 +2,12 @@
 #include "capture/SelectionOverlayView.h"
 #include "capture/SelectionOverlayWindow.h"
 #include "platform/SystemColors.h"
+#include "support/TestSupport.h"
 
 #include <QTest>
 
 using namespace vellumbox;
+using vellumbox::testing::drag;
 
 namespace {
 
@@ -18,14 +20,6 @@ void listen(SelectionOverlayView& view, Reports& reports)
 {
     view.onSelectionComplete = [&reports](const QRectF& r) { reports.completed.append(r); };
     view.onSelectionCancelled = [&reports] { ++reports.cancelled; };
-}
-
-void drag(QWidget* view, QPoint from, QPoint to)
-{
-    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, from);
-    QTest::mouseMove(view, (from + to) / 2);
-    QTest::mouseMove(view, to);
-    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, to);
 }
 
 bool close(QRgb a, QRgb b)

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ocr/OCRSelectionView.h"
-#include "overlay/OverlayManager.h"
-#include "overlay/ScreenshotOverlayPanel.h"
-#include "overlay/ScreenshotOverlayView.h"
 #include "platform/fakes/FakePlatform.h"
+#include "support/TestSupport.h"
 
 #include <QSemaphore>
 #include <QTest>
@@ -12,17 +10,6 @@ using namespace vellumbox;
 using namespace vellumbox::fakes;
 
 namespace {
-
-// Every pixel tells where it is, so that a crop can be checked against its source.
-QImage picture(int width, int height, qreal ratio = 1.0)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgb(x & 0xff, y & 0xff, ((x >> 8) << 4) | (y >> 8)));
-    image.setDevicePixelRatio(ratio);
-    return image;
-}
 
 RecognizedLine line(qreal x, qreal y, qreal w, qreal h, const QString& text)
 {
@@ -57,7 +44,7 @@ struct Selection {
             ++lowered;
             return std::shared_ptr<void>(nullptr, [this](void*) { --lowered; });
         };
-        view = new OCRSelectionView(picture(size.width(), size.height()),
+        view = new OCRSelectionView(testing::positionPicture(size),
                                     {recognizer ? *recognizer : platform.textRecognizer,
                                      platform.alerts, platform.clipboard, lower},
                                     host.get());
@@ -91,8 +78,6 @@ private Q_SLOTS:
     void textGoesToTheClipboardWithAShortPreview();
     void nothingReadAndFailureLeaveTheClipboardAlone();
     void reportArrivesAfterTheViewIsGone();
-    void screenshotReadsWhatWasDraggedAtAnyZoomAndTurn();
-    void secondScanAddsNoSecondSelection();
 };
 
 void TestOcrSelectionView::viewToImagePoints_data()
@@ -232,74 +217,6 @@ void TestOcrSelectionView::reportArrivesAfterTheViewIsGone()
     QTRY_COMPARE(s.completions, 2);
     QCOMPARE(s.platform.clipboard.text, QStringLiteral("still here"));
     QCOMPARE(s.platform.alerts.shown.size(), 1);
-}
-
-void TestOcrSelectionView::screenshotReadsWhatWasDraggedAtAnyZoomAndTurn()
-{
-    FakePlatform platform;
-    OverlayManager manager(platform.services());
-    // Captured on a 2x screen: 200 x 150 points in 400 x 300 pixels.
-    const QImage source = picture(400, 300, 2.0);
-    QPointer<ScreenshotOverlayPanel> panel = manager.createOverlay(source, {100, 100, 200, 150});
-    ScreenshotOverlayView* view = panel->contentView();
-    view->resizeAction(150);
-    QTRY_COMPARE(view->size(), QSize(300, 225));
-
-    view->startOCR();
-    OCRSelectionView* selection = view->ocrSelectionView();
-    QVERIFY(selection);
-    QCOMPARE(selection->geometry(), view->rect());
-    // 150 x 75 points of the view at 150 % are 100 x 50 image points, 200 x 100 pixels.
-    QTest::mousePress(selection, Qt::LeftButton, Qt::NoModifier, QPoint(30, 45));
-    QTest::mouseMove(selection, QPoint(180, 120));
-    QTest::mouseRelease(selection, Qt::LeftButton, Qt::NoModifier, QPoint(180, 120));
-    QTRY_VERIFY(!view->ocrSelectionView());
-    QCOMPARE(platform.textRecognizer.receivedImages().size(), 1);
-    QImage expected = source.copy(40, 60, 200, 100);
-    QImage read = platform.textRecognizer.receivedImages().first();
-    QCOMPARE(read.size(), expected.size());
-    QCOMPARE(read.convertToFormat(QImage::Format_RGB32).pixel(0, 0), expected.pixel(0, 0));
-    QCOMPARE(read.convertToFormat(QImage::Format_RGB32).pixel(199, 99), expected.pixel(199, 99));
-
-    // Turned a quarter clockwise: the shown picture's top row is the source's left column,
-    // read upwards.
-    view->rotateClockwiseAction();
-    QTRY_COMPARE(view->size(), QSize(225, 300));
-    view->startOCR();
-    selection = view->ocrSelectionView();
-    QTest::mousePress(selection, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
-    QTest::mouseMove(selection, QPoint(33, 33));
-    QTest::mouseRelease(selection, Qt::LeftButton, Qt::NoModifier, QPoint(33, 33));
-    QTRY_COMPARE(platform.textRecognizer.receivedImages().size(), 2);
-    // View (3, 3) is image point (2, 2), shown pixel (4, 4): source pixel (4, 299 - 4).
-    read = platform.textRecognizer.receivedImages().at(1).convertToFormat(QImage::Format_RGB32);
-    QCOMPARE(read.size(), QSize(40, 40));
-    QCOMPARE(read.pixel(0, 0), source.pixel(4, 295));
-    QCOMPARE(read.pixel(39, 0), source.pixel(4, 256));
-    QCOMPARE(read.pixel(0, 39), source.pixel(43, 295));
-}
-
-void TestOcrSelectionView::secondScanAddsNoSecondSelection()
-{
-    FakePlatform platform;
-    OverlayManager manager(platform.services());
-    QPointer<ScreenshotOverlayPanel> panel =
-        manager.createOverlay(picture(120, 80), {300, 200, 120, 80});
-    ScreenshotOverlayView* view = panel->contentView();
-    view->enterEditMode(AnnotationToolType::pencil);
-    view->startOCR();
-    QVERIFY(!view->isEditing());
-    OCRSelectionView* first = view->ocrSelectionView();
-    view->startOCR();
-    QCOMPARE(view->ocrSelectionView(), first);
-    QCOMPARE(view->findChildren<OCRSelectionView*>().size(), 1);
-    QTest::keyClick(first, Qt::Key_Escape);
-    QVERIFY(!view->ocrSelectionView());
-    QVERIFY(platform.alerts.shown.isEmpty());
-    // A new scan after the first ended works again.
-    view->startOCR();
-    QVERIFY(view->ocrSelectionView());
-    QVERIFY(view->ocrSelectionView() != first);
 }
 
 QTEST_MAIN(TestOcrSelectionView)

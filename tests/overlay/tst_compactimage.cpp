@@ -1,9 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "overlay/CompactImage.h"
-#include "overlay/OverlayManager.h"
-#include "overlay/ScreenshotOverlayPanel.h"
-#include "overlay/ScreenshotOverlayView.h"
-#include "platform/fakes/FakePlatform.h"
 
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -17,7 +13,6 @@ private Q_SLOTS:
     void pixelsSurviveCompactionExactly_data();
     void pixelsSurviveCompactionExactly();
     void useKeepsThePixelsDecoded();
-    void compactedPanelStillShowsAndExportsItsPixels();
 };
 
 void TestCompactImage::pixelsSurviveCompactionExactly_data()
@@ -65,26 +60,5 @@ void TestCompactImage::useKeepsThePixelsDecoded()
     QTRY_VERIFY_WITH_TIMEOUT(!compact.isDecoded(), 5000);
 }
 
-void TestCompactImage::compactedPanelStillShowsAndExportsItsPixels()
-{
-    fakes::FakePlatform platform;
-    platform.windows.compositing = false;
-    OverlayManager manager(platform.services());
-    QImage original(40, 30, QImage::Format_RGB32);
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 40; ++x)
-            original.setPixel(x, y, qRgb(x * 6, y * 8, 200));
-    ScreenshotOverlayPanel* panel = manager.createOverlay(original, {0, 0, 40, 30});
-    ScreenshotOverlayView* view = panel->contentView();
-    const QImage before = view->grab().toImage();
-    panel->rotate(90);
-    QCOMPARE(view->displayedImage().size(), QSize(30, 40));
-    QTest::qWait(CompactImage::idleMs * 3);
-    QCOMPARE(panel->screenshotImage(), original);
-    panel->rotate(-90);
-    QTRY_COMPARE(view->size(), QSize(40, 30));
-    QCOMPARE(view->grab().toImage(), before);
-}
-
-QTEST_MAIN(TestCompactImage)
+QTEST_GUILESS_MAIN(TestCompactImage)
 #include "tst_compactimage.moc"

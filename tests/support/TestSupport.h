@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// What the unit and widget tests share: pictures whose pixels say where they are, colour and
+// near-equality checks, a mouse drag.
+
+#include <QImage>
+#include <QTest>
+
+namespace vellumbox::testing {
+
+// The colour of pixel (x, y) of a position picture: a crop can be checked pixel by pixel.
+inline QRgb positionColour(int x, int y)
+{
+    return qRgb(x & 0xff, y & 0xff, ((x >> 8) & 0x0f) | (((y >> 8) & 0x0f) << 4));
+}
+
+inline QImage positionPicture(QSize pixels, qreal ratio = 1.0)
+{
+    QImage image(pixels, QImage::Format_RGB32);
+    for (int y = 0; y < pixels.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < pixels.width(); ++x)
+            line[x] = positionColour(x, y);
+    }
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
+inline bool isRed(QRgb p)
+{
+    return qRed(p) > 200 && qGreen(p) < 80 && qBlue(p) < 80;
+}
+
+// How many pixels differ by more than `tolerance` in a channel; sizes must match.
+inline int differingPixels(const QImage& a, const QImage& b, int tolerance = 2)
+{
+    if (a.size() != b.size())
+        return a.width() * a.height() + 1;
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            if (qAbs(qRed(p) - qRed(q)) > tolerance || qAbs(qGreen(p) - qGreen(q)) > tolerance ||
+                qAbs(qBlue(p) - qBlue(q)) > tolerance)
+                ++count;
+        }
+    return count;
+}
+
+inline void drag(QWidget* widget, QPoint from, QPoint to)
+{
+    QTest::mousePress(widget, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(widget, (from + to) / 2);
+    QTest::mouseMove(widget, to);
+    QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, to);
+}
+
+} // namespace vellumbox::testing
