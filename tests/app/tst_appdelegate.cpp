@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AppDelegate.h"
 #include "app/HotkeyManager.h"
+#include "app/OnboardingWindowController.h"
 #include "app/SessionType.h"
 #include "overlay/OverlayManager.h"
 #include "platform/fakes/FakePlatform.h"
@@ -18,6 +19,31 @@ AppDelegate::Services appServices(FakePlatform& p)
     return {p.settings, p.alerts, p.loginItems, p.permission};
 }
 
+const QString loginPrompt = QStringLiteral("Start at Login?");
+
+int promptsShown(const FakeAlertPresenter& alerts)
+{
+    return static_cast<int>(std::count_if(alerts.shown.cbegin(), alerts.shown.cend(),
+                                          [](const Alert& a) { return a.message == loginPrompt; }));
+}
+
+// The application on fakes, launched unless told otherwise.
+struct Launch {
+    FakePlatform& platform;
+    FakeGlobalHotkey hotkey;
+    OverlayManager overlays{testing::overlayServices(platform)};
+    int captures = 0;
+    AppDelegate delegate{appServices(platform), hotkey, overlays, [this] { ++captures; }};
+
+    explicit Launch(FakePlatform& p, bool launched = true)
+        : platform(p)
+    {
+        if (launched)
+            delegate.applicationDidFinishLaunching();
+    }
+    OnboardingWindowController* onboarding() const { return delegate.onboardingController(); }
+};
+
 } // namespace
 
 class TestAppDelegate : public QObject {
@@ -30,40 +56,39 @@ private Q_SLOTS:
     void permissionRefusedShowsTheAlert_data();
     void permissionRefusedShowsTheAlert();
     void sessionTypeChoosesX11UnderWayland();
+    void firstLaunchShowsTheWindowAndNoPromptUntilFinished();
+    void continueAsksOnceAndClosesTheWindow();
+    void closeButtonAlsoFinishesTheFirstRun();
+    void grantedLaterSwitchesTheWindowAndStopsPolling();
+    void returnFinishesOnlyOnceGranted();
+    void grantButtonAsksAndOpensTheSettings();
+    void laterLaunchAsksOnceThenNever_data();
+    void laterLaunchAsksOnceThenNever();
 };
 
 void TestAppDelegate::launchRegistersTheHotkey()
 {
     FakePlatform platform;
-    FakeGlobalHotkey hotkey;
-    OverlayManager overlays(testing::overlayServices(platform));
-    AppDelegate delegate(appServices(platform), hotkey, overlays, [] {});
-    QVERIFY(!delegate.hotkeyManager());
-    delegate.applicationDidFinishLaunching();
-    QVERIFY(delegate.hotkeyManager()->isRegistered());
-    QCOMPARE(hotkey.registeredKey, '9');
-    QVERIFY(delegate.isFirstRun());
-
-    platform.settings.values.insert(QStringLiteral("hasCompletedOnboarding"), true);
-    AppDelegate later(appServices(platform), hotkey, overlays, [] {});
-    later.applicationDidFinishLaunching();
-    QVERIFY(!later.isFirstRun());
+    Launch first(platform, false);
+    QVERIFY(!first.delegate.hotkeyManager());
+    first.delegate.applicationDidFinishLaunching();
+    QVERIFY(first.delegate.hotkeyManager()->isRegistered());
+    QCOMPARE(first.hotkey.registeredKey, '9');
+    QVERIFY(first.delegate.isFirstRun());
+    platform.settings.setBoolValue(settings_keys::hasCompletedOnboarding, true);
+    QVERIFY(!Launch(platform).delegate.isFirstRun());
 }
 
 void TestAppDelegate::hotkeyStartsACaptureAfterTheKeyEvent()
 {
     FakePlatform platform;
-    FakeGlobalHotkey hotkey;
-    OverlayManager overlays(testing::overlayServices(platform));
-    int captures = 0;
-    AppDelegate delegate(appServices(platform), hotkey, overlays, [&captures] { ++captures; });
-    delegate.applicationDidFinishLaunching();
-    hotkey.press();
-    QCOMPARE(captures, 0); // posted, not run inside the key handler
-    QTRY_COMPARE(captures, 1);
-    hotkey.press();
-    hotkey.press();
-    QTRY_COMPARE(captures, 3);
+    Launch launch(platform);
+    launch.hotkey.press();
+    QCOMPARE(launch.captures, 0); // posted, not run inside the key handler
+    QTRY_COMPARE(launch.captures, 1);
+    launch.hotkey.press();
+    launch.hotkey.press();
+    QTRY_COMPARE(launch.captures, 3);
 }
 
 void TestAppDelegate::refusedHotkeyLeavesTheProgramRunning()
@@ -88,12 +113,9 @@ void TestAppDelegate::refusedHotkeyLeavesTheProgramRunning()
 void TestAppDelegate::permissionGrantedOnRequestShowsNothing()
 {
     FakePlatform platform;
-    FakeGlobalHotkey hotkey;
-    OverlayManager overlays(testing::overlayServices(platform));
     platform.permission.granted = false;
     platform.permission.grantOnRequest = true;
-    AppDelegate delegate(appServices(platform), hotkey, overlays, [] {});
-    delegate.requestScreenRecordingPermission();
+    Launch(platform, false).delegate.requestScreenRecordingPermission();
     QCOMPARE(platform.permission.requestCount, 1);
     QVERIFY(platform.alerts.shown.isEmpty());
 }
@@ -111,12 +133,9 @@ void TestAppDelegate::permissionRefusedShowsTheAlert()
     QFETCH(int, answer);
     QFETCH(int, settingsOpened);
     FakePlatform platform;
-    FakeGlobalHotkey hotkey;
-    OverlayManager overlays(testing::overlayServices(platform));
     platform.permission.granted = false;
     platform.alerts.answer = answer;
-    AppDelegate delegate(appServices(platform), hotkey, overlays, [] {});
-    delegate.requestScreenRecordingPermission();
+    Launch(platform, false).delegate.requestScreenRecordingPermission();
     QCOMPARE(platform.alerts.shown.size(), 1);
     const Alert& alert = platform.alerts.shown.first();
     QCOMPARE(alert.message, QStringLiteral("Screen Recording Permission Required"));
@@ -141,6 +160,169 @@ void TestAppDelegate::sessionTypeChoosesX11UnderWayland()
     QVERIFY(!shouldUseXcb("", "wayland", "wayland-0", ""));
     // The desktop's name says nothing about the session type.
     QVERIFY(!shouldUseXcb("", "tty", "", ":0"));
+}
+
+void TestAppDelegate::firstLaunchShowsTheWindowAndNoPromptUntilFinished()
+{
+    FakePlatform platform;
+    Launch launch(platform);
+    OnboardingWindowController* onboarding = launch.onboarding();
+    QVERIFY(onboarding);
+    QVERIFY(onboarding->window()->isVisible());
+    QCOMPARE(onboarding->window()->windowTitle(), QStringLiteral("Welcome to Vellumbox"));
+    QCOMPARE(onboarding->window()->size(), QSize(460, 420));
+    QCOMPARE(promptsShown(platform.alerts), 0);
+    // Granted from the start (as on X11): no polling, the finishing button reads so.
+    QVERIFY(onboarding->statusImageView()->isGranted());
+    QCOMPARE(onboarding->statusLabel()->text(), QStringLiteral("Screen Recording: Granted"));
+    QVERIFY(!onboarding->grantButton()->isEnabled());
+    QCOMPARE(onboarding->grantButton()->text(), QStringLiteral("Permission Granted"));
+    QCOMPARE(onboarding->continueButton()->text(), QStringLiteral("Get Started"));
+    QVERIFY(!onboarding->permissionCheckTimer());
+    // Both buttons lie wholly inside the window and do not cover each other.
+    const QRect window = onboarding->window()->rect();
+    QVERIFY(window.contains(onboarding->grantButton()->geometry()));
+    QVERIFY(window.contains(onboarding->continueButton()->geometry()));
+    QVERIFY(!onboarding->grantButton()->geometry().intersects(
+        onboarding->continueButton()->geometry()));
+}
+
+void TestAppDelegate::continueAsksOnceAndClosesTheWindow()
+{
+    FakePlatform platform;
+    Launch launch(platform);
+    OnboardingWindowController* onboarding = launch.onboarding();
+    bool windowOpenDuringPrompt = false;
+    platform.alerts.whileShown = [&](const Alert&) {
+        windowOpenDuringPrompt = onboarding->window()->isVisible();
+    };
+    QTest::mouseClick(onboarding->continueButton(), Qt::LeftButton);
+    QCOMPARE(promptsShown(platform.alerts), 1);
+    QVERIFY(windowOpenDuringPrompt);
+    QVERIFY(!onboarding->window()->isVisible());
+    QVERIFY(platform.settings.boolValue(settings_keys::hasCompletedOnboarding));
+    QVERIFY(platform.settings.boolValue(settings_keys::hasShownLoginItemPrompt));
+    QCOMPARE(platform.loginItems.registrations, 1);
+    // The controller and its window stay for the rest of the run.
+    QCOMPARE(launch.onboarding(), onboarding);
+
+    // The next launch shows neither the window nor the prompt.
+    Launch next(platform);
+    QVERIFY(!next.onboarding());
+    QCOMPARE(promptsShown(platform.alerts), 1);
+}
+
+void TestAppDelegate::closeButtonAlsoFinishesTheFirstRun()
+{
+    FakePlatform platform;
+    platform.permission.granted = false;
+    Launch launch(platform);
+    OnboardingWindowController* onboarding = launch.onboarding();
+    QVERIFY(onboarding->permissionCheckTimer());
+    QVERIFY(onboarding->window()->close());
+    QCOMPARE(promptsShown(platform.alerts), 1);
+    QVERIFY(platform.settings.boolValue(settings_keys::hasCompletedOnboarding));
+    QVERIFY(!onboarding->permissionCheckTimer());
+}
+
+void TestAppDelegate::grantedLaterSwitchesTheWindowAndStopsPolling()
+{
+    FakePlatform platform;
+    platform.permission.granted = false;
+    Launch launch(platform);
+    OnboardingWindowController* onboarding = launch.onboarding();
+    QVERIFY(!onboarding->statusImageView()->isGranted());
+    QCOMPARE(onboarding->statusLabel()->text(), QStringLiteral("Screen Recording: Not Granted"));
+    QVERIFY(onboarding->grantButton()->isEnabled());
+    QCOMPARE(onboarding->grantButton()->text(), QStringLiteral("Grant Screen Recording Access…"));
+    QCOMPARE(onboarding->continueButton()->text(), QStringLiteral("Continue Without Permission"));
+    QCOMPARE(onboarding->permissionCheckTimer()->interval(), 1000);
+
+    const int checksBefore = platform.permission.preflightCount;
+    QTest::qWait(1100);
+    QVERIFY(platform.permission.preflightCount > checksBefore);
+    QVERIFY(!onboarding->statusImageView()->isGranted());
+
+    platform.permission.granted = true;
+    QTRY_VERIFY_WITH_TIMEOUT(onboarding->statusImageView()->isGranted(), 2500);
+    QCOMPARE(onboarding->statusLabel()->text(), QStringLiteral("Screen Recording: Granted"));
+    QVERIFY(!onboarding->grantButton()->isEnabled());
+    QCOMPARE(onboarding->continueButton()->text(), QStringLiteral("Get Started"));
+    QTRY_VERIFY(!onboarding->permissionCheckTimer());
+    const int checksAfter = platform.permission.preflightCount;
+    QTest::qWait(1200);
+    QCOMPARE(platform.permission.preflightCount, checksAfter);
+}
+
+void TestAppDelegate::returnFinishesOnlyOnceGranted()
+{
+    FakePlatform platform;
+    platform.permission.granted = false;
+    Launch launch(platform);
+    OnboardingWindowController* onboarding = launch.onboarding();
+    QTest::keyClick(onboarding->window(), Qt::Key_Return);
+    QVERIFY(onboarding->window()->isVisible());
+    QCOMPARE(promptsShown(platform.alerts), 0);
+
+    platform.permission.granted = true;
+    onboarding->checkPermission();
+    QTest::keyClick(onboarding->window(), Qt::Key_Return);
+    QVERIFY(!onboarding->window()->isVisible());
+    QCOMPARE(promptsShown(platform.alerts), 1);
+}
+
+void TestAppDelegate::grantButtonAsksAndOpensTheSettings()
+{
+    FakePlatform platform;
+    platform.permission.granted = false;
+    Launch launch(platform);
+    QTest::mouseClick(launch.onboarding()->grantButton(), Qt::LeftButton);
+    QCOMPARE(platform.permission.requestCount, 1);
+    QCOMPARE(platform.permission.openSettingsCount, 1);
+    QVERIFY(launch.onboarding()->window()->isVisible());
+    QCOMPARE(promptsShown(platform.alerts), 0);
+}
+
+void TestAppDelegate::laterLaunchAsksOnceThenNever_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<int>("registrations");
+    QTest::newRow("yes") << alertFirstButtonReturn << QString() << 1;
+    QTest::newRow("no") << alertFirstButtonReturn + 1 << QString() << 0;
+    QTest::newRow("yes, but the entry cannot be written")
+        << alertFirstButtonReturn << QStringLiteral("Could not write /x: No space left on device")
+        << 1;
+}
+
+void TestAppDelegate::laterLaunchAsksOnceThenNever()
+{
+    QFETCH(int, answer);
+    QFETCH(QString, failure);
+    QFETCH(int, registrations);
+    FakePlatform platform;
+    platform.settings.setBoolValue(settings_keys::hasCompletedOnboarding, true);
+    platform.alerts.answer = answer;
+    if (!failure.isEmpty())
+        platform.loginItems.failWith = failure;
+    testing::LogCapture log;
+    {
+        Launch launch(platform);
+        QVERIFY(!launch.onboarding());
+        QCOMPARE(promptsShown(platform.alerts), 1);
+        const Alert& prompt = platform.alerts.shown.constLast();
+        QCOMPARE(
+            prompt.informativeText,
+            QStringLiteral("Would you like Vellumbox to start automatically when you log in?"));
+        QCOMPARE(prompt.buttons, QStringList({QStringLiteral("Yes"), QStringLiteral("No")}));
+    }
+    Launch again(platform);
+    QCOMPARE(promptsShown(platform.alerts), 1);
+    QCOMPARE(platform.loginItems.registrations, registrations);
+    QCOMPARE(log.lines().contains(QStringLiteral("vellumbox.LoginItem: Failed to enable login "
+                                                 "item: ") +
+                                  failure),
+             !failure.isEmpty());
 }
 
 QTEST_MAIN(TestAppDelegate)

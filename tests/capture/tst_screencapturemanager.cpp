@@ -11,34 +11,13 @@
 
 using namespace vellumbox;
 using namespace vellumbox::fakes;
+using namespace vellumbox::testing;
 
 namespace {
 
-// Collects the application's log lines while alive.
-class LogRecorder {
-public:
-    LogRecorder() { previous_ = qInstallMessageHandler(&LogRecorder::record); }
-    ~LogRecorder() { qInstallMessageHandler(previous_); }
-    LogRecorder(const LogRecorder&) = delete;
-    LogRecorder& operator=(const LogRecorder&) = delete;
-    static QStringList& lines()
-    {
-        static QStringList all;
-        return all;
-    }
-
-private:
-    static void record(QtMsgType, const QMessageLogContext& context, const QString& message)
-    {
-        if (QByteArray(context.category).startsWith("vellumbox"))
-            lines().append(message);
-    }
-    QtMessageHandler previous_ = nullptr;
-};
-
 struct Fixture {
     FakePlatform platform;
-    OverlayManager overlays{testing::overlayServices(platform)};
+    OverlayManager overlays{overlayServices(platform)};
     std::unique_ptr<ScreenCaptureManager> manager;
     int permissionRequests = 0;
 
@@ -62,19 +41,11 @@ struct Fixture {
     }
 };
 
-void drag(QWidget* view, QPoint from, QPoint to)
-{
-    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, from);
-    QTest::mouseMove(view, to);
-    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, to);
-}
-
 } // namespace
 
 class TestScreenCaptureManager : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { LogRecorder::lines().clear(); }
     void coversEveryScreenOnce();
     void keyWindowFollowsThePointer_data();
     void keyWindowFollowsThePointer();
@@ -205,7 +176,7 @@ void TestScreenCaptureManager::dragOnTheScaledScreenIsCroppedAtFullDensity()
 
 void TestScreenCaptureManager::captureErrorShowsAnAlertWithPanelsLowered()
 {
-    LogRecorder log;
+    LogCapture log;
     Fixture f;
     QImage image(10, 10, QImage::Format_RGB32);
     image.fill(Qt::green);
@@ -227,25 +198,26 @@ void TestScreenCaptureManager::captureErrorShowsAnAlertWithPanelsLowered()
     QCOMPARE(a->level(), WindowLevel::Floating);
     QCOMPARE(b->level(), WindowLevel::Floating);
     QCOMPARE(f.overlays.overlays().size(), 2);
-    QVERIFY(LogRecorder::lines().contains(
-        QStringLiteral("Screen capture failed: The display could not be read (X error 8).")));
+    QVERIFY(log.lines().contains(QStringLiteral("vellumbox.ScreenCapture: Screen capture failed: "
+                                                "The display could not be read (X error 8).")));
 }
 
 void TestScreenCaptureManager::cropThatYieldsNothingIsLoggedTwice()
 {
-    LogRecorder log;
+    LogCapture log;
     Fixture f;
     // Entirely left of the screen whose display is read.
     f.manager->captureRegion({-500, 10, 100, 100}, twoScreens().first());
     QVERIFY(f.overlays.overlays().isEmpty());
     QVERIFY(f.platform.alerts.shown.isEmpty());
-    QCOMPARE(LogRecorder::lines(), (QStringList{QStringLiteral("Failed to crop image"),
-                                                QStringLiteral("Capture returned nil image")}));
+    QCOMPARE(log.lines(),
+             (QStringList{QStringLiteral("vellumbox.ScreenCapture: Failed to crop image"),
+                          QStringLiteral("vellumbox.ScreenCapture: Capture returned nil image")}));
 }
 
 void TestScreenCaptureManager::screenGoneDuringTheWaitIsLoggedTwice()
 {
-    LogRecorder log;
+    LogCapture log;
     Fixture f;
     f.manager->startCapture();
     drag(f.window(1)->view(), {10, 20}, {110, 70});
@@ -253,8 +225,10 @@ void TestScreenCaptureManager::screenGoneDuringTheWaitIsLoggedTwice()
     QTest::qWait(ScreenCaptureManager::captureDelayMs + 100);
     QVERIFY(f.overlays.overlays().isEmpty());
     QVERIFY(f.platform.capture.requests.isEmpty());
-    QCOMPARE(LogRecorder::lines(), (QStringList{QStringLiteral("Could not find matching display"),
-                                                QStringLiteral("Capture returned nil image")}));
+    QCOMPARE(
+        log.lines(),
+        (QStringList{QStringLiteral("vellumbox.ScreenCapture: Could not find matching display"),
+                     QStringLiteral("vellumbox.ScreenCapture: Capture returned nil image")}));
 }
 
 void TestScreenCaptureManager::screensChangingDuringTheSelectionCancel()

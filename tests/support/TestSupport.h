@@ -5,6 +5,7 @@
 // near-equality checks, a mouse drag.
 
 #include <QImage>
+#include <QStringList>
 #include <QTest>
 
 namespace vellumbox::testing {
@@ -56,5 +57,32 @@ inline void drag(QWidget* widget, QPoint from, QPoint to)
     QTest::mouseMove(widget, to);
     QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, to);
 }
+
+// The program's own log lines (categories "vellumbox.*") while it lives.
+class LogCapture {
+public:
+    LogCapture()
+    {
+        lines().clear();
+        previous_ = qInstallMessageHandler(&LogCapture::record);
+    }
+    ~LogCapture() { qInstallMessageHandler(previous_); }
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+    // "category: message" for each line.
+    static QStringList& lines()
+    {
+        static QStringList all;
+        return all;
+    }
+
+private:
+    static void record(QtMsgType, const QMessageLogContext& context, const QString& message)
+    {
+        if (QByteArray(context.category).startsWith("vellumbox."))
+            lines().append(QString::fromLatin1(context.category) + QStringLiteral(": ") + message);
+    }
+    QtMessageHandler previous_ = nullptr;
+};
 
 } // namespace vellumbox::testing
