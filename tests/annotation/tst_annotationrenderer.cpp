@@ -74,6 +74,8 @@ void TestAnnotationRenderer::lineWidthFollowsTheShorterSide()
     const int head = 5 * width;
     QVERIFY2(qAbs(redArea(arrow).height() - (head + width)) <= 1,
              qPrintable(QString::number(redArea(arrow).height())));
+    // Its wings lie either side of the shaft alike.
+    QVERIFY(qAbs(redArea(arrow).center().y() - size.height() / 2) <= 1);
     QCOMPARE(redArea(arrow).right(), qRound(0.8 * size.width() + width / 2.0) - 1);
     QCOMPARE(annotationLineWidth({0, 0}), 2.0);
     QCOMPARE(annotationLineWidth({1000, 100}), 2.0);
@@ -88,10 +90,14 @@ void TestAnnotationRenderer::guardDrawsNothingWithoutEnoughPoints()
         QCOMPARE(render({{tool, {{0.5, 0.5}}}}, {100, 80}), blank);
     }
     // Zero size: everything collapses to the origin, and nothing breaks.
-    QImage tiny(4, 4, QImage::Format_RGB32);
-    QPainter painter(&tiny);
-    for (const Tool tool : allAnnotationTools)
+    for (const Tool tool : allAnnotationTools) {
+        QImage tiny(8, 8, QImage::Format_RGB32);
+        tiny.fill(Qt::white);
+        QPainter painter(&tiny);
         renderAnnotation({tool, {{0.1, 0.1}, {0.9, 0.9}}}, painter, {0, 0});
+        painter.end();
+        QVERIFY(QRect(0, 0, 3, 3).contains(redArea(tiny)) || redArea(tiny).isNull());
+    }
 }
 
 void TestAnnotationRenderer::pencilClickIsADot()

@@ -158,7 +158,7 @@ void TestAppDelegate::sessionTypeChoosesX11UnderWayland()
     // The user's own choice, and a Wayland session without XWayland, are left alone.
     QVERIFY(!shouldUseXcb("wayland", "wayland", "wayland-0", ":0"));
     QVERIFY(!shouldUseXcb("", "wayland", "wayland-0", ""));
-    // The desktop's name says nothing about the session type.
+    // Any other session without a Wayland display keeps Qt's own choice.
     QVERIFY(!shouldUseXcb("", "tty", "", ":0"));
 }
 
