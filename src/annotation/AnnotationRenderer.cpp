@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AnnotationRenderer.h"
 
+#include "platform/RectangleDrag.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -15,12 +17,6 @@ namespace {
 constexpr qreal highlightAlpha = 0.3;
 constexpr qreal arrowHeadFactor = 5.0;
 constexpr qreal arrowWingAngle = std::numbers::pi / 6.0;
-
-QRectF spannedRect(const QPointF& a, const QPointF& b)
-{
-    return {std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::abs(b.x() - a.x()),
-            std::abs(b.y() - a.y())};
-}
 
 } // namespace
 
@@ -69,12 +65,12 @@ void renderAnnotation(const Annotation& annotation, QPainter& painter, const QSi
     case AnnotationToolType::circle:
         painter.setPen(shapePen);
         painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(spannedRect(points.at(0), points.at(1)));
+        painter.drawEllipse(rectFromPoints(points.at(0), points.at(1)));
         break;
     case AnnotationToolType::square:
         painter.setPen(shapePen);
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(spannedRect(points.at(0), points.at(1)));
+        painter.drawRect(rectFromPoints(points.at(0), points.at(1)));
         break;
     case AnnotationToolType::arrow: {
         const QPointF start = points.at(0);
@@ -95,7 +91,7 @@ void renderAnnotation(const Annotation& annotation, QPainter& painter, const QSi
         break;
     }
     case AnnotationToolType::highlight:
-        painter.fillRect(spannedRect(points.at(0), points.at(1)), QColor(255, 255, 0));
+        painter.fillRect(rectFromPoints(points.at(0), points.at(1)), QColor(255, 255, 0));
         break;
     }
     painter.restore();

@@ -6,14 +6,16 @@
 
 using namespace vellumbox;
 
+Q_DECLARE_METATYPE(QList<vellumbox::RecognizedLine>)
+
 namespace {
 
 // A line from a box stated with the origin at the bottom-left, y upwards, as recognisers
 // that count from the bottom report them.
 RecognizedLine fromBottomLeft(double x, double bottom, double width, double height,
-                              const QString& text)
+                              const char* text)
 {
-    return {QRectF(x, 1.0 - bottom - height, width, height), text};
+    return {QRectF(x, 1.0 - bottom - height, width, height), QString::fromLatin1(text)};
 }
 
 QStringList texts(const QList<RecognizedLine>& lines)
@@ -29,12 +31,8 @@ QStringList texts(const QList<RecognizedLine>& lines)
 class TestTextOrdering : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void bottomEdgesWithinOnePercentFormOneRow();
-    void rowsAreReadTopToBottomWhateverTheirLeftEdges();
-    void overlappingLinesShareARowDespiteDescenders();
-    void stackedLinesOfAParagraphStaySeparateRows();
-    void rowsDoNotChainDownAPage();
-    void equalLinesKeepTheirOrder();
+    void orderLines_data();
+    void orderLines();
     void joinSeparatesByLineFeedsAndSkipsLinesWithoutText();
     void preview_data();
     void preview();
@@ -42,69 +40,52 @@ private Q_SLOTS:
     void cropRect();
 };
 
-void TestTextOrdering::bottomEdgesWithinOnePercentFormOneRow()
+void TestTextOrdering::orderLines_data()
 {
-    const QList<RecognizedLine> ordered = orderLines({
-        fromBottomLeft(0.5, 0.800, 0.3, 0.004, QStringLiteral("right")),
-        fromBottomLeft(0.1, 0.805, 0.3, 0.004, QStringLiteral("left")),
-    });
-    QCOMPARE(texts(ordered), (QStringList{QStringLiteral("left"), QStringLiteral("right")}));
-}
-
-void TestTextOrdering::rowsAreReadTopToBottomWhateverTheirLeftEdges()
-{
-    const QList<RecognizedLine> ordered = orderLines({
-        fromBottomLeft(0.1, 0.7, 0.3, 0.05, QStringLiteral("lower")),
-        fromBottomLeft(0.6, 0.8, 0.3, 0.05, QStringLiteral("higher")),
-    });
-    QCOMPARE(texts(ordered), (QStringList{QStringLiteral("higher"), QStringLiteral("lower")}));
-}
-
-// A button row 40 px high: "Apply" hangs 4 px lower than "OK" because of its descenders.
-void TestTextOrdering::overlappingLinesShareARowDespiteDescenders()
-{
-    const double px = 1.0 / 40;
-    const QList<RecognizedLine> ordered = orderLines({
-        {QRectF(0.6, 14 * px, 0.1, 10 * px), QStringLiteral("OK")},
-        {QRectF(0.2, 14 * px, 0.2, 14 * px), QStringLiteral("Apply")},
-        {QRectF(0.8, 14 * px, 0.15, 10 * px), QStringLiteral("Cancel")},
-    });
-    QCOMPARE(texts(ordered), (QStringList{QStringLiteral("Apply"), QStringLiteral("OK"),
-                                          QStringLiteral("Cancel")}));
-}
-
-// Tight line spacing: the descenders of one line reach into the ascenders of the next.
-void TestTextOrdering::stackedLinesOfAParagraphStaySeparateRows()
-{
+    QTest::addColumn<QList<RecognizedLine>>("lines");
+    QTest::addColumn<QStringList>("expected");
+    const auto line = [](QRectF box, const char* text) {
+        return RecognizedLine{box, QString::fromLatin1(text)};
+    };
+    QTest::newRow("bottom edges within 1 %: one row")
+        << QList{fromBottomLeft(0.5, 0.800, 0.3, 0.004, "right"),
+                 fromBottomLeft(0.1, 0.805, 0.3, 0.004, "left")}
+        << QStringList{QStringLiteral("left"), QStringLiteral("right")};
+    QTest::newRow("rows top to bottom whatever their left edges")
+        << QList{fromBottomLeft(0.1, 0.7, 0.3, 0.05, "lower"),
+                 fromBottomLeft(0.6, 0.8, 0.3, 0.05, "higher")}
+        << QStringList{QStringLiteral("higher"), QStringLiteral("lower")};
+    // A button row 40 px high: "Apply" hangs 4 px lower than "OK" because of its descenders.
+    const double button = 1.0 / 40;
+    QTest::newRow("overlapping lines share a row despite descenders")
+        << QList{line({0.6, 14 * button, 0.1, 10 * button}, "OK"),
+                 line({0.2, 14 * button, 0.2, 14 * button}, "Apply"),
+                 line({0.8, 14 * button, 0.15, 10 * button}, "Cancel")}
+        << QStringList{QStringLiteral("Apply"), QStringLiteral("OK"), QStringLiteral("Cancel")};
+    // Tight line spacing: the descenders of one line reach into the ascenders of the next.
     const double px = 1.0 / 100;
-    const QList<RecognizedLine> ordered = orderLines({
-        {QRectF(0.0, 30 * px, 0.9, 16 * px), QStringLiteral("third")},
-        {QRectF(0.3, 16 * px, 0.5, 16 * px), QStringLiteral("second")},
-        {QRectF(0.1, 2 * px, 0.8, 16 * px), QStringLiteral("first")},
-    });
-    QCOMPARE(texts(ordered), (QStringList{QStringLiteral("first"), QStringLiteral("second"),
-                                          QStringLiteral("third")}));
-}
-
-// Each line is within 1 % of the one before, but not of the first: two rows, not one.
-void TestTextOrdering::rowsDoNotChainDownAPage()
-{
-    const QList<RecognizedLine> ordered = orderLines({
-        fromBottomLeft(0.9, 0.800, 0.05, 0.002, QStringLiteral("a")),
-        fromBottomLeft(0.5, 0.794, 0.05, 0.002, QStringLiteral("b")),
-        fromBottomLeft(0.1, 0.788, 0.05, 0.002, QStringLiteral("c")),
-    });
-    QCOMPARE(texts(ordered),
-             (QStringList{QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("c")}));
-}
-
-void TestTextOrdering::equalLinesKeepTheirOrder()
-{
+    QTest::newRow("stacked lines of a paragraph stay separate rows")
+        << QList{line({0.0, 30 * px, 0.9, 16 * px}, "third"),
+                 line({0.3, 16 * px, 0.5, 16 * px}, "second"),
+                 line({0.1, 2 * px, 0.8, 16 * px}, "first")}
+        << QStringList{QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("third")};
+    // Each line is within 1 % of the one before, but not of the first: two rows, not one.
+    QTest::newRow("rows do not chain down a page")
+        << QList{fromBottomLeft(0.9, 0.800, 0.05, 0.002, "a"),
+                 fromBottomLeft(0.5, 0.794, 0.05, 0.002, "b"),
+                 fromBottomLeft(0.1, 0.788, 0.05, 0.002, "c")}
+        << QStringList{QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("c")};
     const QRectF box(0.1, 0.1, 0.2, 0.05);
-    const QList<RecognizedLine> ordered = orderLines(
-        {{box, QStringLiteral("one")}, {box, QStringLiteral("two")}, {box, std::nullopt}});
-    QCOMPARE(texts(ordered),
-             (QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("<none>")}));
+    QTest::newRow("equal lines keep their order")
+        << QList{line(box, "one"), line(box, "two"), RecognizedLine{box, std::nullopt}}
+        << QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("<none>")};
+}
+
+void TestTextOrdering::orderLines()
+{
+    QFETCH(QList<RecognizedLine>, lines);
+    QFETCH(QStringList, expected);
+    QCOMPARE(texts(vellumbox::orderLines(lines)), expected);
 }
 
 void TestTextOrdering::joinSeparatesByLineFeedsAndSkipsLinesWithoutText()
