@@ -119,7 +119,7 @@ void TestX11Platform::sharedMemoryAndPlainCaptureReadTheSamePixels()
     X11DisplayCapture shared;
     X11DisplayCapture plain;
     plain.setSharedMemoryAllowed(false);
-    const DisplayImage viaShm = shared.captureDisplay(screen);
+    DisplayImage viaShm = shared.captureDisplay(screen);
     const DisplayImage viaSocket = plain.captureDisplay(screen);
     QVERIFY2(viaShm.ok(), qPrintable(viaShm.error));
     QVERIFY2(viaSocket.ok(), qPrintable(viaSocket.error));
@@ -129,6 +129,16 @@ void TestX11Platform::sharedMemoryAndPlainCaptureReadTheSamePixels()
         QCOMPARE(viaShm.image.pixel(p) | 0xff000000U, patternAt(p.x(), p.y()));
         QCOMPARE(viaSocket.image.pixel(p) | 0xff000000U, patternAt(p.x(), p.y()));
     }
+
+    // A picture still in use keeps its memory; once it goes, the next read reuses it.
+    const uchar* first = viaShm.image.constBits();
+    const DisplayImage second = shared.captureDisplay(screen);
+    QVERIFY(second.image.constBits() != first);
+    QCOMPARE(viaShm.image.pixel(1, 0) | 0xff000000U, patternAt(1, 0));
+    viaShm.image = QImage();
+    const DisplayImage third = shared.captureDisplay(screen);
+    QCOMPARE(third.image.constBits(), first);
+    QCOMPARE(third.image.pixel(640, 511) | 0xff000000U, patternAt(640, 511));
 
     const ScreenInfo outside{QStringLiteral("gone"), QRect(5000, 0, 10, 10), 1.0,
                              QRect(5000, 0, 10, 10)};
