@@ -6,45 +6,16 @@
 #include "platform/Settings.h"
 
 #include <QCloseEvent>
-#include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
 
 namespace vellumbox {
-
-namespace {
-
-constexpr int windowWidth = 460;
-constexpr int windowHeight = 420;
-
-const QColor systemRed(255, 59, 48);
-const QColor systemGreen(40, 167, 69);
-
-// Sizes in logical pixels, one per point of the layout.
-QLabel* addLabel(QWidget* parent, const QString& text, const QRect& frame, int pointSize,
-                 QFont::Weight weight, bool secondary)
-{
-    auto* label = new QLabel(text, parent);
-    QFont font = label->font();
-    font.setPixelSize(pointSize);
-    font.setWeight(weight);
-    label->setFont(font);
-    label->setAlignment(Qt::AlignCenter);
-    if (secondary)
-        label->setForegroundRole(QPalette::PlaceholderText);
-    label->setGeometry(frame);
-    return label;
-}
-
-} // namespace
 
 void markOnboardingComplete(Settings& settings, const std::function<void()>& showLoginItemPrompt)
 {
@@ -53,76 +24,6 @@ void markOnboardingComplete(Settings& settings, const std::function<void()>& sho
     settings.setBoolValue(settings_keys::hasCompletedOnboarding, true);
     if (showLoginItemPrompt)
         showLoginItemPrompt();
-}
-
-OnboardingWindow::OnboardingWindow()
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowCloseButtonHint)
-{
-    setWindowTitle(QStringLiteral("Welcome to Vellumbox"));
-    setFixedSize(windowWidth, windowHeight);
-}
-
-void OnboardingWindow::closeEvent(QCloseEvent* event)
-{
-    Q_EMIT willClose();
-    // Kept, not destroyed: its controller owns it for the rest of the run.
-    event->accept();
-}
-
-void OnboardingWindow::keyPressEvent(QKeyEvent* event)
-{
-    const bool isReturn = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (isReturn && event->modifiers() == Qt::NoModifier && returnButton &&
-        returnButton->isEnabled()) {
-        returnButton->click();
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
-void OnboardingWindow::mousePressEvent(QMouseEvent* event)
-{
-    // The background moves the window, as its title bar would.
-    if (event->button() == Qt::LeftButton && windowHandle() && windowHandle()->startSystemMove())
-        return;
-    QWidget::mousePressEvent(event);
-}
-
-PermissionSymbol::PermissionSymbol(QWidget* parent)
-    : QWidget(parent)
-{}
-
-void PermissionSymbol::setGranted(bool granted)
-{
-    granted_ = granted;
-    setAccessibleDescription(granted ? QStringLiteral("Granted") : QStringLiteral("Not granted"));
-    update();
-}
-
-void PermissionSymbol::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF box = QRectF(rect()).adjusted(1, 1, -1, -1);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(granted_ ? systemGreen : systemRed);
-    painter.drawEllipse(box);
-    QPen mark(Qt::white, box.width() * 0.12, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    painter.setPen(mark);
-    painter.setBrush(Qt::NoBrush);
-    const QPointF c = box.center();
-    const qreal r = box.width() * 0.22;
-    if (granted_) {
-        QPainterPath tick;
-        tick.moveTo(c + QPointF(-r, 0));
-        tick.lineTo(c + QPointF(-r * 0.25, r * 0.75));
-        tick.lineTo(c + QPointF(r * 1.05, -r * 0.7));
-        painter.drawPath(tick);
-    } else {
-        painter.drawLine(c + QPointF(-r, -r), c + QPointF(r, r));
-        painter.drawLine(c + QPointF(-r, r), c + QPointF(r, -r));
-    }
 }
 
 OnboardingWindowController::OnboardingWindowController(
@@ -142,27 +43,6 @@ void OnboardingWindowController::showOnboarding()
         return;
     auto window = std::make_unique<OnboardingWindow>();
     QWidget* content = window.get();
-    // Frames as on a y-down page: top = 420 - (y + height) of a bottom-up layout.
-    auto* logo = new VellumboxLogoView(content);
-    logo->setGeometry(194, 30, 72, 72);
-    addLabel(content, QStringLiteral("Vellumbox"), QRect(0, 114, 460, 28), 22, QFont::DemiBold,
-             false);
-    addLabel(content, QStringLiteral("Capture. Float. Annotate."), QRect(0, 148, 460, 18), 13,
-             QFont::Normal, true);
-    auto* separator = new QFrame(content);
-    separator->setFrameShape(QFrame::HLine);
-    separator->setFrameShadow(QFrame::Sunken);
-    separator->setGeometry(30, 185, 400, 1);
-    addLabel(content, QStringLiteral("One Quick Setup Step"), QRect(0, 210, 460, 20), 15,
-             QFont::DemiBold, false);
-    QLabel* explanation = addLabel(
-        content,
-        QStringLiteral("Vellumbox needs Screen Recording permission to capture screenshots. "
-                       "This is a desktop security requirement — your screen content stays on "
-                       "your computer and is never sent anywhere."),
-        QRect(30, 240, 400, 56), 12, QFont::Normal, true);
-    explanation->setWordWrap(true);
-
     auto* row = new QWidget(content);
     row->setGeometry(30, 312, 400, 28);
     const bool granted = permission_.preflight();
@@ -193,7 +73,8 @@ void OnboardingWindowController::showOnboarding()
     window_ = std::move(window);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
-        window_->move(area.center() - QPoint(windowWidth / 2, windowHeight / 2));
+        window_->move(area.center() -
+                      QPoint(onboardingWindowWidth / 2, onboardingWindowHeight / 2));
     }
     window_->show();
     window_->raise();
@@ -210,7 +91,7 @@ void OnboardingWindowController::applyState(bool granted)
         statusLabel_->setText(granted ? QStringLiteral("Screen Recording: Granted")
                                       : QStringLiteral("Screen Recording: Not Granted"));
         QPalette palette = statusLabel_->palette();
-        palette.setColor(QPalette::WindowText, granted ? systemGreen : systemRed);
+        palette.setColor(QPalette::WindowText, PermissionSymbol::colour(granted));
         statusLabel_->setPalette(palette);
     }
     if (grantButton_) {

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "OnboardingWindow.h"
+#include "PermissionSymbol.h"
+
 #include <QLabel>
 #include <QObject>
 #include <QPointer>
@@ -18,39 +21,6 @@ class Settings;
 
 // Marks the first run as done and, the first time only, asks about starting at login.
 void markOnboardingComplete(Settings& settings, const std::function<void()>& showLoginItemPrompt);
-
-// The first-run window itself: reports its closing and moves when its background is dragged.
-class OnboardingWindow : public QWidget {
-    Q_OBJECT
-public:
-    OnboardingWindow();
-
-    // Return finishes the first run once access is granted.
-    QPushButton* returnButton = nullptr;
-
-Q_SIGNALS:
-    void willClose();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-};
-
-// The status symbol: a red cross or a green tick in a filled circle, drawn in code.
-class PermissionSymbol : public QWidget {
-    Q_OBJECT
-public:
-    explicit PermissionSymbol(QWidget* parent);
-    void setGranted(bool granted);
-    bool isGranted() const { return granted_; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    bool granted_ = false;
-};
 
 // Explains the screen access on the first run and watches it until it is granted.
 class OnboardingWindowController : public QObject {

@@ -79,48 +79,12 @@ void ScreenCaptureManager::startCapture()
         return;
     }
     isSelecting_ = true;
-
     // Without a compositor a translucent window shows black: paint each screen's own
     // picture under the dimming instead.
     const bool translucent = services_.windows.compositingActive();
-    const QPointer<ScreenCaptureManager> self(this);
-    for (const ScreenInfo& screen : screens) {
-        QImage background;
-        if (!translucent) {
-            DisplayImage picture = services_.capture.captureDisplay(screen);
-            if (!picture.ok())
-                qCWarning(lcScreenCapture).noquote()
-                    << "Could not read the screen behind the selection:" << picture.error;
-            background = std::move(picture.image);
-        }
-        auto window =
-            std::make_unique<SelectionOverlayWindow>(screen, std::move(background), translucent);
-        window->onSelectionComplete = [self](const QRectF& rect, const ScreenInfo& on) {
-            if (self)
-                self->selectionCompleted(rect, on);
-        };
-        window->onSelectionCancelled = [self] {
-            if (self)
-                self->selectionCancelled();
-        };
-        window->show();
-        selectionWindows_.push_back(std::move(window));
-    }
-
-    QList<QRect> geometries;
     for (const ScreenInfo& screen : screens)
-        geometries.append(screen.geometry);
-    const int under = screenIndexAt(geometries, services_.screens.cursorPosition());
-    SelectionOverlayWindow* key = selectionWindows_.front().get();
-    if (under >= 0) {
-        for (const auto& window : selectionWindows_) {
-            if (window->screen().geometry.topLeft() == geometries.at(under).topLeft()) {
-                key = window.get();
-                break;
-            }
-        }
-    }
-    makeKey(key);
+        openSelectionWindow(screen, translucent);
+    makeKey(windowUnderPointer());
 
     services_.cursor.setCurrent(selectionCrosshairCursor());
     for (const int delay : cursorReassertMs) {
@@ -129,6 +93,40 @@ void ScreenCaptureManager::startCapture()
                 services_.cursor.setCurrent(selectionCrosshairCursor());
         });
     }
+}
+
+void ScreenCaptureManager::openSelectionWindow(const ScreenInfo& screen, bool translucent)
+{
+    QImage background;
+    if (!translucent) {
+        DisplayImage picture = services_.capture.captureDisplay(screen);
+        if (!picture.ok())
+            qCWarning(lcScreenCapture).noquote()
+                << "Could not read the screen behind the selection:" << picture.error;
+        background = std::move(picture.image);
+    }
+    auto window =
+        std::make_unique<SelectionOverlayWindow>(screen, std::move(background), translucent);
+    const QPointer<ScreenCaptureManager> self(this);
+    window->onSelectionComplete = [self](const QRectF& rect, const ScreenInfo& on) {
+        if (self)
+            self->selectionCompleted(rect, on);
+    };
+    window->onSelectionCancelled = [self] {
+        if (self)
+            self->selectionCancelled();
+    };
+    window->show();
+    selectionWindows_.push_back(std::move(window));
+}
+
+SelectionOverlayWindow* ScreenCaptureManager::windowUnderPointer() const
+{
+    QList<QRect> geometries;
+    for (const auto& window : selectionWindows_)
+        geometries.append(window->screen().geometry);
+    const int under = screenIndexAt(geometries, services_.screens.cursorPosition());
+    return selectionWindows_.at(under >= 0 ? static_cast<size_t>(under) : 0).get();
 }
 
 void ScreenCaptureManager::makeKey(SelectionOverlayWindow* window)

@@ -66,6 +66,8 @@ public:
 private:
     void selectionCompleted(const QRectF& rect, const ScreenInfo& screen);
     void selectionCancelled();
+    void openSelectionWindow(const ScreenInfo& screen, bool translucent);
+    SelectionOverlayWindow* windowUnderPointer() const;
     void makeKey(SelectionOverlayWindow* window);
     void requestPermission();
     void showFailure(const QString& description);
