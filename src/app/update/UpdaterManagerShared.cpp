@@ -46,9 +46,9 @@ UpdaterManager& UpdaterManager::shared()
     // application goes.
     static UpdaterManager* instance = [] {
         auto* driver = new QtUpdateUserDriver;
-        auto* opener = new DesktopPackageOpener;
+        auto* opener = new PackageOpener;
         auto* clock = new SystemClock;
-        auto* timer = new QtCheckTimer;
+        auto* timer = new CheckTimer;
         auto* manager = new UpdaterManager(buildConfig(), *driver, *opener, *clock, *timer);
         QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, manager,
                          [manager] { manager->shutdown(); });

@@ -26,13 +26,10 @@ public:
         events.append(QStringLiteral("upToDate ") + currentVersion);
     }
     void showUpdateFound(const vellumbox::AppcastItem& update, const QString& currentVersion,
-                         const vellumbox::UserUpdateState& state,
                          std::function<void(vellumbox::UpdateChoice)> reply) override
     {
         events.append(
-            QStringLiteral("updateFound %1 over %2 %3")
-                .arg(update.displayVersion(), currentVersion,
-                     state.userInitiated ? QStringLiteral("asked") : QStringLiteral("scheduled")));
+            QStringLiteral("updateFound %1 over %2").arg(update.displayVersion(), currentVersion));
         pendingReply = std::move(reply);
     }
     void showDownloadStarted(const QString& version, std::function<void()> cancel) override

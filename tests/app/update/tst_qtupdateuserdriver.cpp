@@ -67,7 +67,7 @@ void TestQtUpdateUserDriver::updateWindowAnswersOnce()
     QFETCH(UpdateChoice, expected);
     QtUpdateUserDriver driver;
     QList<UpdateChoice> answers;
-    driver.showUpdateFound(update(), QStringLiteral("1.0"), {true},
+    driver.showUpdateFound(update(), QStringLiteral("1.0"),
                            [&answers](UpdateChoice choice) { answers.append(choice); });
     const QPointer<QWidget> window = driver.currentWindow();
     QVERIFY(window && window->isVisible());
@@ -91,7 +91,7 @@ void TestQtUpdateUserDriver::closingEverythingAnswersNothing()
     QtUpdateUserDriver driver;
     int answers = 0;
     int cancels = 0;
-    driver.showUpdateFound(update(), QStringLiteral("1.0"), {false},
+    driver.showUpdateFound(update(), QStringLiteral("1.0"),
                            [&answers](UpdateChoice) { ++answers; });
     driver.showDownloadStarted(QStringLiteral("1.2"), [&cancels] { ++cancels; });
     driver.closeAll();
