@@ -31,7 +31,8 @@ UpdaterConfig UpdaterManager::buildConfig()
 {
     UpdaterConfig config;
     config.feedUrl = QUrl(QStringLiteral(VELLUMBOX_UPDATE_FEED_URL), QUrl::StrictMode);
-    config.publicKey = decodePublicKey(QStringLiteral(VELLUMBOX_UPDATE_PUBLIC_KEY));
+    config.publicKey =
+        decodeBase64Exactly(QStringLiteral(VELLUMBOX_UPDATE_PUBLIC_KEY), ed25519PublicKeyBytes);
     config.currentVersion = QStringLiteral(VELLUMBOX_VERSION);
     config.systemVersion = QSysInfo::kernelVersion();
     config.stateFile = stateDirectory() + QStringLiteral("/updater.ini");
