@@ -120,7 +120,9 @@ void UpdaterManager::beginCheck(bool userInitiated)
         return;
     }
     if (offerShown_ || installer_->isBusy()) {
+        // The offer or download on screen is this check's answer.
         driver_.bringToFront();
+        endCheck(CheckOutcome::UpdateOffered);
         return;
     }
     checkIsUserInitiated_ = userInitiated;
