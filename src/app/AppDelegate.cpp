@@ -10,6 +10,8 @@
 #include "platform/ScreenRecordingPermission.h"
 #include "platform/Settings.h"
 
+#include <QPointer>
+
 namespace vellumbox {
 
 AppDelegate::AppDelegate(const Services& services, GlobalHotkey& hotkey, OverlayManager& overlays,
@@ -29,9 +31,9 @@ void AppDelegate::applicationDidFinishLaunching()
     statusBarController_ = std::make_unique<StatusBarController>(overlays_, startCapture_);
     hotkeyManager_ = std::make_unique<HotkeyManager>(hotkey_, startCapture_);
     if (updater_) {
-        updaterManager_ = updater_();
-        updaterManager_->start();
-        statusBarController_->onCheckForUpdates = [updater = updaterManager_] {
+        const QPointer<UpdaterManager> updater = updater_();
+        updater->start();
+        statusBarController_->onCheckForUpdates = [updater] {
             if (updater)
                 updater->checkForUpdates();
         };

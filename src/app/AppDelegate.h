@@ -4,7 +4,6 @@
 #include "update/UpdaterManager.h"
 
 #include <QObject>
-#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -46,7 +45,6 @@ public:
 
     StatusBarController* statusBarController() const { return statusBarController_.get(); }
     HotkeyManager* hotkeyManager() const { return hotkeyManager_.get(); }
-    UpdaterManager* updaterManager() const { return updaterManager_; }
     OnboardingWindowController* onboardingController() const { return onboardingController_.get(); }
     bool isFirstRun() const { return isFirstRun_; }
 
@@ -57,8 +55,6 @@ private:
     std::function<void()> startCapture_;
     std::function<UpdaterManager*()> updater_;
     std::unique_ptr<StatusBarController> statusBarController_;
-    // The shared updater, which lives for the whole run.
-    QPointer<UpdaterManager> updaterManager_;
     std::unique_ptr<HotkeyManager> hotkeyManager_;
     std::unique_ptr<OnboardingWindowController> onboardingController_;
     bool isFirstRun_ = false;

@@ -79,15 +79,6 @@ RawItem readItem(QXmlStreamReader& reader)
     return raw;
 }
 
-QByteArray decodeSignature(const QString& text)
-{
-    const auto decoded = QByteArray::fromBase64Encoding(text.trimmed().toLatin1(),
-                                                        QByteArray::AbortOnBase64DecodingErrors);
-    if (!decoded || decoded.decoded.size() != ed25519SignatureBytes)
-        return {};
-    return decoded.decoded;
-}
-
 // Completes the item from its enclosure, or answers why it cannot be used.
 std::optional<QString> finishItem(RawItem& raw)
 {
@@ -106,7 +97,7 @@ std::optional<QString> finishItem(RawItem& raw)
     item.enclosureLength = raw.enclosure->length.trimmed().toLongLong(&ok);
     if (!ok || item.enclosureLength <= 0)
         return label + QStringLiteral(" has no usable enclosure length");
-    item.edSignature = decodeSignature(raw.enclosure->signature);
+    item.edSignature = decodeBase64Exactly(raw.enclosure->signature, ed25519SignatureBytes);
     return std::nullopt;
 }
 
@@ -211,6 +202,15 @@ std::optional<AppcastItem> bestAppcastItem(const QList<AppcastItem>& items,
     if (!best || compareVersions(best->version, currentVersion) <= 0)
         return std::nullopt;
     return *best;
+}
+
+QByteArray decodeBase64Exactly(QStringView text, qsizetype bytes)
+{
+    const auto decoded = QByteArray::fromBase64Encoding(text.trimmed().toLatin1(),
+                                                        QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded || decoded.decoded.size() != bytes)
+        return {};
+    return decoded.decoded;
 }
 
 } // namespace vellumbox

@@ -56,4 +56,7 @@ std::optional<AppcastItem> bestAppcastItem(const QList<AppcastItem>& items,
                                            const QString& currentVersion,
                                            const QString& systemVersion);
 
+// Strict base64 of exactly `bytes` bytes, as keys and signatures are; empty otherwise.
+QByteArray decodeBase64Exactly(QStringView text, qsizetype bytes);
+
 } // namespace vellumbox

@@ -69,10 +69,7 @@ void BoundedTransfer::cancel()
 
 void BoundedTransfer::onRedirected(const QUrl& target)
 {
-    // Once on HTTPS, always on HTTPS, even towards this machine.
-    const bool leavesHttps =
-        url_.scheme() == QLatin1String("https") && target.scheme() != QLatin1String("https");
-    if (leavesHttps || !isAllowedUpdateUrl(target)) {
+    if (!isAllowedRedirect(url_, target)) {
         fail(QStringLiteral("The server redirected to %1, which is not a secure address.")
                  .arg(target.toDisplayString()));
         return;

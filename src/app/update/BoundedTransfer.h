@@ -33,7 +33,6 @@ public:
     void cancel();
 
     const QByteArray& body() const { return body_; }
-    qint64 received() const { return received_; }
 
 Q_SIGNALS:
     void progress(qint64 received, qint64 total);

@@ -6,7 +6,7 @@
 
 namespace vellumbox {
 
-QtCheckTimer::QtCheckTimer()
+CheckTimer::CheckTimer()
 {
     timer_.setSingleShot(true);
     // Minutes late is fine for a daily check; a coarse timer lets the system sleep.
@@ -17,14 +17,14 @@ QtCheckTimer::QtCheckTimer()
     });
 }
 
-void QtCheckTimer::start(qint64 delayMs, std::function<void()> fire)
+void CheckTimer::start(qint64 delayMs, std::function<void()> fire)
 {
     fire_ = std::move(fire);
     const qint64 bounded = std::clamp<qint64>(delayMs, 0, std::numeric_limits<int>::max());
     timer_.start(static_cast<int>(bounded));
 }
 
-void QtCheckTimer::stop()
+void CheckTimer::stop()
 {
     timer_.stop();
     fire_ = nullptr;

@@ -6,7 +6,7 @@
 
 namespace vellumbox {
 
-bool DesktopPackageOpener::open(const QString& path)
+bool PackageOpener::open(const QString& path)
 {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }

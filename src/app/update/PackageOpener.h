@@ -5,16 +5,12 @@
 
 namespace vellumbox {
 
-// Hands a verified package to whatever the desktop installs such files with.
+// Hands a verified package to whatever the desktop installs such files with. Virtual so that
+// tests can stand in for the desktop.
 class PackageOpener {
 public:
     virtual ~PackageOpener() = default;
-    virtual bool open(const QString& path) = 0;
-};
-
-class DesktopPackageOpener final : public PackageOpener {
-public:
-    bool open(const QString& path) override;
+    virtual bool open(const QString& path);
 };
 
 } // namespace vellumbox

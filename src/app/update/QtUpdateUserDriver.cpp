@@ -142,7 +142,6 @@ void QtUpdateUserDriver::showUpToDate(const QString& currentVersion, const QStri
 }
 
 void QtUpdateUserDriver::showUpdateFound(const AppcastItem& update, const QString& currentVersion,
-                                         const UserUpdateState& /*state*/,
                                          std::function<void(UpdateChoice)> reply)
 {
     discard(updateDialog_);

@@ -21,7 +21,6 @@ public:
     void showNoFeed() override;
     void showUpToDate(const QString& currentVersion, const QString& skippedVersion) override;
     void showUpdateFound(const AppcastItem& update, const QString& currentVersion,
-                         const UserUpdateState& state,
                          std::function<void(UpdateChoice)> reply) override;
     void showDownloadStarted(const QString& version, std::function<void()> cancel) override;
     void showDownloadProgress(qint64 received, qint64 total) override;

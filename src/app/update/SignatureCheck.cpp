@@ -18,15 +18,6 @@ bool sodiumReady()
 
 } // namespace
 
-QByteArray decodePublicKey(const QString& base64)
-{
-    const auto decoded = QByteArray::fromBase64Encoding(base64.trimmed().toLatin1(),
-                                                        QByteArray::AbortOnBase64DecodingErrors);
-    if (!decoded || decoded.decoded.size() != ed25519PublicKeyBytes)
-        return {};
-    return decoded.decoded;
-}
-
 PackageCheck checkPackage(const QString& path, qint64 expectedLength, const QByteArray& signature,
                           const QByteArray& publicKey)
 {

@@ -10,9 +10,6 @@ inline constexpr qsizetype ed25519PublicKeyBytes = 32;
 
 enum class PackageCheck { Valid, Unreadable, WrongLength, Unsigned, BadSignature };
 
-// Decodes a base64 Ed25519 public key; empty unless it is exactly a key's length.
-QByteArray decodePublicKey(const QString& base64);
-
 // Checks that the file has the announced length and that its whole content carries an
 // Ed25519 signature by the key. Checks the length first, so a truncated or padded file is
 // never read whole.

@@ -3,7 +3,6 @@
 
 #include "PackageOpener.h"
 #include "SignatureCheck.h"
-#include "UpdateUrlPolicy.h"
 #include "UpdateUserDriver.h"
 #include "platform/Logging.h"
 
@@ -93,14 +92,6 @@ void UpdateInstaller::install(const AppcastItem& update)
 
 bool UpdateInstaller::prepare(const AppcastItem& update)
 {
-    if (update.edSignature.isEmpty()) {
-        fail(QStringLiteral("The update is not signed, so it cannot be trusted."));
-        return false;
-    }
-    if (!isAllowedUpdateUrl(update.enclosureUrl)) {
-        fail(QStringLiteral("The update would be downloaded from an insecure address."));
-        return false;
-    }
     if (!QDir().mkpath(config_.downloadDirectory)) {
         fail(QStringLiteral("The folder %1 could not be created.").arg(config_.downloadDirectory));
         return false;

@@ -27,7 +27,7 @@ struct InstallerConfig {
 };
 
 // Downloads a release, checks its length and signature, and only then opens it. Anything
-// that fails the check is deleted.
+// that fails the check is deleted. Whether an item may be offered at all, the manager decides.
 class UpdateInstaller : public QObject {
     Q_OBJECT
 public:

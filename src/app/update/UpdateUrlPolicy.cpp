@@ -27,4 +27,11 @@ bool isAllowedUpdateUrl(const QUrl& url)
     return scheme == QLatin1String("http") && isLoopbackHost(url.host());
 }
 
+bool isAllowedRedirect(const QUrl& from, const QUrl& to)
+{
+    const bool leavesHttps =
+        from.scheme() == QLatin1String("https") && to.scheme() != QLatin1String("https");
+    return !leavesHttps && isAllowedUpdateUrl(to);
+}
+
 } // namespace vellumbox

@@ -9,4 +9,7 @@ namespace vellumbox {
 // them and nobody sits in between.
 bool isAllowedUpdateUrl(const QUrl& url);
 
+// Once on HTTPS, always on HTTPS, even towards this machine.
+bool isAllowedRedirect(const QUrl& from, const QUrl& to);
+
 } // namespace vellumbox

@@ -9,11 +9,6 @@ namespace vellumbox {
 
 enum class UpdateChoice { Install, RemindLater, Skip };
 
-struct UserUpdateState {
-    // Asked for from the menu, as opposed to found by the daily check.
-    bool userInitiated = false;
-};
-
 // What the updater shows the user. Every call returns at once; answers come through the
 // callbacks, which may run after the updater has gone and must then do nothing.
 class UpdateUserDriver {
@@ -24,7 +19,6 @@ public:
     // skippedVersion is the newer version the user chose to skip, or empty.
     virtual void showUpToDate(const QString& currentVersion, const QString& skippedVersion) = 0;
     virtual void showUpdateFound(const AppcastItem& update, const QString& currentVersion,
-                                 const UserUpdateState& state,
                                  std::function<void(UpdateChoice)> reply) = 0;
     virtual void showDownloadStarted(const QString& version, std::function<void()> cancel) = 0;
     virtual void showDownloadProgress(qint64 received, qint64 total) = 0;

@@ -44,7 +44,6 @@ UpdaterManager::UpdaterManager(UpdaterConfig config, UpdateUserDriver& driver,
     , driver_(driver)
     , clock_(clock)
     , timer_(timer)
-    , driverDelegate_([target = &driver] { target->bringToFront(); })
     , state_(config_.stateFile)
     , hasFeed_(isUsableFeed(config_))
 {
@@ -121,7 +120,9 @@ void UpdaterManager::beginCheck(bool userInitiated)
         return;
     }
     if (offerShown_ || installer_->isBusy()) {
+        // The offer or download on screen is this check's answer.
         driver_.bringToFront();
+        endCheck(CheckOutcome::UpdateOffered);
         return;
     }
     checkIsUserInitiated_ = userInitiated;
@@ -185,25 +186,21 @@ void UpdaterManager::evaluateFeed(const QByteArray& body)
                  .arg(best->displayVersion()));
         return;
     }
-    if (!checkIsUserInitiated_ && !driverDelegate_.supportsGentleScheduledUpdateReminders()) {
-        qCInfo(lcUpdater) << "Vellumbox" << best->version << "is available";
-        endCheck(CheckOutcome::UpdateOffered);
-        return;
-    }
     offer(*best);
 }
 
 void UpdaterManager::offer(const AppcastItem& update)
 {
-    const UserUpdateState state{checkIsUserInitiated_};
     offerShown_ = true;
-    driverDelegate_.willHandleShowingUpdate(true, update, state);
+    // A tray application has no window in front, so an update nobody asked for would otherwise
+    // appear behind other windows; one the user asked for is in front of them already.
+    if (!checkIsUserInitiated_)
+        driver_.bringToFront();
     const QPointer<UpdaterManager> self(this);
-    driver_.showUpdateFound(update, config_.currentVersion, state,
-                            [self, update](UpdateChoice choice) {
-                                if (self)
-                                    self->onChoice(update, choice);
-                            });
+    driver_.showUpdateFound(update, config_.currentVersion, [self, update](UpdateChoice choice) {
+        if (self)
+            self->onChoice(update, choice);
+    });
     endCheck(CheckOutcome::UpdateOffered);
 }
 

@@ -3,7 +3,7 @@
 
 #include "Appcast.h"
 #include "BoundedTransfer.h"
-#include "UpdaterDriverDelegate.h"
+#include "UpdateUserDriver.h"
 #include "UpdaterState.h"
 
 #include <QNetworkAccessManager>
@@ -19,7 +19,6 @@ class CheckTimer;
 class Clock;
 class PackageOpener;
 class UpdateInstaller;
-class UpdateUserDriver;
 
 struct UpdaterConfig {
     QUrl feedUrl;
@@ -60,7 +59,6 @@ public:
     // The check the user asked for: every outcome is shown, errors included.
     void checkForUpdates();
     bool hasFeed() const { return hasFeed_; }
-    const UpdaterDriverDelegate& driverDelegate() const { return driverDelegate_; }
     // Stops timers and transfers and closes the dialogs, while the application still exists.
     void shutdown();
 
@@ -85,7 +83,6 @@ private:
     UpdateUserDriver& driver_;
     const Clock& clock_;
     CheckTimer& timer_;
-    UpdaterDriverDelegate driverDelegate_;
     UpdaterState state_;
     QNetworkAccessManager network_;
     std::unique_ptr<UpdateInstaller> installer_;

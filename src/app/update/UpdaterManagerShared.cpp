@@ -31,7 +31,8 @@ UpdaterConfig UpdaterManager::buildConfig()
 {
     UpdaterConfig config;
     config.feedUrl = QUrl(QStringLiteral(VELLUMBOX_UPDATE_FEED_URL), QUrl::StrictMode);
-    config.publicKey = decodePublicKey(QStringLiteral(VELLUMBOX_UPDATE_PUBLIC_KEY));
+    config.publicKey =
+        decodeBase64Exactly(QStringLiteral(VELLUMBOX_UPDATE_PUBLIC_KEY), ed25519PublicKeyBytes);
     config.currentVersion = QStringLiteral(VELLUMBOX_VERSION);
     config.systemVersion = QSysInfo::kernelVersion();
     config.stateFile = stateDirectory() + QStringLiteral("/updater.ini");
@@ -46,9 +47,9 @@ UpdaterManager& UpdaterManager::shared()
     // application goes.
     static UpdaterManager* instance = [] {
         auto* driver = new QtUpdateUserDriver;
-        auto* opener = new DesktopPackageOpener;
+        auto* opener = new PackageOpener;
         auto* clock = new SystemClock;
-        auto* timer = new QtCheckTimer;
+        auto* timer = new CheckTimer;
         auto* manager = new UpdaterManager(buildConfig(), *driver, *opener, *clock, *timer);
         QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, manager,
                          [manager] { manager->shutdown(); });

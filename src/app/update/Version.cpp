@@ -7,9 +7,11 @@ namespace vellumbox {
 
 namespace {
 
+// A part the shorter version lacks reads as a zero: "1.0" equals "1.0.0", "1.0.1" is newer
+// than "1.0", and a pre-release's letters lose against it.
 struct Part {
-    bool numeric = false;
-    QStringView text;
+    bool numeric = true;
+    QStringView text = u"0";
 };
 
 QList<Part> splitVersion(QStringView version)
@@ -53,38 +55,18 @@ int compareParts(const Part& a, const Part& b)
     return sign(a.text.compare(b.text, Qt::CaseInsensitive));
 }
 
-bool isZero(const Part& part)
-{
-    return part.numeric && part.text == QLatin1String("0");
-}
-
-// What is left of the longer version decides: more numbers make a later release unless they
-// are all zero; letters make a pre-release.
-int compareRest(const QList<Part>& parts, qsizetype from)
-{
-    for (qsizetype i = from; i < parts.size(); ++i) {
-        if (!parts.at(i).numeric)
-            return -1;
-        if (!isZero(parts.at(i)))
-            return 1;
-    }
-    return 0;
-}
-
 } // namespace
 
 int compareVersions(QStringView a, QStringView b)
 {
     const QList<Part> left = splitVersion(a);
     const QList<Part> right = splitVersion(b);
-    const qsizetype common = std::min(left.size(), right.size());
-    for (qsizetype i = 0; i < common; ++i) {
-        if (const int order = compareParts(left.at(i), right.at(i)); order != 0)
+    const qsizetype count = std::max(left.size(), right.size());
+    for (qsizetype i = 0; i < count; ++i) {
+        if (const int order = compareParts(left.value(i), right.value(i)); order != 0)
             return order;
     }
-    if (left.size() > common)
-        return compareRest(left, common);
-    return -compareRest(right, common);
+    return 0;
 }
 
 } // namespace vellumbox

@@ -18,12 +18,12 @@ QUrl LoopbackHttpServer::url(const QString& path) const
 
 void LoopbackHttpServer::answer(const QString& path, const QByteArray& body, int status)
 {
-    route(path, {Behaviour::Answer, status, body, {}});
+    routes_[path] = {Behaviour::Answer, status, body, {}};
 }
 
 void LoopbackHttpServer::redirect(const QString& path, const QUrl& target)
 {
-    route(path, {Behaviour::Answer, 302, {}, {{"Location", target.toEncoded()}}});
+    routes_[path] = {Behaviour::Answer, 302, {}, target.toEncoded()};
 }
 
 void LoopbackHttpServer::onNewConnection()
@@ -64,8 +64,8 @@ void LoopbackHttpServer::serve(QTcpSocket* socket)
     QByteArray head = "HTTP/1.1 " + QByteArray::number(route.status) + " Test\r\n";
     head += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n";
     head += "Connection: close\r\n";
-    for (const auto& [name, value] : route.headers)
-        head += name + ": " + value + "\r\n";
+    if (!route.location.isEmpty())
+        head += "Location: " + route.location + "\r\n";
     socket->write(head + "\r\n" + route.body);
     socket->disconnectFromHost();
 }

@@ -2,8 +2,6 @@
 #pragma once
 
 #include <QHash>
-#include <QList>
-#include <QPair>
 #include <QStringList>
 #include <QTcpServer>
 #include <QUrl>
@@ -18,24 +16,28 @@ public:
         Endless, // a 200 without a length, then data for ever
         Trickle, // a 200, then a byte now and then, never finishing
     };
-    struct Route {
-        Behaviour behaviour = Behaviour::Answer;
-        int status = 200;
-        QByteArray body;
-        QList<QPair<QByteArray, QByteArray>> headers;
-    };
 
     LoopbackHttpServer();
 
     QUrl url(const QString& path) const;
     void answer(const QString& path, const QByteArray& body, int status = 200);
     void redirect(const QString& path, const QUrl& target);
-    void route(const QString& path, Route route) { routes_.insert(path, std::move(route)); }
+    void misbehave(const QString& path, Behaviour behaviour)
+    {
+        routes_[path].behaviour = behaviour;
+    }
 
     // Every path asked for, in order.
     QStringList requests;
 
 private:
+    struct Route {
+        Behaviour behaviour = Behaviour::Answer;
+        int status = 200;
+        QByteArray body;
+        QByteArray location;
+    };
+
     void onNewConnection();
     void serve(QTcpSocket* socket);
     static void feedForever(QTcpSocket* socket, int chunkBytes, int intervalMs);

@@ -1,37 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/update/Appcast.h"
+#include "app/update/Version.h"
 
 #include <QTest>
+
+#include <algorithm>
 
 using namespace vellumbox;
 
 namespace {
 
 const QByteArray signature(64, 'S');
+const QByteArray signedAttribute = " vb:edSignature=\"" + signature.toBase64() + '"';
 
 QByteArray feed(const QByteArray& items)
 {
-    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-           "<rss version=\"2.0\" xmlns:vb=\"https://vellumbox.org/xml-namespaces/appcast\">"
-           "<channel><title>Vellumbox</title>" +
+    return R"(<?xml version="1.0" encoding="utf-8"?>
+<rss version="2.0" xmlns:vb="https://vellumbox.org/xml-namespaces/appcast"><channel>)" +
            items + "</channel></rss>";
 }
 
-QByteArray item(const QByteArray& version, const QByteArray& enclosureExtra = {},
-                const QByteArray& extra = {})
+// An item titled "Odd one", with the version and enclosure attributes given.
+QByteArray item(const QByteArray& version, const QByteArray& enclosure)
 {
-    return "<item><title>Version " + version + "</title><vb:version>" + version + "</vb:version>" +
-           extra + "<enclosure url=\"https://example.org/Vellumbox-" + version +
-           ".deb\" length=\"1234\" type=\"application/octet-stream\" vb:edSignature=\"" +
-           signature.toBase64() + "\"" + enclosureExtra + "/></item>";
-}
-
-AppcastItem versioned(const QString& version, const QString& minimumSystem = {})
-{
-    AppcastItem result;
-    result.version = version;
-    result.minimumSystemVersion = minimumSystem;
-    return result;
+    return "<item><title>Odd one</title>" + version + "<enclosure " + enclosure + "/></item>";
 }
 
 } // namespace
@@ -40,25 +32,26 @@ class TestAppcast : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void readsEveryField();
-    void leavesOutUnusableItems();
-    void ignoresOtherSystems();
+    void itemsAreKeptOrLeftOut_data();
+    void itemsAreKeptOrLeftOut();
     void refusesHostileDocuments_data();
     void refusesHostileDocuments();
-    void acceptsAnEmptyChannel();
-    void choosesTheNewestApplicableItem();
+    void choosesTheNewestItemThisSystemRuns_data();
+    void choosesTheNewestItemThisSystemRuns();
+    void ordersVersions_data();
+    void ordersVersions();
 };
 
 void TestAppcast::readsEveryField()
 {
-    const auto result = parseAppcast(
-        feed("<item><title>Version 1.2</title>"
-             "<description><![CDATA[<ul><li>Faster &amp; smaller</li></ul>]]></description>"
-             "<vb:version>120</vb:version><vb:shortVersionString>1.2</vb:shortVersionString>"
-             "<vb:minimumSystemVersion>5.10</vb:minimumSystemVersion>"
-             "<vb:releaseNotesLink>https://example.org/notes/1.2.html</vb:releaseNotesLink>"
-             "<enclosure url=\"https://example.org/Vellumbox-1.2.deb\" length=\"4096\" "
-             "vb:os=\"linux\" vb:edSignature=\"" +
-             signature.toBase64() + "\"/></item>"));
+    const auto result = parseAppcast(feed(
+        R"(<item><title>Version 1.2</title>
+<description><![CDATA[<ul><li>Faster &amp; smaller</li></ul>]]></description>
+<vb:version>120</vb:version><vb:shortVersionString>1.2</vb:shortVersionString>
+<vb:minimumSystemVersion>5.10</vb:minimumSystemVersion>
+<vb:releaseNotesLink>https://example.org/notes/1.2.html</vb:releaseNotesLink>
+<enclosure url="https://example.org/Vellumbox-1.2.deb" length="4096" vb:os="linux")" +
+        signedAttribute + "/></item>"));
     QVERIFY2(result.appcast, qPrintable(result.error));
     QCOMPARE(result.appcast->items.size(), 1);
     const AppcastItem& read = result.appcast->items.first();
@@ -73,112 +66,166 @@ void TestAppcast::readsEveryField()
     QCOMPARE(read.edSignature, signature);
 }
 
-void TestAppcast::leavesOutUnusableItems()
+void TestAppcast::itemsAreKeptOrLeftOut_data()
 {
+    QTest::addColumn<QByteArray>("version");
+    QTest::addColumn<QByteArray>("enclosure");
+    QTest::addColumn<QString>("kept");   // the version read, or empty
+    QTest::addColumn<QString>("reason"); // logged, or empty when left out quietly
+    const QByteArray v11 = "<vb:version>1.1</vb:version>";
+    const QByteArray url = R"(url="https://example.org/a.deb" )";
+    const QByteArray good = url + R"(length="5")" + signedAttribute;
     const QByteArray huge = "99999999999999999999999999";
-    const auto result = parseAppcast(feed(
-        item("1.1") + "<item><title>No enclosure</title><vb:version>1.2</vb:version></item>" +
-        "<item><title>No version</title><enclosure url=\"https://example.org/a.deb\" "
-        "length=\"10\"/></item>" +
-        "<item><title>Huge length</title><vb:version>1.3</vb:version><enclosure "
-        "url=\"https://example.org/a.deb\" length=\"" +
-        huge + "\"/></item>" +
-        "<item><title>Negative length</title><vb:version>1.4</vb:version><enclosure "
-        "url=\"https://example.org/a.deb\" length=\"-5\"/></item>" +
-        "<item><title>File address</title><vb:version>1.5</vb:version><enclosure "
-        "url=\"file:///etc/passwd\" length=\"5\"/></item>" +
-        "<item><title>Wrong namespace</title><vb2:version "
-        "xmlns:vb2=\"https://example.org/other\">1.6</vb2:version><enclosure "
-        "url=\"https://example.org/a.deb\" length=\"5\"/></item>" +
-        // A version of numbers too long for any integer is still a version.
-        item(huge) +
-        "<item><title>Bad signature</title><vb:version>1.7</vb:version><enclosure "
-        "url=\"https://example.org/a.deb\" length=\"5\" vb:edSignature=\"not base64!\"/></item>" +
-        "<item><title>Unsigned</title><vb:version>1.8</vb:version><enclosure "
-        "url=\"https://example.org/a.deb\" length=\"5\"/></item>"));
-    QVERIFY2(result.appcast, qPrintable(result.error));
-    QStringList versions;
-    for (const AppcastItem& read : result.appcast->items)
-        versions.append(read.version);
-    QCOMPARE(versions, (QStringList{QStringLiteral("1.1"), QString::fromLatin1(huge),
-                                    QStringLiteral("1.7"), QStringLiteral("1.8")}));
+    const auto row = [](const char* name, const QByteArray& version, const QByteArray& enclosure,
+                        const QString& kept, const QString& reason) {
+        QTest::newRow(name) << version << enclosure << kept << reason;
+    };
+    const QString unusableLength = QStringLiteral("Odd one has no usable enclosure length");
+    row("usable", v11, good, QStringLiteral("1.1 signed"), {});
+    // A version of numbers too long for any integer is still a version.
+    row("huge version", "<vb:version>" + huge + "</vb:version>", good,
+        QString::fromLatin1(huge + " signed"), {});
     // Kept so that the updater can say why it will not install them.
-    QVERIFY(result.appcast->items.at(2).edSignature.isEmpty());
-    QVERIFY(result.appcast->items.at(3).edSignature.isEmpty());
-    QCOMPARE(result.appcast->rejected.size(), 6);
-    QVERIFY(result.appcast->rejected.at(0).contains(QStringLiteral("No enclosure")));
+    row("unsigned", v11, url + R"(length="5")", QStringLiteral("1.1"), {});
+    row("signature a byte short", v11,
+        url + "length=\"5\" vb:edSignature=\"" + signature.left(63).toBase64() + '"',
+        QStringLiteral("1.1"), {});
+    row("signature not base64", v11, url + R"(length="5" vb:edSignature="not base64!")",
+        QStringLiteral("1.1"), {});
+    row("no version", {}, good, {}, QStringLiteral("Odd one has no usable version"));
+    row("overlong version", "<vb:version>" + QByteArray(65, '1') + "</vb:version>", good, {},
+        QStringLiteral("Odd one has no usable version"));
+    row("version in another namespace", R"(<o:version xmlns:o="urn:o">1.6</o:version>)", good, {},
+        QStringLiteral("Odd one has no usable version"));
+    row("huge length", v11, url + "length=\"" + huge + '"', {}, unusableLength);
+    row("negative length", v11, url + R"(length="-5")", {}, unusableLength);
+    row("zero length", v11, url + R"(length="0")", {}, unusableLength);
+    row("file address", v11, R"(url="file:///etc/passwd" length="5")", {},
+        QStringLiteral("Odd one has no usable enclosure address"));
+    row("for another system", v11, good + R"( vb:os="windows")", {}, {});
+    row("for this system", v11, good + R"( vb:os="Linux")", QStringLiteral("1.1 signed"), {});
 }
 
-void TestAppcast::ignoresOtherSystems()
+void TestAppcast::itemsAreKeptOrLeftOut()
 {
-    const auto result = parseAppcast(
-        feed(item("2.0", " vb:os=\"windows\"") + item("1.5", " vb:os=\"Linux\"") + item("1.4")));
-    QVERIFY(result.appcast);
-    QCOMPARE(result.appcast->items.size(), 2);
-    QCOMPARE(result.appcast->items.at(0).version, QStringLiteral("1.5"));
-    QVERIFY(result.appcast->rejected.isEmpty());
+    QFETCH(QByteArray, version);
+    QFETCH(QByteArray, enclosure);
+    QFETCH(QString, kept);
+    QFETCH(QString, reason);
+    const auto result = parseAppcast(feed(item(version, enclosure)));
+    QVERIFY2(result.appcast, qPrintable(result.error));
+    QCOMPARE(result.appcast->rejected, reason.isEmpty() ? QStringList() : QStringList{reason});
+    QStringList read;
+    for (const AppcastItem& each : result.appcast->items)
+        read.append(each.version + (each.edSignature == signature ? " signed" : ""));
+    QCOMPARE(read.join(QLatin1Char(',')), kept);
 }
 
 void TestAppcast::refusesHostileDocuments_data()
 {
     QTest::addColumn<QByteArray>("document");
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("not XML") << QByteArray("HTTP/1.1 502 Bad Gateway\r\n\r\n<html>");
-    QTest::newRow("HTML page") << QByteArray("<html><body>Hello</body></html>");
-    QTest::newRow("truncated") << feed(item("1.1")).left(150);
-    QTest::newRow("trailing garbage") << feed(item("1.1")) + "<rss>";
-    QTest::newRow("entity expansion") << QByteArray(
-        "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY a \"aaaaaaaaaa\">"
-        "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\">]>"
-        "<rss version=\"2.0\"><channel><item><title>&c;</title></item></channel></rss>");
-    QTest::newRow("external entity") << QByteArray(
-        "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
-        "<rss version=\"2.0\"><channel><item><title>&x;</title></item></channel></rss>");
-    QTest::newRow("undeclared entity") << feed("<item><title>&x;</title></item>");
+    QTest::addColumn<QString>("error");
+    const QByteArray entities = R"(<?xml version="1.0"?><!DOCTYPE rss [<!ENTITY a "aaaaaaaaaa">
+<!ENTITY b "&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;"><!ENTITY c "&b;&b;&b;&b;&b;&b;&b;&b;">]>
+<rss version="2.0"><channel><item><title>&c;</title></item></channel></rss>)";
+    const QByteArray external = R"(<?xml version="1.0"?>
+<!DOCTYPE rss [<!ENTITY x SYSTEM "file:///etc/passwd">]><rss><channel>&x;</channel></rss>)";
+    const QByteArray usable =
+        feed(item("<vb:version>1.1</vb:version>", R"(url="https://a" length="5")"));
+    QTest::newRow("empty") << QByteArray() << "is not XML";
+    QTest::newRow("not XML") << QByteArray("HTTP/1.1 502 Bad Gateway\r\n\r\n<html>")
+                             << "is not XML";
+    QTest::newRow("HTML page") << QByteArray("<html><body>Hi</body></html>") << "not an RSS";
     QTest::newRow("root in a namespace")
-        << QByteArray("<rss xmlns=\"https://example.org/other\"><channel/></rss>");
-    QTest::newRow("too large") << feed(QByteArray(maxAppcastBytes, ' '));
+        << QByteArray(R"(<rss xmlns="urn:o"><channel/></rss>)") << "not an RSS";
+    QTest::newRow("truncated") << usable.left(150) << "not well-formed";
+    QTest::newRow("trailing garbage") << usable + "<rss>"
+                                      << "not well-formed";
+    QTest::newRow("undeclared entity")
+        << feed("<item><title>&x;</title></item>") << "not well-formed";
+    QTest::newRow("entity expansion") << entities << "declares a document type";
+    QTest::newRow("external entity") << external << "declares a document type";
+    QTest::newRow("too large") << feed(QByteArray(maxAppcastBytes, ' ')) << "larger than";
 }
 
 void TestAppcast::refusesHostileDocuments()
 {
     QFETCH(QByteArray, document);
+    QFETCH(QString, error);
     const auto result = parseAppcast(document);
     QVERIFY(!result.appcast);
-    QVERIFY(!result.error.isEmpty());
+    QVERIFY2(result.error.contains(error), qPrintable(result.error));
 }
 
-void TestAppcast::acceptsAnEmptyChannel()
+void TestAppcast::choosesTheNewestItemThisSystemRuns_data()
 {
-    const auto result = parseAppcast(feed({}));
-    QVERIFY2(result.appcast, qPrintable(result.error));
-    QVERIFY(result.appcast->items.isEmpty());
+    QTest::addColumn<QString>("running");
+    QTest::addColumn<QString>("system");
+    QTest::addColumn<QString>("best"); // empty for none
+    // Among 1.9, 1.10, 3.0 for systems from 7.0 and 2.5 for systems from 6.1.0-18.
+    const auto row = [](const char* name, const char* running, const char* system,
+                        const char* best) {
+        QTest::newRow(name) << QString::fromLatin1(running) << QString::fromLatin1(system)
+                            << QString::fromLatin1(best);
+    };
+    row("by number, not text", "1.0", "6.0", "1.10");
+    row("exactly the minimum system", "1.0", "6.1.0-18", "2.5");
+    row("newer system", "1.0", "7.1", "3.0");
+    row("already the newest", "3.0", "7.1", "");
+    row("no downgrade", "4.0", "7.1", "");
 }
 
-void TestAppcast::choosesTheNewestApplicableItem()
+void TestAppcast::choosesTheNewestItemThisSystemRuns()
 {
-    const QList<AppcastItem> items{versioned(QStringLiteral("1.9")),
-                                   versioned(QStringLiteral("1.10")),
-                                   versioned(QStringLiteral("1.2"))};
-    QCOMPARE(bestAppcastItem(items, QStringLiteral("1.0"), QStringLiteral("6.1"))->version,
-             QStringLiteral("1.10"));
-    // Nothing newer than what runs: no downgrade and no reinstall.
-    QVERIFY(!bestAppcastItem(items, QStringLiteral("1.10"), QStringLiteral("6.1")));
-    QVERIFY(!bestAppcastItem(items, QStringLiteral("2.0"), QStringLiteral("6.1")));
-    QVERIFY(!bestAppcastItem({}, QStringLiteral("1.0"), QStringLiteral("6.1")));
+    QFETCH(QString, running);
+    QFETCH(QString, system);
+    QFETCH(QString, best);
+    QList<AppcastItem> items(4);
+    items[0].version = QStringLiteral("1.9");
+    items[1].version = QStringLiteral("3.0");
+    items[1].minimumSystemVersion = QStringLiteral("7.0");
+    items[2].version = QStringLiteral("1.10");
+    items[3].version = QStringLiteral("2.5");
+    items[3].minimumSystemVersion = QStringLiteral("6.1.0-18");
+    const auto chosen = bestAppcastItem(items, running, system);
+    QCOMPARE(chosen ? chosen->version : QString(), best);
+}
 
-    // An item for a newer system gives way to the best one this system can run.
-    const QList<AppcastItem> needsNewerSystem{
-        versioned(QStringLiteral("3.0"), QStringLiteral("7.0")),
-        versioned(QStringLiteral("2.5"), QStringLiteral("6.1.0-18-amd64")),
-        versioned(QStringLiteral("2.0"))};
-    QCOMPARE(
-        bestAppcastItem(needsNewerSystem, QStringLiteral("1.0"), QStringLiteral("6.1.0-18-amd64"))
-            ->version,
-        QStringLiteral("2.5"));
-    QCOMPARE(
-        bestAppcastItem(needsNewerSystem, QStringLiteral("1.0"), QStringLiteral("5.10"))->version,
-        QStringLiteral("2.0"));
+void TestAppcast::ordersVersions_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<int>("order"); // of a against b
+    const auto row = [](const char* name, const char* a, const char* b, int order) {
+        QTest::newRow(name) << QString::fromLatin1(a) << QString::fromLatin1(b) << order;
+    };
+    row("numbers, not text", "1.9", "1.10", -1);
+    row("major beats minor", "1.99.99", "2.0", -1);
+    row("release beats its beta", "2.0-beta", "2.0", -1);
+    row("release beats its beta, no dash", "2.0b1", "2.0", -1);
+    row("beta numbers", "2.0-beta2", "2.0-beta10", -1);
+    row("alpha before beta", "2.0-alpha", "2.0-beta", -1);
+    row("more parts", "1.0", "1.0.1", -1);
+    row("patch beats a pre-release", "1.0b", "1.0.1", -1);
+    row("zeros, then a pre-release", "1.0.0a", "1", -1);
+    row("beyond 64 bits", "1.18446744073709551615", "1.18446744073709551616", -1);
+    row("huge against small", "3", "99999999999999999999999999999999", -1);
+    row("empty is oldest", "", "0.0.1", -1);
+    row("same", "1.2.3", "1.2.3", 0);
+    row("trailing zeros", "1.0", "1.0.0", 0);
+    row("leading zeros", "1.02", "1.2", 0);
+    row("letter case", "2.0-Beta", "2.0-beta", 0);
+    row("separators", "1-2", "1.2", 0);
+}
+
+// Both ways, so that an answer of "always newer" cannot pass.
+void TestAppcast::ordersVersions()
+{
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(int, order);
+    QCOMPARE(std::clamp(compareVersions(a, b), -1, 1), order);
+    QCOMPARE(std::clamp(compareVersions(b, a), -1, 1), -order);
 }
 
 QTEST_GUILESS_MAIN(TestAppcast)

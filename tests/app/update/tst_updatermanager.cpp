@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "FakeCheckTimer.h"
-#include "FakeUpdateUserDriver.h"
 #include "LoopbackHttpServer.h"
 #include "TestKeyPair.h"
+#include "app/update/CheckTimer.h"
+#include "app/update/PackageOpener.h"
 #include "app/update/UpdaterManager.h"
 #include "app/update/UpdaterState.h"
 #include "platform/fakes/FakePlatform.h"
@@ -14,14 +14,22 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 using namespace vellumbox;
 using Outcome = UpdaterManager::CheckOutcome;
+using Behaviour = LoopbackHttpServer::Behaviour;
 
 namespace {
 
-constexpr qint64 hour = qint64(60) * 60 * 1000;
+constexpr qint64 minute = qint64(60) * 1000;
+constexpr qint64 hour = 60 * minute;
 const QString feedPath = QStringLiteral("/appcast.xml");
+const QString packagePath = QStringLiteral("/Vellumbox-1.1.deb");
+
+// How the feed's server misbehaves; None serves the row's document.
+enum class Fault { None, NotFound, Silent, Endless, Trickle, RedirectToHttp, NoServer };
+enum class Disk { Roomy, Full, Unwritable };
 
 struct Release {
     QString version;
@@ -30,51 +38,177 @@ struct Release {
     qint64 announcedLength = -1;
 };
 
+// A feed whose packages are at base + /Vellumbox-VERSION.deb.
+QByteArray feed(const QList<Release>& releases, const QString& base)
+{
+    QByteArray items;
+    for (const Release& release : releases) {
+        const QByteArray version = release.version.toUtf8();
+        const qint64 length =
+            release.announcedLength >= 0 ? release.announcedLength : release.package.size();
+        items += "<item><vb:version>" + version + "</vb:version><enclosure url=\"" + base.toUtf8() +
+                 "/Vellumbox-" + version + ".deb\" length=\"" + QByteArray::number(length) + '"';
+        if (!release.signature.isEmpty())
+            items += " vb:edSignature=\"" + release.signature.toBase64() + '"';
+        items += "/></item>";
+    }
+    return R"(<rss version="2.0" xmlns:vb="https://vellumbox.org/xml-namespaces/appcast"><channel>)" +
+           items + "</channel></rss>";
+}
+
+// The windows and the desktop's opener: records what the user would see, in order, and
+// lets the test answer.
+class FakeDesktop final : public UpdateUserDriver, public PackageOpener {
+public:
+    QStringList events;
+    QString lastError;
+    std::function<void(UpdateChoice)> pendingReply;
+    std::function<void()> pendingCancel;
+    bool opens = true;
+
+    void showNoFeed() override { events.append(QStringLiteral("noFeed")); }
+    void showUpToDate(const QString& current, const QString& skipped) override
+    {
+        events.append(QStringLiteral("upToDate %1 %2").arg(current, skipped).trimmed());
+    }
+    void showUpdateFound(const AppcastItem& update, const QString& current,
+                         std::function<void(UpdateChoice)> reply) override
+    {
+        events.append(QStringLiteral("offer %1 over %2").arg(update.displayVersion(), current));
+        pendingReply = std::move(reply);
+    }
+    void showDownloadStarted(const QString& version, std::function<void()> cancel) override
+    {
+        events.append(QStringLiteral("download ") + version);
+        pendingCancel = std::move(cancel);
+    }
+    void showDownloadProgress(qint64, qint64) override {}
+    void dismissDownload() override { pendingCancel = nullptr; }
+    void showUpdateError(const QString& reason) override
+    {
+        lastError = reason;
+        events.append(QStringLiteral("error"));
+    }
+    void bringToFront() override { events.append(QStringLiteral("front")); }
+    void closeAll() override {}
+    bool open(const QString& path) override
+    {
+        events.append(QStringLiteral("open ") + QFileInfo(path).fileName());
+        return opens;
+    }
+    void choose(UpdateChoice choice)
+    {
+        if (auto reply = std::exchange(pendingReply, nullptr))
+            reply(choice);
+    }
+};
+
+// Remembers the pending shot; the test fires it.
+class FakeTimer final : public CheckTimer {
+public:
+    std::optional<qint64> pendingDelayMs;
+    void start(qint64 delayMs, std::function<void()> fire) override
+    {
+        pendingDelayMs = delayMs;
+        pending_ = std::move(fire);
+    }
+    void stop() override
+    {
+        pendingDelayMs.reset();
+        pending_ = nullptr;
+    }
+    void fire()
+    {
+        auto pending = std::exchange(pending_, nullptr);
+        pendingDelayMs.reset();
+        if (pending)
+            pending();
+    }
+
+private:
+    std::function<void()> pending_;
+};
+
 } // namespace
 
 // The updater against a feed and packages served on 127.0.0.1, with the windows, the
-// desktop's opener and the timer faked.
+// desktop and the timer faked.
 class TestUpdaterManager : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init();
-    void cleanup();
-
     void withoutAFeedNothingIsChecked_data();
     void withoutAFeedNothingIsChecked();
-    void upToDateIncludesOfferedDowngrades();
-    void newerVersionIsOfferedAndOnlyUnaskedOnesComeToTheFront();
-    void remindLaterOffersItAgainNextTime();
-    void skippedVersionIsNeverOfferedAgain();
+    void checksReportTheirOutcome_data();
+    void checksReportTheirOutcome();
+    void installsOnlyAVerifiedPackage_data();
     void installsOnlyAVerifiedPackage();
-    void rejectedPackagesAreDeletedAndReported_data();
-    void rejectedPackagesAreDeletedAndReported();
-    void cancelledDownloadLeavesNothing();
-    void feedFaultsAreReportedOnlyWhenAsked_data();
-    void feedFaultsAreReportedOnlyWhenAsked();
-    void unsignedOrInsecureItemsAreNeverDownloaded_data();
-    void unsignedOrInsecureItemsAreNeverDownloaded();
-    void fullOrUnwritableDiskIsReported();
+    void anUpdateOnScreenAnswersTheNextChecks();
+    void askingDuringADailyCheckGetsItsAnswer();
+    void skippedVersionIsNeverOfferedAgain();
+    void checksOnceADay_data();
     void checksOnceADay();
-    void stateLivesApartFromThePreferences();
 
 private:
-    UpdaterConfig config() const;
-    std::unique_ptr<UpdaterManager> makeManager(UpdaterConfig config);
+    UpdaterConfig config() const
+    {
+        UpdaterConfig config;
+        config.feedUrl = server_->url(feedPath);
+        config.publicKey = keys_.publicKey;
+        config.currentVersion = QStringLiteral("1.0");
+        config.stateFile = dir_->filePath(QStringLiteral("state/updater.ini"));
+        config.downloadDirectory = dir_->filePath(QStringLiteral("downloads"));
+        // Short, so that the faults that wait for them end soon.
+        config.feedLimits.stallTimeoutMs = 500;
+        config.feedLimits.totalTimeoutMs = 1500;
+        config.downloadStallTimeoutMs = 500;
+        config.availableBytes = [](const QString&) { return qint64(1) << 40; };
+        return config;
+    }
+    std::unique_ptr<UpdaterManager> makeManager(UpdaterConfig config)
+    {
+        return std::make_unique<UpdaterManager>(std::move(config), desktop_, desktop_, clock_,
+                                                timer_);
+    }
     std::unique_ptr<UpdaterManager> makeManager() { return makeManager(config()); }
-    QByteArray feed(const QList<Release>& releases) const;
-    void serve(const QList<Release>& releases);
-    Outcome check(UpdaterManager& manager, bool userInitiated);
-    bool install(UpdaterManager& manager);
-    QStringList downloads() const;
+    void serve(const QList<Release>& releases)
+    {
+        server_->answer(feedPath, feed(releases, server_->url({}).toString()));
+        for (const Release& release : releases)
+            server_->answer(QStringLiteral("/Vellumbox-%1.deb").arg(release.version),
+                            release.package);
+    }
+    // Empty when the check never ends: waiting is not an answer.
+    std::optional<Outcome> check(UpdaterManager& manager, bool asked)
+    {
+        QSignalSpy finished(&manager, &UpdaterManager::checkFinished);
+        if (asked)
+            manager.checkForUpdates();
+        else
+            timer_.fire();
+        if (finished.isEmpty() && !finished.wait(10'000))
+            return std::nullopt;
+        return finished.first().first().value<Outcome>();
+    }
+    std::optional<bool> install(UpdaterManager& manager)
+    {
+        QSignalSpy finished(&manager, &UpdaterManager::installFinished);
+        desktop_.choose(UpdateChoice::Install);
+        if (finished.isEmpty() && !finished.wait(10'000))
+            return std::nullopt;
+        return finished.first().first().toBool();
+    }
+    QStringList downloads() const
+    {
+        return QDir(dir_->filePath(QStringLiteral("downloads"))).entryList(QDir::Files);
+    }
 
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<LoopbackHttpServer> server_;
     TestKeyPair keys_;
-    FakeUpdateUserDriver driver_;
-    FakePackageOpener opener_;
+    FakeDesktop desktop_;
     fakes::FakeClock clock_;
-    FakeCheckTimer timer_;
+    FakeTimer timer_;
 };
 
 void TestUpdaterManager::init()
@@ -82,92 +216,9 @@ void TestUpdaterManager::init()
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(dir_->isValid());
     server_ = std::make_unique<LoopbackHttpServer>();
-    driver_ = {};
-    opener_ = {};
+    desktop_ = {};
     timer_.stop();
     clock_.dateTime = QDateTime(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
-}
-
-void TestUpdaterManager::cleanup()
-{
-    server_.reset();
-    dir_.reset();
-}
-
-UpdaterConfig TestUpdaterManager::config() const
-{
-    UpdaterConfig config;
-    config.feedUrl = server_->url(feedPath);
-    config.publicKey = keys_.publicKey;
-    config.currentVersion = QStringLiteral("1.0");
-    config.systemVersion = QStringLiteral("6.1.0");
-    config.stateFile = dir_->filePath(QStringLiteral("state/updater.ini"));
-    config.downloadDirectory = dir_->filePath(QStringLiteral("downloads"));
-    // Short, so that the faults that wait for them end soon.
-    config.feedLimits.stallTimeoutMs = 500;
-    config.feedLimits.totalTimeoutMs = 1500;
-    config.downloadStallTimeoutMs = 500;
-    config.availableBytes = [](const QString&) { return qint64(1) << 40; };
-    return config;
-}
-
-std::unique_ptr<UpdaterManager> TestUpdaterManager::makeManager(UpdaterConfig config)
-{
-    return std::make_unique<UpdaterManager>(std::move(config), driver_, opener_, clock_, timer_);
-}
-
-QByteArray TestUpdaterManager::feed(const QList<Release>& releases) const
-{
-    QByteArray items;
-    for (const Release& release : releases) {
-        const QString path = QStringLiteral("/Vellumbox-%1.deb").arg(release.version);
-        const qint64 length =
-            release.announcedLength >= 0 ? release.announcedLength : release.package.size();
-        QByteArray signature;
-        if (!release.signature.isEmpty())
-            signature = " vb:edSignature=\"" + release.signature.toBase64() + "\"";
-        items += "<item><title>Vellumbox " + release.version.toUtf8() +
-                 "</title><description>Better.</description><vb:version>" +
-                 release.version.toUtf8() + "</vb:version><enclosure url=\"" +
-                 server_->url(path).toEncoded() + "\" length=\"" + QByteArray::number(length) +
-                 "\"" + signature + "/></item>";
-    }
-    return "<?xml version=\"1.0\"?><rss version=\"2.0\" "
-           "xmlns:vb=\"https://vellumbox.org/xml-namespaces/appcast\"><channel>" +
-           items + "</channel></rss>";
-}
-
-void TestUpdaterManager::serve(const QList<Release>& releases)
-{
-    server_->answer(feedPath, feed(releases));
-    for (const Release& release : releases)
-        server_->answer(QStringLiteral("/Vellumbox-%1.deb").arg(release.version), release.package);
-}
-
-Outcome TestUpdaterManager::check(UpdaterManager& manager, bool userInitiated)
-{
-    QSignalSpy finished(&manager, &UpdaterManager::checkFinished);
-    if (userInitiated)
-        manager.checkForUpdates();
-    else
-        timer_.fire();
-    if (finished.isEmpty() && !finished.wait(10'000))
-        return Outcome::NoFeed;
-    return finished.first().first().value<Outcome>();
-}
-
-bool TestUpdaterManager::install(UpdaterManager& manager)
-{
-    QSignalSpy finished(&manager, &UpdaterManager::installFinished);
-    driver_.choose(UpdateChoice::Install);
-    if (finished.isEmpty() && !finished.wait(10'000))
-        return false;
-    return finished.first().first().toBool();
-}
-
-QStringList TestUpdaterManager::downloads() const
-{
-    return QDir(dir_->filePath(QStringLiteral("downloads"))).entryList(QDir::Files);
 }
 
 void TestUpdaterManager::withoutAFeedNothingIsChecked_data()
@@ -175,8 +226,8 @@ void TestUpdaterManager::withoutAFeedNothingIsChecked_data()
     QTest::addColumn<QString>("feed");
     QTest::addColumn<bool>("withKey");
     QTest::newRow("no feed") << QString() << true;
-    QTest::newRow("feed but no key") << QStringLiteral("/appcast.xml") << false;
-    QTest::newRow("plain HTTP feed") << QStringLiteral("http://updates.example.org/a.xml") << true;
+    QTest::newRow("feed but no key") << feedPath << false;
+    QTest::newRow("plain HTTP feed") << "http://updates.example.org/a.xml" << true;
 }
 
 void TestUpdaterManager::withoutAFeedNothingIsChecked()
@@ -192,319 +243,245 @@ void TestUpdaterManager::withoutAFeedNothingIsChecked()
     manager->start();
     QVERIFY(!timer_.pendingDelayMs);
     QCOMPARE(check(*manager, true), Outcome::NoFeed);
-    QCOMPARE(driver_.events, QStringList{QStringLiteral("noFeed")});
+    QCOMPARE(desktop_.events, QStringList{QStringLiteral("noFeed")});
     QVERIFY(server_->requests.isEmpty());
 }
 
-void TestUpdaterManager::upToDateIncludesOfferedDowngrades()
+void TestUpdaterManager::checksReportTheirOutcome_data()
 {
-    serve({{QStringLiteral("0.9"), "old", keys_.sign("old")},
-           {QStringLiteral("1.0"), "same", keys_.sign("same")}});
-    auto manager = makeManager();
-    QVERIFY(manager->hasFeed());
-    QCOMPARE(check(*manager, true), Outcome::UpToDate);
-    QCOMPARE(driver_.events, QStringList{QStringLiteral("upToDate 1.0")});
-    QCOMPARE(server_->requests, QStringList{feedPath});
-    QCOMPARE(UpdaterState(config().stateFile).lastCheckTime(), clock_.dateTime);
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<QString>("shown"); // to the user who asked
+    QTest::addColumn<QString>("error");
+    // Asked for, and found by the daily check, which shows only an update.
+    const auto add = [](const char* name, Fault fault, const QByteArray& document, Outcome outcome,
+                        const char* shown, const char* error = "") {
+        for (const bool asked : {true, false})
+            QTest::addRow("%s, %s", name, asked ? "asked" : "daily")
+                << fault << document << asked << outcome << QString::fromUtf8(shown)
+                << QString::fromUtf8(error);
+    };
+    const QString https = QStringLiteral("https://example.org");
+    const auto release = [this](const char* version) {
+        return Release{QString::fromLatin1(version), version, keys_.sign(version)};
+    };
+    add("older and same", Fault::None, feed({release("0.9"), release("1.0")}, https),
+        Outcome::UpToDate, "upToDate 1.0");
+    add("newer, by number", Fault::None,
+        feed({release("1.9"), release("1.10"), release("1.2")}, https), Outcome::UpdateOffered,
+        "offer 1.10 over 1.0");
+    add("unsigned", Fault::None, feed({{QStringLiteral("1.1"), "a", {}}}, https), Outcome::Failed,
+        "error", "without a signature");
+    add("package over plain HTTP", Fault::None, feed({release("1.1")}, "http://example.org"),
+        Outcome::Failed, "error", "insecure address");
+    add("garbage", Fault::None, "<html><body>Welcome to nginx!</body></html>", Outcome::Failed,
+        "error", "could not be read");
+    add("not found", Fault::NotFound, {}, Outcome::Failed, "error", "could not be loaded");
+    add("never answers", Fault::Silent, {}, Outcome::Failed, "error", "too long");
+    add("endless", Fault::Endless, {}, Outcome::Failed, "error", "more data than expected");
+    add("trickle", Fault::Trickle, {}, Outcome::Failed, "error", "too long");
+    add("redirect to HTTP", Fault::RedirectToHttp, {}, Outcome::Failed, "error",
+        "not a secure address");
+    add("no server", Fault::NoServer, {}, Outcome::Failed, "error", "could not be loaded");
 }
 
-void TestUpdaterManager::newerVersionIsOfferedAndOnlyUnaskedOnesComeToTheFront()
+void TestUpdaterManager::checksReportTheirOutcome()
 {
-    serve({{QStringLiteral("1.9"), "a", keys_.sign("a")},
-           {QStringLiteral("1.10"), "b", keys_.sign("b")},
-           {QStringLiteral("1.2"), "c", keys_.sign("c")}});
-    auto manager = makeManager();
-    QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
-    QCOMPARE(driver_.events, QStringList{QStringLiteral("updateFound 1.10 over 1.0 asked")});
-
-    driver_.choose(UpdateChoice::RemindLater);
-    driver_.events.clear();
-    manager->start();
-    QCOMPARE(check(*manager, false), Outcome::UpdateOffered);
-    QCOMPARE(driver_.events, (QStringList{QStringLiteral("front"),
-                                          QStringLiteral("updateFound 1.10 over 1.0 scheduled")}));
-    // Nothing was downloaded without being asked.
-    QCOMPARE(server_->requests, (QStringList{feedPath, feedPath}));
-}
-
-void TestUpdaterManager::remindLaterOffersItAgainNextTime()
-{
-    serve({{QStringLiteral("1.1"), "a", keys_.sign("a")}});
-    auto manager = makeManager();
-    manager->start();
-    QCOMPARE(check(*manager, false), Outcome::UpdateOffered);
-    // While the offer is up, the next daily check does not pile a second one on it.
-    timer_.fire();
-    QCOMPARE(driver_.events.count(QStringLiteral("updateFound 1.1 over 1.0 scheduled")), 1);
-    QCOMPARE(server_->requests.size(), 1);
-    driver_.choose(UpdateChoice::RemindLater);
-    QCOMPARE(check(*manager, false), Outcome::UpdateOffered);
-    QCOMPARE(driver_.events.count(QStringLiteral("updateFound 1.1 over 1.0 scheduled")), 2);
-}
-
-void TestUpdaterManager::skippedVersionIsNeverOfferedAgain()
-{
-    serve({{QStringLiteral("1.1"), "a", keys_.sign("a")}});
-    {
-        auto manager = makeManager();
-        QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
-        driver_.choose(UpdateChoice::Skip);
+    QFETCH(Fault, fault);
+    QFETCH(QByteArray, document);
+    QFETCH(bool, asked);
+    QFETCH(Outcome, outcome);
+    QFETCH(QString, shown);
+    QFETCH(QString, error);
+    UpdaterConfig settings = config();
+    QTcpServer closed;
+    if (fault == Fault::None)
+        server_->answer(feedPath, document);
+    if (fault == Fault::Silent || fault == Fault::Endless || fault == Fault::Trickle)
+        server_->misbehave(feedPath, fault == Fault::Silent    ? Behaviour::Silent
+                                     : fault == Fault::Endless ? Behaviour::Endless
+                                                               : Behaviour::Trickle);
+    if (fault == Fault::Trickle)
+        settings.feedLimits.stallTimeoutMs = 10'000; // so that only the whole time runs out
+    if (fault == Fault::RedirectToHttp)
+        server_->redirect(feedPath, QUrl(QStringLiteral("http://updates.example.org/a.xml")));
+    if (fault == Fault::NoServer) {
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        settings.feedUrl = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort()));
+        closed.close();
     }
-    // Remembered across runs.
-    driver_.events.clear();
-    auto manager = makeManager();
+    auto manager = makeManager(settings);
     manager->start();
-    QCOMPARE(check(*manager, false), Outcome::SkippedVersion);
-    QVERIFY(driver_.events.isEmpty());
-    QCOMPARE(check(*manager, true), Outcome::SkippedVersion);
-    QCOMPARE(driver_.events, QStringList{QStringLiteral("upToDate 1.0")});
-    QCOMPARE(driver_.upToDateSkipped, QStringLiteral("1.1"));
-
-    // A later release is offered again.
-    serve({{QStringLiteral("1.1"), "a", keys_.sign("a")},
-           {QStringLiteral("1.2"), "b", keys_.sign("b")}});
-    driver_.events.clear();
-    QCOMPARE(check(*manager, false), Outcome::UpdateOffered);
-    QCOMPARE(driver_.events.last(), QStringLiteral("updateFound 1.2 over 1.0 scheduled"));
+    QCOMPARE(check(*manager, asked), outcome);
+    // Unasked, only an update speaks up, and it comes to the front.
+    const QStringList unasked = outcome == Outcome::UpdateOffered
+                                    ? QStringList{QStringLiteral("front"), shown}
+                                    : QStringList();
+    QCOMPARE(desktop_.events, asked ? QStringList{shown} : unasked);
+    QVERIFY2(desktop_.lastError.contains(asked ? error : QString()),
+             qPrintable(desktop_.lastError));
+    // Counted even when it failed, so that the next one is a day later, not at once.
+    QCOMPARE(UpdaterState(settings.stateFile).lastCheckTime(), clock_.dateTime);
+    QCOMPARE(timer_.pendingDelayMs, 24 * hour);
 }
 
-void TestUpdaterManager::installsOnlyAVerifiedPackage()
-{
-    const QByteArray package(300'000, 'p');
-    serve({{QStringLiteral("1.1"), package, keys_.sign(package)}});
-    auto manager = makeManager();
-    QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
-    QVERIFY(install(*manager));
-    QCOMPARE(driver_.events, (QStringList{QStringLiteral("updateFound 1.1 over 1.0 asked"),
-                                          QStringLiteral("downloading 1.1")}));
-    QCOMPARE(opener_.opened.size(), 1);
-    QFile opened(opener_.opened.first());
-    QVERIFY(opened.open(QIODevice::ReadOnly));
-    QCOMPARE(opened.readAll(), package);
-    QCOMPARE(downloads(), QStringList{QStringLiteral("Vellumbox-1.1.deb")});
-}
-
-void TestUpdaterManager::rejectedPackagesAreDeletedAndReported_data()
+void TestUpdaterManager::installsOnlyAVerifiedPackage_data()
 {
     QTest::addColumn<QByteArray>("served");
     QTest::addColumn<qint64>("announced");
     QTest::addColumn<QByteArray>("signature");
-    QTest::addColumn<QString>("reason");
-    const QByteArray package(100'000, 'p');
+    QTest::addColumn<Disk>("disk");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<QString>("error"); // empty when it is opened
+    const QByteArray package(300'000, 'p');
+    const qint64 length = package.size();
+    const QByteArray good = keys_.sign(package);
     QByteArray tampered = package;
     tampered[10] = 'q';
-    const TestKeyPair stranger;
-    QTest::newRow("tampered") << tampered << qint64(package.size()) << keys_.sign(package)
-                              << QStringLiteral("improperly signed");
-    QTest::newRow("someone else's key")
-        << package << qint64(package.size()) << stranger.sign(package)
-        << QStringLiteral("improperly signed");
-    QTest::newRow("truncated") << package.left(60'000) << qint64(package.size())
-                               << keys_.sign(package) << QStringLiteral("announced size");
-    QTest::newRow("longer than announced") << package << qint64(50'000) << keys_.sign(package)
-                                           << QStringLiteral("more data than expected");
+    QTest::newRow("verified") << package << length << good << Disk::Roomy << true << QString();
+    QTest::newRow("verified, the desktop cannot open it")
+        << package << length << good << Disk::Roomy << false << "could not be opened";
+    QTest::newRow("tampered") << tampered << length << good << Disk::Roomy << true
+                              << "improperly signed";
+    QTest::newRow("someone else's key") << package << length << TestKeyPair().sign(package)
+                                        << Disk::Roomy << true << "improperly signed";
+    QTest::newRow("truncated") << package.left(60'000) << length << good << Disk::Roomy << true
+                               << "announced size";
+    QTest::newRow("longer than announced")
+        << package << qint64(50'000) << good << Disk::Roomy << true << "more data than expected";
+    QTest::newRow("no free space")
+        << package << length << good << Disk::Full << true << "not enough free disk space";
+    QTest::newRow("folder cannot be made")
+        << package << length << good << Disk::Unwritable << true << "could not be created";
 }
 
-void TestUpdaterManager::rejectedPackagesAreDeletedAndReported()
+void TestUpdaterManager::installsOnlyAVerifiedPackage()
 {
     QFETCH(QByteArray, served);
     QFETCH(qint64, announced);
     QFETCH(QByteArray, signature);
-    QFETCH(QString, reason);
+    QFETCH(Disk, disk);
+    QFETCH(bool, opens);
+    QFETCH(QString, error);
     serve({{QStringLiteral("1.1"), served, signature, announced}});
-    auto manager = makeManager();
-    QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
-    QVERIFY(!install(*manager));
-    QCOMPARE(driver_.events.last(), QStringLiteral("error"));
-    QVERIFY2(driver_.lastError.contains(reason), qPrintable(driver_.lastError));
-    QVERIFY(opener_.opened.isEmpty());
-    QCOMPARE(downloads(), QStringList());
-}
-
-void TestUpdaterManager::cancelledDownloadLeavesNothing()
-{
-    serve({{QStringLiteral("1.1"), "x", keys_.sign("x"), 100'000'000}});
-    server_->route(QStringLiteral("/Vellumbox-1.1.deb"),
-                   {LoopbackHttpServer::Behaviour::Trickle, 200, {}, {}});
-    auto manager = makeManager();
-    QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
-    QSignalSpy finished(manager.get(), &UpdaterManager::installFinished);
-    driver_.choose(UpdateChoice::Install);
-    QVERIFY(driver_.pendingCancel);
-    QTRY_VERIFY(!downloads().isEmpty()); // the partial file is being written
-    driver_.pendingCancel();
-    QCOMPARE(finished.size(), 1);
-    QCOMPARE(finished.first().first().toBool(), false);
-    QVERIFY(!driver_.events.contains(QStringLiteral("error")));
-    QVERIFY(opener_.opened.isEmpty());
-    QCOMPARE(downloads(), QStringList());
-}
-
-void TestUpdaterManager::feedFaultsAreReportedOnlyWhenAsked_data()
-{
-    QTest::addColumn<int>("fault");
-    QTest::addColumn<bool>("userInitiated");
-    const QStringList faults{QStringLiteral("garbage"),       QStringLiteral("not found"),
-                             QStringLiteral("never answers"), QStringLiteral("endless"),
-                             QStringLiteral("trickle"),       QStringLiteral("redirect to HTTP"),
-                             QStringLiteral("no server")};
-    for (int fault = 0; fault < faults.size(); ++fault) {
-        QTest::addRow("%s, asked", qPrintable(faults.at(fault))) << fault << true;
-        QTest::addRow("%s, scheduled", qPrintable(faults.at(fault))) << fault << false;
-    }
-}
-
-void TestUpdaterManager::feedFaultsAreReportedOnlyWhenAsked()
-{
-    QFETCH(int, fault);
-    QFETCH(bool, userInitiated);
-    using Behaviour = LoopbackHttpServer::Behaviour;
     UpdaterConfig settings = config();
-    switch (fault) {
-    case 0:
-        server_->answer(feedPath, "<html><body>Welcome to nginx!</body></html>");
-        break;
-    case 1:
-        server_->answer(feedPath, "gone", 404);
-        break;
-    case 2:
-        server_->route(feedPath, {Behaviour::Silent, 200, {}, {}});
-        break;
-    case 3:
-        server_->route(feedPath, {Behaviour::Endless, 200, {}, {}});
-        break;
-    case 4:
-        settings.feedLimits.stallTimeoutMs = 10'000;
-        server_->route(feedPath, {Behaviour::Trickle, 200, {}, {}});
-        break;
-    case 5:
-        server_->redirect(feedPath, QUrl(QStringLiteral("http://updates.example.org/a.xml")));
-        break;
-    case 6: {
-        QTcpServer closed;
-        QVERIFY(closed.listen(QHostAddress::LocalHost));
-        settings.feedUrl =
-            QUrl(QStringLiteral("http://127.0.0.1:%1/a.xml").arg(closed.serverPort()));
-        break;
-    }
-    }
-    auto manager = makeManager(settings);
-    manager->start();
-    QCOMPARE(check(*manager, userInitiated), Outcome::Failed);
-    if (userInitiated) {
-        QCOMPARE(driver_.events, QStringList{QStringLiteral("error")});
-        QVERIFY(!driver_.lastError.isEmpty());
-    } else {
-        QVERIFY(driver_.events.isEmpty());
-    }
-    // Tried again tomorrow, not at once.
-    QCOMPARE(timer_.pendingDelayMs, std::optional<qint64>(24 * hour));
-}
-
-void TestUpdaterManager::unsignedOrInsecureItemsAreNeverDownloaded_data()
-{
-    QTest::addColumn<QByteArray>("document");
-    QTest::addColumn<bool>("userInitiated");
-    QTest::addColumn<QString>("reason");
-    const QByteArray head = "<rss version=\"2.0\" "
-                            "xmlns:vb=\"https://vellumbox.org/xml-namespaces/appcast\"><channel>"
-                            "<item><vb:version>1.1</vb:version>";
-    const QByteArray unsignedItem =
-        head + "<enclosure url=\"https://example.org/a.deb\" length=\"5\"/></item></channel></rss>";
-    const QByteArray plainHttp =
-        head + "<enclosure url=\"http://example.org/a.deb\" length=\"5\" vb:edSignature=\"" +
-        QByteArray(64, 's').toBase64() + "\"/></item></channel></rss>";
-    QTest::newRow("unsigned, asked") << unsignedItem << true << QStringLiteral("signature");
-    QTest::newRow("unsigned, scheduled") << unsignedItem << false << QString();
-    QTest::newRow("plain HTTP, asked") << plainHttp << true << QStringLiteral("insecure");
-    QTest::newRow("plain HTTP, scheduled") << plainHttp << false << QString();
-}
-
-void TestUpdaterManager::unsignedOrInsecureItemsAreNeverDownloaded()
-{
-    QFETCH(QByteArray, document);
-    QFETCH(bool, userInitiated);
-    QFETCH(QString, reason);
-    server_->answer(feedPath, document);
-    auto manager = makeManager();
-    manager->start();
-    QCOMPARE(check(*manager, userInitiated), Outcome::Failed);
-    if (userInitiated) {
-        QCOMPARE(driver_.events, QStringList{QStringLiteral("error")});
-        QVERIFY2(driver_.lastError.contains(reason), qPrintable(driver_.lastError));
-    } else {
-        QVERIFY(driver_.events.isEmpty());
-    }
-    QVERIFY(driver_.pendingReply == nullptr);
-}
-
-void TestUpdaterManager::fullOrUnwritableDiskIsReported()
-{
-    const QByteArray package(50'000, 'p');
-    serve({{QStringLiteral("1.1"), package, keys_.sign(package)}});
-    UpdaterConfig settings = config();
-    settings.availableBytes = [](const QString&) { return qint64(4096); };
-    auto manager = makeManager(settings);
-    QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
-    QVERIFY(!install(*manager));
-    QVERIFY2(driver_.lastError.contains(QStringLiteral("not enough free disk space")),
-             qPrintable(driver_.lastError));
-    QCOMPARE(server_->requests, QStringList{feedPath});
-
-    // A folder that cannot be made: it would lie inside a file.
+    if (disk == Disk::Full)
+        settings.availableBytes = [](const QString&) { return qint64(0); };
     QFile blocker(dir_->filePath(QStringLiteral("blocker")));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    settings = config();
-    settings.downloadDirectory = blocker.fileName() + QStringLiteral("/downloads");
-    manager = makeManager(settings);
+    if (disk == Disk::Unwritable) { // the folder would lie inside a file
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        settings.downloadDirectory = blocker.fileName() + QStringLiteral("/downloads");
+    }
+    desktop_.opens = opens;
+    auto manager = makeManager(settings);
     QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
-    QVERIFY(!install(*manager));
-    QVERIFY2(driver_.lastError.contains(QStringLiteral("could not be created")),
-             qPrintable(driver_.lastError));
-    QVERIFY(opener_.opened.isEmpty());
+    QCOMPARE(install(*manager), error.isEmpty());
+    QCOMPARE(desktop_.lastError.isEmpty(), error.isEmpty());
+    QVERIFY2(desktop_.lastError.contains(error), qPrintable(desktop_.lastError));
+    QVERIFY(!desktop_.pendingCancel); // the progress window is gone
+    QCOMPARE(server_->requests.contains(packagePath), disk == Disk::Roomy);
+    // Only a verified package reaches the desktop, and stays, with the bytes that were signed.
+    const bool verified = error.isEmpty() || !opens;
+    QCOMPARE(desktop_.events.contains(QStringLiteral("open Vellumbox-1.1.deb")), verified);
+    QCOMPARE(downloads(), verified ? QStringList{packagePath.mid(1)} : QStringList());
+    QFile kept(dir_->filePath(QStringLiteral("downloads") + packagePath));
+    QCOMPARE(kept.open(QIODevice::ReadOnly) ? kept.readAll() : QByteArray(),
+             verified ? served : QByteArray());
+}
+
+void TestUpdaterManager::anUpdateOnScreenAnswersTheNextChecks()
+{
+    serve({{QStringLiteral("1.1"), "a", keys_.sign("a"), 100'000'000}});
+    server_->misbehave(packagePath, Behaviour::Trickle);
+    auto manager = makeManager();
+    manager->start();
+    QCOMPARE(check(*manager, false), Outcome::UpdateOffered);
+    QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
+    // Nor does the daily check pile a second offer on it; it tries again tomorrow.
+    timer_.fire();
+    QCOMPARE(timer_.pendingDelayMs, 24 * hour);
+    desktop_.choose(UpdateChoice::RemindLater);
+    QCOMPARE(check(*manager, false), Outcome::UpdateOffered);
+    QSignalSpy installed(manager.get(), &UpdaterManager::installFinished);
+    desktop_.choose(UpdateChoice::Install);
+    QTRY_VERIFY(!downloads().isEmpty()); // the partial file is being written
+    QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
+    const QString offer = QStringLiteral("offer 1.1 over 1.0");
+    const QString front = QStringLiteral("front");
+    QCOMPARE(desktop_.events, (QStringList{front, offer, front, front, offer,
+                                           QStringLiteral("download 1.1"), front}));
+    QCOMPARE(server_->requests.count(feedPath), 2);
+    // Cancelled: nothing is left, and nothing is reported as an error.
+    desktop_.pendingCancel();
+    QCOMPARE(installed.size(), 1);
+    QCOMPARE(installed.first().first().toBool(), false);
+    QCOMPARE(desktop_.events.last(), front);
+    QCOMPARE(downloads(), QStringList());
+}
+
+void TestUpdaterManager::askingDuringADailyCheckGetsItsAnswer()
+{
+    server_->misbehave(feedPath, Behaviour::Silent);
+    auto manager = makeManager();
+    manager->start();
+    timer_.fire();
+    QCOMPARE(check(*manager, true), Outcome::Failed);
+    QCOMPARE(desktop_.events, QStringList{QStringLiteral("error")});
+    QCOMPARE(server_->requests.size(), 1);
+}
+
+void TestUpdaterManager::skippedVersionIsNeverOfferedAgain()
+{
+    const Release release{QStringLiteral("1.1"), "a", keys_.sign("a")};
+    serve({release});
+    {
+        auto manager = makeManager();
+        QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
+        desktop_.choose(UpdateChoice::Skip);
+    }
+    // Remembered across runs, and said only when asked.
+    desktop_.events.clear();
+    auto manager = makeManager();
+    manager->start();
+    QCOMPARE(check(*manager, false), Outcome::SkippedVersion);
+    QCOMPARE(check(*manager, true), Outcome::SkippedVersion);
+    QCOMPARE(desktop_.events, QStringList{QStringLiteral("upToDate 1.0 1.1")});
+    serve({release, {QStringLiteral("1.2"), "b", keys_.sign("b")}});
+    QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
+    QCOMPARE(desktop_.events.last(), QStringLiteral("offer 1.2 over 1.0"));
+}
+
+void TestUpdaterManager::checksOnceADay_data()
+{
+    QTest::addColumn<std::optional<qint64>>("lastCheckAgoMs");
+    QTest::addColumn<qint64>("delayMs");
+    const qint64 atLaunch = 5 * minute;
+    QTest::newRow("never checked") << std::optional<qint64>() << atLaunch;
+    QTest::newRow("two hours ago") << std::optional(2 * hour) << 22 * hour;
+    QTest::newRow("nearly a day ago") << std::optional(24 * hour - minute) << atLaunch;
+    QTest::newRow("long overdue") << std::optional(72 * hour) << atLaunch;
+    QTest::newRow("clock turned back") << std::optional(-72 * hour) << atLaunch;
 }
 
 void TestUpdaterManager::checksOnceADay()
 {
-    serve({});
+    QFETCH(std::optional<qint64>, lastCheckAgoMs);
+    QFETCH(qint64, delayMs);
     UpdaterConfig settings = config();
-    settings.firstCheckDelayMs = qint64(5) * 60 * 1000;
-    {
-        auto manager = makeManager(settings);
-        manager->start();
-        // Never checked: a while after launch.
-        QCOMPARE(timer_.pendingDelayMs, std::optional<qint64>(settings.firstCheckDelayMs));
-        QCOMPARE(check(*manager, false), Outcome::UpToDate);
-        QCOMPARE(timer_.pendingDelayMs, std::optional<qint64>(24 * hour));
-        QVERIFY(driver_.events.isEmpty());
-    }
-    // Checked two hours ago: the next one is due in 22.
-    clock_.dateTime = clock_.dateTime.addSecs(qint64(2) * 60 * 60);
-    {
-        auto manager = makeManager(settings);
-        manager->start();
-        QCOMPARE(timer_.pendingDelayMs, std::optional<qint64>(22 * hour));
-    }
-    // Long overdue, or a clock turned back: a while after launch again.
-    for (const int days : {3, -3}) {
-        clock_.dateTime = QDateTime(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC).addDays(days);
-        auto manager = makeManager(settings);
-        manager->start();
-        QCOMPARE(timer_.pendingDelayMs, std::optional<qint64>(settings.firstCheckDelayMs));
-    }
-    QCOMPARE(server_->requests.size(), 1);
-}
-
-void TestUpdaterManager::stateLivesApartFromThePreferences()
-{
+    settings.firstCheckDelayMs = 5 * minute;
+    // Where the build keeps it: in the state folder, apart from the preferences.
     qputenv("XDG_STATE_HOME", dir_->path().toLocal8Bit());
-    const UpdaterConfig built = UpdaterManager::buildConfig();
+    settings.stateFile = UpdaterManager::buildConfig().stateFile;
     qunsetenv("XDG_STATE_HOME");
-    QCOMPARE(built.stateFile, dir_->filePath(QStringLiteral("vellumbox/updater.ini")));
-    const QSettings preferences(QStringLiteral("Vellumbox"), QStringLiteral("Vellumbox"));
-    QVERIFY(built.stateFile != preferences.fileName());
-    QVERIFY(!built.downloadDirectory.isEmpty());
+    QCOMPARE(settings.stateFile, dir_->filePath(QStringLiteral("vellumbox/updater.ini")));
+    if (lastCheckAgoMs)
+        UpdaterState(settings.stateFile)
+            .setLastCheckTime(clock_.dateTime.addMSecs(-*lastCheckAgoMs));
+    auto manager = makeManager(settings);
+    manager->start();
+    QCOMPARE(timer_.pendingDelayMs, delayMs);
 }
 
 int main(int argc, char* argv[])
