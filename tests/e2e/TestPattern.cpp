@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestPattern.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -31,32 +30,6 @@ QImage image(int variant, const QRect& rootRect)
             line[column] = pixel(variant, rootRect.x() + column, rootRect.y() + row);
     }
     return result;
-}
-
-QImage dimmed(const QImage& source, double blackAlpha)
-{
-    QImage result = source.convertToFormat(QImage::Format_RGB32);
-    const double keep = 1.0 - blackAlpha;
-    for (int row = 0; row < result.height(); ++row) {
-        auto* line = reinterpret_cast<QRgb*>(result.scanLine(row));
-        for (int column = 0; column < result.width(); ++column) {
-            const QRgb c = line[column];
-            line[column] =
-                qRgb(int(std::lround(qRed(c) * keep)), int(std::lround(qGreen(c) * keep)),
-                     int(std::lround(qBlue(c) * keep)));
-        }
-    }
-    return result;
-}
-
-QRegion corners(const QRect& rect, int band)
-{
-    QRegion region;
-    region += QRect(rect.left(), rect.top(), band, band);
-    region += QRect(rect.right() - band + 1, rect.top(), band, band);
-    region += QRect(rect.left(), rect.bottom() - band + 1, band, band);
-    region += QRect(rect.right() - band + 1, rect.bottom() - band + 1, band, band);
-    return region;
 }
 
 QString Diff::describe() const

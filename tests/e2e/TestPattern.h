@@ -13,11 +13,6 @@ namespace e2e::pattern {
 // channel of every pixel.
 QRgb pixel(int variant, int x, int y);
 QImage image(int variant, const QRect& rootRect);
-// The pattern under black at the given alpha, as a compositor or a painter blends it.
-QImage dimmed(const QImage& source, double blackAlpha);
-
-// The four band x band squares at the corners of rect.
-QRegion corners(const QRect& rect, int band);
 
 struct Diff {
     qint64 compared = 0;
