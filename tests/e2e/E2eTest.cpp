@@ -12,17 +12,17 @@ namespace e2e {
 
 namespace {
 
-QString text(const QRect& r)
+QStringList at(const QPoint& p)
 {
-    return QStringLiteral("%1x%2+%3+%4").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());
-}
-
-QStringList point(const QPoint& at)
-{
-    return {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())};
+    return {QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())};
 }
 
 } // namespace
+
+QStringList words(const char* text)
+{
+    return QString::fromLatin1(text).split(QLatin1Char(' '));
+}
 
 bool run(const QString& program, const QStringList& arguments, QByteArray* output)
 {
@@ -32,16 +32,13 @@ bool run(const QString& program, const QStringList& arguments, QByteArray* outpu
     const bool finished = process.waitForFinished(20000);
     if (output)
         *output = process.readAllStandardOutput();
-    if (!finished)
-        process.kill();
+    process.kill();
     process.waitForFinished();
-    const bool ok =
-        finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    if (!ok) {
-        qWarning("%s %s failed: %s", qPrintable(program), qPrintable(arguments.join(' ')),
-                 process.readAllStandardError().constData());
-    }
-    return ok;
+    if (finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+        return true;
+    qWarning("%s %s failed: %s", qPrintable(program), qPrintable(arguments.join(' ')),
+             process.readAllStandardError().constData());
+    return false;
 }
 
 bool xdotool(const QStringList& arguments)
@@ -56,28 +53,25 @@ bool key(const QString& keys)
 
 bool park()
 {
-    return xdotool(point(kParking));
+    return xdotool(at(QPoint(1700, 1000)));
 }
 
-bool click(const QPoint& at, int button)
+bool click(const QPoint& p, int button)
 {
-    return xdotool(point(at) << QStringLiteral("click") << QString::number(button));
+    return xdotool(at(p) << QStringLiteral("click") << QString::number(button));
 }
 
 bool drag(const QPoint& from, const QPoint& to, int steps)
 {
-    const QStringList pause{QStringLiteral("sleep"), QStringLiteral("0.03")};
-    QStringList arguments = point(from) + pause;
-    arguments << QStringLiteral("mousedown") << QStringLiteral("1");
+    QStringList arguments = at(from) + words("sleep 0.03 mousedown 1");
     for (int i = 1; i <= steps; ++i)
-        arguments += pause + point(from + (to - from) * i / steps);
-    return xdotool(arguments + pause + QStringList{QStringLiteral("mouseup"), QStringLiteral("1")});
+        arguments += words("sleep 0.03") + at(from + (to - from) * i / steps);
+    return xdotool(arguments + words("sleep 0.03 mouseup 1"));
 }
 
 QByteArray clipboard(const QString& type)
 {
-    QStringList arguments{QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                          QStringLiteral("-o")};
+    QStringList arguments = words("-selection clipboard -o");
     if (!type.isEmpty())
         arguments << QStringLiteral("-t") << type;
     QByteArray content;
@@ -99,10 +93,9 @@ AppProcess::AppProcess()
 bool AppProcess::start(const QStringList& arguments, QString* why)
 {
     process.start(qEnvironmentVariable("VELLUMBOX_BINARY"), arguments);
-    if (process.waitForStarted(10000))
-        return true;
+    const bool started = process.waitForStarted(10000);
     *why = process.errorString();
-    return false;
+    return started;
 }
 
 bool AppProcess::stop()
@@ -118,7 +111,7 @@ bool AppProcess::stop()
     return process.exitStatus() == QProcess::NormalExit;
 }
 
-bool AppProcess::hasLine(const QString& pattern)
+bool AppProcess::hasLine(const QString& pattern) const
 {
     const QRegularExpression re(pattern);
     return std::any_of(m_lines.cbegin(), m_lines.cend(),
@@ -141,10 +134,9 @@ bool E2eTest::startApp(AppProcess& app, const QStringList& arguments)
     settings.close();
     if (!app.start(arguments, &m_why))
         return false;
-    if (!app.waitForLine(
-            QStringLiteral("^info vellumbox.Hotkey: Hot key Ctrl.Shift.9 registered$")))
-        return fail(QStringLiteral("the hot key was not registered; log:\n") + app.log());
-    return true;
+    return app.waitForLine(
+               QStringLiteral("^info vellumbox.Hotkey: Hot key Ctrl.Shift.9 registered$")) ||
+           fail(QStringLiteral("the hot key was not registered; log:\n") + app.log());
 }
 
 bool E2eTest::fail(const QString& why)
@@ -188,25 +180,23 @@ void E2eTest::init()
 
 void E2eTest::cleanup()
 {
-    const bool crashed = m_app && m_app->process.state() == QProcess::NotRunning &&
-                         m_app->process.exitStatus() == QProcess::CrashExit;
-    if (QTest::currentTestFailed())
-        xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+    const bool crashed = m_app && m_app->process.exitStatus() == QProcess::CrashExit;
+    const bool failed = QTest::currentTestFailed();
+    if (failed)
+        xdotool(words("mouseup 1"));
     for (const WindowInfo& shot : m_x.windowsNamed(kScreenshot))
         click(shot.geometry.center());
-    m_x.waitForWindows(kScreenshot, 0);
     // The next scenario gets a fresh instance rather than this one's leftovers.
-    if (crashed || QTest::currentTestFailed() || !m_x.windowsNamed(kSelection).isEmpty() ||
-        !m_x.windowsNamed(kScreenshot).isEmpty() || !alerts().isEmpty())
+    if (crashed || failed || !m_x.waitForWindows(kScreenshot, 0) ||
+        !m_x.windowsNamed(kSelection).isEmpty() || !alerts().isEmpty())
         m_app.reset();
     QVERIFY2(!crashed, "the program crashed");
 }
 
 bool E2eTest::openSelection(QList<WindowInfo>* found)
 {
-    if (!park() || !key(QStringLiteral("ctrl+shift+9")))
-        return fail(QStringLiteral("xdotool failed"));
-    return awaitSelection(found);
+    return (park() && key(QStringLiteral("ctrl+shift+9")) && awaitSelection(found)) ||
+           fail(QStringLiteral("no selection after the hot key; ") + m_why);
 }
 
 bool E2eTest::awaitSelection(QList<WindowInfo>* found)
@@ -214,39 +204,38 @@ bool E2eTest::awaitSelection(QList<WindowInfo>* found)
     QList<WindowInfo> windows;
     if (!m_x.waitForWindows(kSelection, 2, &windows))
         return fail(QStringLiteral("%1 selection windows instead of 2").arg(windows.size()));
-    // A person drags once the selection is up, which is when it holds the input.
-    if (!waitUntil([&] { return m_x.grabbedElsewhere(true) && m_x.grabbedElsewhere(false); }))
-        return fail(QStringLiteral("the selection holds no keyboard and pointer grab"));
     if (found)
         *found = windows;
-    return true;
+    // A person drags once the selection is up, which is when it holds the input.
+    return waitUntil([&] { return m_x.grabbedElsewhere(true) && m_x.grabbedElsewhere(false); }) ||
+           fail(QStringLiteral("the selection holds no keyboard and pointer grab"));
 }
 
 bool E2eTest::capture(const QRect& area, WindowInfo* shot)
 {
     QList<WindowInfo> shots = m_x.windowsNamed(kScreenshot);
-    const qsizetype before = shots.size();
+    const QList<WindowInfo> before = shots;
     if (!openSelection())
         return false;
-    if (!drag(area.topLeft(), area.bottomRight() + QPoint(1, 1)) || !park())
-        return fail(QStringLiteral("xdotool failed"));
-    if (!m_x.waitForWindows(kSelection, 0))
+    if (!drag(area.topLeft(), area.bottomRight() + QPoint(1, 1)) || !park() ||
+        !m_x.waitForWindows(kSelection, 0))
         return fail(QStringLiteral("the selection stayed after the drag"));
-    const QList<WindowInfo> old = shots;
-    if (!m_x.waitForWindows(kScreenshot, int(before + 1), &shots))
-        return fail(QStringLiteral("%1 screenshots after %2").arg(shots.size()).arg(before));
+    if (!m_x.waitForWindows(kScreenshot, int(before.size() + 1), &shots))
+        return fail(QStringLiteral("%1 screenshots after %2").arg(shots.size()).arg(before.size()));
     for (const WindowInfo& w : std::as_const(shots)) {
-        if (std::none_of(old.cbegin(), old.cend(),
-                         [&](const WindowInfo& o) { return o.id == w.id; }))
+        if (std::none_of(before.cbegin(), before.cend(),
+                         [&](const WindowInfo& b) { return b.id == w.id; }))
             *shot = w;
     }
-    if (shot->geometry != area)
-        return fail(
-            QStringLiteral("a screenshot at %1 for %2").arg(text(shot->geometry), text(area)));
-    return true;
+    const QRect& g = shot->geometry;
+    return g == area || fail(QStringLiteral("a screenshot of %1x%2 at (%3, %4)")
+                                 .arg(g.width())
+                                 .arg(g.height())
+                                 .arg(g.x())
+                                 .arg(g.y()));
 }
 
-bool E2eTest::chooseFromMenu(const QPoint& at, int downs, const QStringList& then)
+bool E2eTest::chooseFromMenu(const QPoint& p, int downs, const QStringList& then)
 {
     const auto popups = [&] {
         const QList<WindowInfo> all = m_x.windows();
@@ -264,30 +253,26 @@ bool E2eTest::chooseFromMenu(const QPoint& at, int downs, const QStringList& the
     if (m_rightClick.isValid())
         QTest::qWait(int(qMax<qint64>(0, 1000 - m_rightClick.elapsed())));
     m_rightClick.start();
-    if (!click(at, 3) || !opened())
-        return fail(QStringLiteral("no menu at (%1, %2)").arg(at.x()).arg(at.y()));
-    // Keys up to a submenu in one go, then wait for it to open.
+    if (!click(p, 3) || !opened())
+        return fail(QStringLiteral("no menu at (%1, %2)").arg(p.x()).arg(p.y()));
     QStringList keys = QStringList(downs, QStringLiteral("Down")) + then;
     if (keys.isEmpty())
         return true;
-    while (!keys.isEmpty()) {
-        const qsizetype right = keys.indexOf(QStringLiteral("Right"));
-        const QStringList now = keys.mid(0, right < 0 ? keys.size() : right + 1);
-        keys.remove(0, now.size());
-        if (!xdotool(QStringList{QStringLiteral("key")} + now))
-            return fail(QStringLiteral("xdotool failed"));
-        if (right >= 0 && !opened())
+    // Keys up to a submenu in one go, then wait for it to open.
+    for (qsizetype right; (right = keys.indexOf(QStringLiteral("Right"))) >= 0;
+         keys.remove(0, right + 1)) {
+        if (!xdotool(QStringList{QStringLiteral("key")} + keys.mid(0, right + 1)) || !opened())
             return fail(QStringLiteral("no submenu"));
     }
+    if (!keys.isEmpty() && !xdotool(QStringList{QStringLiteral("key")} + keys))
+        return fail(QStringLiteral("xdotool failed"));
     return waitUntil([&] { return popups() <= closed; }) || fail(QStringLiteral("the menu stayed"));
 }
 
 bool E2eTest::focusScreenshot(const WindowInfo& shot)
 {
     // A second is far past the 0.3 s of a click, however loaded the machine.
-    if (!xdotool(point(shot.geometry.center())
-                 << QStringLiteral("mousedown") << QStringLiteral("1") << QStringLiteral("sleep")
-                 << QStringLiteral("1") << QStringLiteral("mouseup") << QStringLiteral("1")))
+    if (!xdotool(at(shot.geometry.center()) + words("mousedown 1 sleep 1 mouseup 1")))
         return fail(QStringLiteral("xdotool failed"));
     return waitUntil([&] { return m_x.hasFocus(shot); }) ||
            fail(QStringLiteral("the screenshot did not take the focus"));
@@ -305,10 +290,9 @@ bool E2eTest::dismissAlert()
     QList<WindowInfo> shown;
     if (!waitUntil([&] { return (shown = alerts()).size() == 1; }, 30000))
         return fail(QStringLiteral("%1 alerts instead of 1").arg(shown.size()));
-    if (!waitUntil([&] { return m_x.hasFocus(shown.first()); }))
-        return fail(QStringLiteral("the alert did not take the focus"));
-    return (key(QStringLiteral("Return")) && waitUntil([&] { return alerts().isEmpty(); })) ||
-           fail(QStringLiteral("the alert stayed"));
+    return (waitUntil([&] { return m_x.hasFocus(shown.first()); }) &&
+            key(QStringLiteral("Return")) && waitUntil([&] { return alerts().isEmpty(); })) ||
+           fail(QStringLiteral("the alert did not take the focus and Return"));
 }
 
 } // namespace e2e

@@ -18,15 +18,14 @@ namespace e2e {
 
 inline const QString kSelection = QStringLiteral("Vellumbox Selection");
 inline const QString kScreenshot = QStringLiteral("Vellumbox Screenshot");
-// Where the pointer rests: away from every sampled or captured area.
-inline const QPoint kParking(1700, 1000);
 
 // Input and the clipboard through the tools a person's desktop uses, so that the program sees
 // real server events and real selection owners. Coordinates are root (device) pixels.
+QStringList words(const char* text); // "Right Return" -> {"Right", "Return"}
 bool run(const QString& program, const QStringList& arguments, QByteArray* output = nullptr);
 bool xdotool(const QStringList& arguments);
 bool key(const QString& keys); // xdotool syntax: "ctrl+shift+9", "Escape"
-bool park();                   // the pointer to kParking
+bool park();                   // the pointer away from every sampled or captured area
 bool click(const QPoint& at, int button = 1);
 bool drag(const QPoint& from, const QPoint& to, int steps = 4);
 // What another application pastes: the clipboard as type, or as text.
@@ -41,10 +40,9 @@ public:
     AppProcess& operator=(const AppProcess&) = delete;
 
     bool start(const QStringList& arguments, QString* why);
-    // SIGTERM, then SIGKILL; true when it ended by itself.
-    bool stop();
+    bool stop(); // SIGTERM, then SIGKILL; true when it ended by itself
     bool isRunning() const { return process.state() == QProcess::Running; }
-    bool hasLine(const QString& pattern);
+    bool hasLine(const QString& pattern) const;
     bool waitForLine(const QString& pattern)
     {
         return waitUntil([&] { return hasLine(pattern); });
@@ -65,18 +63,17 @@ class E2eTest : public QObject {
     Q_OBJECT
 
 protected:
-    // Called once the session has been checked.
-    virtual void setUp() {}
-    // Called before each start of the shared instance.
-    virtual void prepare(AppProcess&) {}
+    virtual void setUp() {}              // once the session has been checked
+    virtual void prepare(AppProcess&) {} // before each start of the shared instance
     // Started past the first run, once it has registered the hot key.
     bool startApp(AppProcess& app, const QStringList& arguments = {});
     static QString settingsPath();
+    // Shown until the next scenario, which starts with pattern 0 again.
+    bool showBackground(const QImage& image);
 
     // The selection on both screens, once it holds the keyboard and the pointer.
     bool awaitSelection(QList<WindowInfo>* found = nullptr);
-    // The same after the hot key.
-    bool openSelection(QList<WindowInfo>* found = nullptr);
+    bool openSelection(QList<WindowInfo>* found = nullptr); // by the hot key
     // A selection of area (root pixels), and the new screenshot that shows it.
     bool capture(const QRect& area, WindowInfo* shot);
     // A right click at at, then keys (Down n times, the rest as given), waiting for each menu to
@@ -89,9 +86,6 @@ protected:
     QList<WindowInfo> alerts();
     bool dismissAlert();
     bool fail(const QString& why);
-
-    // Shown until the next scenario, which starts with the pattern again.
-    bool showBackground(const QImage& image);
 
     XHarness m_x;
     std::unique_ptr<AppProcess> m_app;

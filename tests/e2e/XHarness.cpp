@@ -135,13 +135,14 @@ QList<WindowInfo> XHarness::windows()
         Reply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(m_c, c.geometry, nullptr));
         Reply<xcb_translate_coordinates_reply_t> position(
             xcb_translate_coordinates_reply(m_c, c.position, nullptr));
+        // Not every window has both; Qt's tray icon has only the first.
         const QByteArray netName = propertyBytes(m_c, c.netName, 8);
         const QByteArray name = propertyBytes(m_c, c.name, 8);
+        w.name = QString::fromUtf8(netName.isEmpty() ? name : netName);
         // Gone while being read, or not shown: left out.
         if (!attributes || !geometry || !position ||
             attributes->map_state != XCB_MAP_STATE_VIEWABLE)
             continue;
-        w.name = netName.isEmpty() ? QString::fromLatin1(name) : QString::fromUtf8(netName);
         w.overrideRedirect = attributes->override_redirect != 0;
         w.geometry = QRect(position->dst_x, position->dst_y, geometry->width, geometry->height);
         result.append(w);
@@ -158,11 +159,9 @@ QList<WindowInfo> XHarness::windowsNamed(const QString& name)
 
 std::optional<WindowInfo> XHarness::window(xcb_window_t id)
 {
-    for (const WindowInfo& w : windows()) {
-        if (w.id == id)
-            return w;
-    }
-    return std::nullopt;
+    const QList<WindowInfo> all = windows();
+    const auto it = std::find_if(all.cbegin(), all.cend(), [&](auto& w) { return w.id == id; });
+    return it == all.cend() ? std::nullopt : std::optional<WindowInfo>(*it);
 }
 
 bool XHarness::waitForWindows(const QString& name, int count, QList<WindowInfo>* found)
@@ -225,37 +224,21 @@ bool XHarness::setBackground(const QImage& image)
     m_background = pixmap;
     sync();
 
-    const QRect all(QPoint(0, 0), m_rootSize);
     QRegion covered;
-    for (const WindowInfo& w : windows()) {
-        if (w.topLevel == w.id)
-            covered += w.geometry;
-    }
-    return waitUntil(
-        [&] { return pattern::compare(grab(all), picture, QPoint(0, 0), covered).equal(); });
+    for (const WindowInfo& w : windows())
+        covered += w.topLevel == w.id ? w.geometry : QRect();
+    return waitUntil([&] {
+        return pattern::compare(grab(picture.rect()), picture, QPoint(0, 0), covered).isEmpty();
+    });
 }
 
-bool XHarness::hasNetWmState(xcb_window_t window, const char* state)
+QList<quint32> XHarness::property(xcb_window_t window, const char* name)
 {
-    auto cookie = xcb_get_property(m_c, 0, window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 64);
-    const QByteArray atoms = propertyBytes(m_c, cookie, 32);
-    const xcb_atom_t wanted = atom(state);
-    for (qsizetype i = 0; i + 4 <= atoms.size(); i += 4) {
-        if (std::memcmp(atoms.constData() + i, &wanted, 4) == 0)
-            return true;
-    }
-    return false;
-}
-
-std::optional<quint32> XHarness::cardinal(xcb_window_t window, const char* property)
-{
-    auto cookie = xcb_get_property(m_c, 0, window, atom(property), XCB_ATOM_CARDINAL, 0, 1);
-    const QByteArray value = propertyBytes(m_c, cookie, 32);
-    if (value.size() != 4)
-        return std::nullopt;
-    quint32 result = 0;
-    std::memcpy(&result, value.constData(), 4);
-    return result;
+    auto cookie = xcb_get_property(m_c, 0, window, atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 64);
+    const QByteArray bytes = propertyBytes(m_c, cookie, 32);
+    QList<quint32> values(bytes.size() / 4);
+    std::memcpy(values.data(), bytes.constData(), size_t(values.size()) * 4);
+    return values;
 }
 
 bool XHarness::hasSelectionOwner(const char* selection)
@@ -275,28 +258,24 @@ bool XHarness::hasFocus(const WindowInfo& window)
 
 bool XHarness::grabbedElsewhere(bool keyboard)
 {
-    quint8 status = XCB_GRAB_STATUS_NOT_VIEWABLE;
-    if (keyboard) {
-        Reply<xcb_grab_keyboard_reply_t> reply(
-            xcb_grab_keyboard_reply(m_c,
-                                    xcb_grab_keyboard(m_c, 0, m_root, XCB_CURRENT_TIME,
-                                                      XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
-                                    nullptr));
-        status = reply ? reply->status : status;
-        if (status == XCB_GRAB_STATUS_SUCCESS)
-            xcb_ungrab_keyboard(m_c, XCB_CURRENT_TIME);
-    } else {
-        Reply<xcb_grab_pointer_reply_t> reply(xcb_grab_pointer_reply(
-            m_c,
-            xcb_grab_pointer(m_c, 0, m_root, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE,
-                             XCB_NONE, XCB_CURRENT_TIME),
-            nullptr));
-        status = reply ? reply->status : status;
-        if (status == XCB_GRAB_STATUS_SUCCESS)
-            xcb_ungrab_pointer(m_c, XCB_CURRENT_TIME);
-    }
+    constexpr auto async = XCB_GRAB_MODE_ASYNC;
+    const auto status = [](auto* reply) {
+        const Reply<std::remove_pointer_t<decltype(reply)>> owned(reply);
+        return owned ? owned->status : quint8(XCB_GRAB_STATUS_NOT_VIEWABLE);
+    };
+    const quint8 result =
+        keyboard
+            ? status(xcb_grab_keyboard_reply(
+                  m_c, xcb_grab_keyboard(m_c, 0, m_root, XCB_CURRENT_TIME, async, async), nullptr))
+            : status(xcb_grab_pointer_reply(m_c,
+                                            xcb_grab_pointer(m_c, 0, m_root, 0, async, async,
+                                                             XCB_NONE, XCB_NONE, XCB_CURRENT_TIME),
+                                            nullptr));
+    if (result == XCB_GRAB_STATUS_SUCCESS)
+        keyboard ? xcb_ungrab_keyboard(m_c, XCB_CURRENT_TIME)
+                 : xcb_ungrab_pointer(m_c, XCB_CURRENT_TIME);
     sync();
-    return status == XCB_GRAB_STATUS_ALREADY_GRABBED;
+    return result == XCB_GRAB_STATUS_ALREADY_GRABBED;
 }
 
 bool XHarness::grabKey(quint32 keysym, quint16 modifiers, bool grab)

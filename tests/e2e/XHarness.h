@@ -24,7 +24,7 @@ struct WindowInfo {
     int stackIndex = -1;
     QString name;
     bool overrideRedirect = false;
-    QRect geometry; // root coordinates, inside the border
+    QRect geometry; // root coordinates
 };
 
 // A connection of the test's own to the X server of the session, independent of Qt.
@@ -37,6 +37,7 @@ public:
 
     bool isConnected() const { return m_c != nullptr; }
     QSize rootSize() const { return m_rootSize; }
+    xcb_atom_t atom(const char* name);
 
     // Every viewable window below the root, parents before children, bottom-most first.
     QList<WindowInfo> windows();
@@ -51,18 +52,16 @@ public:
     // the screen shows it where no window covers it.
     bool setBackground(const QImage& image);
 
-    bool hasNetWmState(xcb_window_t window, const char* state);
-    std::optional<quint32> cardinal(xcb_window_t window, const char* property);
+    // A property of 32-bit values (atoms, cardinals).
+    QList<quint32> property(xcb_window_t window, const char* name);
     bool hasSelectionOwner(const char* selection);
     bool hasFocus(const WindowInfo& window);
-    // Whether another client holds an active keyboard (or pointer) grab; a grab of the test's
-    // own that succeeds is given back at once.
+    // Whether another client holds an active grab; a grab of the test's own is given back.
     bool grabbedElsewhere(bool keyboard);
-    // Passive grab of keysym with exactly these modifiers on the root.
+    // A passive grab of keysym with exactly these modifiers on the root, or its release.
     bool grabKey(quint32 keysym, quint16 modifiers, bool grab);
 
 private:
-    xcb_atom_t atom(const char* name);
     void sync();
 
     xcb_connection_t* m_c = nullptr;

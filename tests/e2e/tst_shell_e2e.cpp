@@ -65,8 +65,9 @@ void TestShellE2e::trayMenuLowersTheScreenshotsAndClosesThem()
     CHECK_STEP(capture(QRect(200, 300, 200, 100), &a));
     CHECK_STEP(capture(QRect(600, 300, 200, 100), &b));
     const auto above = [&](bool expected) {
-        return m_x.hasNetWmState(a.id, "_NET_WM_STATE_ABOVE") == expected &&
-               m_x.hasNetWmState(b.id, "_NET_WM_STATE_ABOVE") == expected;
+        const xcb_atom_t state = m_x.atom("_NET_WM_STATE_ABOVE");
+        return m_x.property(a.id, "_NET_WM_STATE").contains(state) == expected &&
+               m_x.property(b.id, "_NET_WM_STATE").contains(state) == expected;
     };
     QVERIFY(above(true));
     QPoint icon;
