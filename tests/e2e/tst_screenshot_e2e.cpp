@@ -118,10 +118,11 @@ bool TestScreenshotE2e::saveAs(const WindowInfo& shot, const QString& path)
         !waitUntil([&] { return m_x.hasFocus(dialogs.first()); }))
         return fail(QStringLiteral("no save dialog with the focus"));
     const WindowInfo dialog = dialogs.first();
+    const bool replacing = QFileInfo::exists(path);
     if (!xdotool({QStringLiteral("type"), path}) || !key(QStringLiteral("Return")))
         return fail(QStringLiteral("xdotool failed"));
     // The dialog asks before it replaces a file.
-    if (QFileInfo::exists(path)) {
+    if (replacing) {
         dialogs.clear();
         if (!m_x.waitForWindows(kSaveDialog, 2, &dialogs))
             return fail(QStringLiteral("no question about replacing the file"));
