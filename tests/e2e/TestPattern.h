@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QImage>
-#include <QRect>
 #include <QRegion>
 #include <QString>
 
@@ -13,26 +12,10 @@ namespace e2e::pattern {
 // channel of every pixel.
 QRgb pixel(int variant, int x, int y);
 QImage image(int variant, const QRect& rootRect);
-// The pattern under black at the given alpha, as a compositor or a painter blends it.
-QImage dimmed(const QImage& source, double blackAlpha);
 
-// The four band x band squares at the corners of rect.
-QRegion corners(const QRect& rect, int band);
-
-struct Diff {
-    qint64 compared = 0;
-    qint64 mismatches = 0;
-    QPoint first; // root coordinates of the first mismatch
-    QRgb expected = 0;
-    QRgb actual = 0;
-    QString problem; // set when the images could not be compared at all
-    bool equal() const { return problem.isEmpty() && compared > 0 && mismatches == 0; }
-    QString describe() const;
-};
-
-// Compares actual (whose top-left pixel is at root position origin) with expected, pixel by
-// pixel, skipping the root-coordinate region ignore; channels may differ by up to tolerance.
-Diff compare(const QImage& actual, const QImage& expected, const QPoint& origin,
-             const QRegion& ignore = {}, int tolerance = 0);
+// Empty when actual (whose top-left pixel is at root position origin) equals expected outside
+// the root-coordinate region ignore, channels within tolerance; otherwise the first difference.
+QString compare(const QImage& actual, const QImage& expected, const QPoint& origin,
+                const QRegion& ignore = {}, int tolerance = 0);
 
 } // namespace e2e::pattern

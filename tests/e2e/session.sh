@@ -15,30 +15,17 @@ limit=""
 while [ $# -gt 0 ]; do
     case "$1" in
     --compositor) compositor=1 ;;
-    --single)
-        [ $# -ge 2 ] || usage
-        single="$2"
-        shift
-        ;;
-    --timeout)
-        [ $# -ge 2 ] || usage
-        limit="$2"
-        shift
-        ;;
+    --single) [ $# -ge 2 ] || usage; single="$2"; shift ;;
+    --timeout) [ $# -ge 2 ] || usage; limit="$2"; shift ;;
     --) shift; break ;;
     *) usage ;;
     esac
     shift
 done
 [ $# -gt 0 ] || usage
-if [ -n "$single" ] && ! [[ "$single" =~ ^[0-9]+x[0-9]+$ ]]; then
-    usage
-fi
-if [ -n "$limit" ] && ! [[ "$limit" =~ ^[0-9]+$ ]]; then
-    usage
-fi
+[[ "$single" =~ ^([0-9]+x[0-9]+)?$ && "$limit" =~ ^[0-9]*$ ]] || usage
 
-for tool in Xvfb xdpyinfo xrandr xprop openbox dbus-launch perl; do
+for tool in Xvfb xdpyinfo xrandr openbox dbus-launch perl; do
     command -v "$tool" >/dev/null || { echo "session.sh: $tool is missing" >&2; exit 2; }
 done
 
@@ -127,11 +114,7 @@ mkdir -m 0700 "$XDG_RUNTIME_DIR"
 unset WAYLAND_DISPLAY SESSION_MANAGER
 export XDG_SESSION_TYPE=x11 QT_QPA_PLATFORM=xcb VELLUMBOX_E2E_COMPOSITOR=$compositor
 
-if [ -n "$single" ]; then
-    screen_size="$single"
-else
-    screen_size=3200x1080
-fi
+screen_size=${single:-3200x1080}
 
 # The lock file names the server's pid: only then is the answering server ours, even when
 # several sessions race for the same number.
@@ -208,10 +191,6 @@ EOF
 openbox --sm-disable --config-file "$XDG_CONFIG_HOME/openbox/rc.xml" >"$logs/openbox.log" 2>&1 &
 helper_pids+=($!)
 wait_for_selection_owner WM_S0 10 || fail "the window manager did not start"
-for i in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
 
 # The tray host is a convenience: tests that need it check for it themselves.
 if command -v trayer >/dev/null; then
