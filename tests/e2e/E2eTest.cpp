@@ -155,7 +155,7 @@ void E2eTest::initTestCase()
 {
     const QString binary = qEnvironmentVariable("VELLUMBOX_BINARY");
     QVERIFY2(QFileInfo(binary).isExecutable(), qPrintable(binary + QStringLiteral(" won't run")));
-    QVERIFY2(m_x.isConnected(), "no X server: run under tests/e2e/session.sh");
+    QVERIFY2(m_x.isConnected(), "no X server: run under tools/session.sh");
     QCOMPARE(m_x.rootSize(), QSize(3200, 1080));
     // Each mode must really run with, or without, a compositor.
     QCOMPARE(m_x.hasSelectionOwner("_NET_WM_CM_S0"),

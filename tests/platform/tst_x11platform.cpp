@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The Linux services against a real X server (run inside tests/e2e/session.sh).
+// The Linux services against a real X server (run inside tools/session.sh).
 #include "platform/QtScreenProvider.h"
 #include "platform/X11DisplayCapture.h"
 #include "platform/X11GlobalHotkey.h"

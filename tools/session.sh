@@ -1,6 +1,7 @@
 #!/bin/bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # A private virtual X desktop (two monitors, window manager, tray host, optional compositor)
+# for ./dev run on a machine without a display, the benchmarks and the tests,
 # around one command; everything started here is torn down on every exit path.
 set -u
 
