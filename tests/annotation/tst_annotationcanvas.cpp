@@ -2,6 +2,7 @@
 #include "annotation/AnnotationCanvas.h"
 #include "annotation/AnnotationRenderer.h"
 #include "annotation/ToolCursors.h"
+#include "support/TestSupport.h"
 
 #include <QPainter>
 #include <QTest>
@@ -118,13 +119,7 @@ void TestAnnotationCanvas::showsWhatDrawingOneByOneShows()
         return image;
     };
     const auto near = [](const QImage& a, const QImage& b) {
-        for (int y = 0; y < a.height(); ++y)
-            for (int x = 0; x < a.width(); ++x)
-                if (qAbs(qRed(a.pixel(x, y)) - qRed(b.pixel(x, y))) > 2 ||
-                    qAbs(qGreen(a.pixel(x, y)) - qGreen(b.pixel(x, y))) > 2 ||
-                    qAbs(qBlue(a.pixel(x, y)) - qBlue(b.pixel(x, y))) > 2)
-                    return false;
-        return true;
+        return testing::differingPixels(a, b) == 0;
     };
     // Drawn with the mouse one by one, the screen shown after each: the layer grows by one.
     const QList<QPair<QPoint, QPoint>> strokes{{{24, 16}, {144, 112}},
@@ -133,9 +128,7 @@ void TestAnnotationCanvas::showsWhatDrawingOneByOneShows()
                                                {{216, 16}, {72, 96}}};
     for (qsizetype i = 0; i < marks.size(); ++i) {
         canvas->setActiveTool(marks.at(i).toolType);
-        QTest::mousePress(canvas, Qt::LeftButton, Qt::NoModifier, strokes.at(i).first);
-        QTest::mouseMove(canvas, strokes.at(i).second);
-        QTest::mouseRelease(canvas, Qt::LeftButton, Qt::NoModifier, strokes.at(i).second);
+        testing::drag(canvas, strokes.at(i).first, strokes.at(i).second);
         QCOMPARE(canvas->annotations().size(), i + 1);
         QVERIFY(
             near(screenshot.grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),

@@ -29,10 +29,6 @@ void TestLogo::geometry_data()
     QTest::addColumn<QPointF>("front");
     QTest::newRow("tray, 18") << QRectF(0, 0, 18, 18) << 0.9 << QSizeF(10.53, 8.91) << 1.6038 << 1.5
                               << QPointF(6.57, 0.9) << QPointF(0.9, 8.19);
-    QTest::newRow("first run, 72") << QRectF(0, 0, 72, 72) << 3.6 << QSizeF(42.12, 35.64) << 6.4152
-                                   << 2.88 << QPointF(26.28, 3.6) << QPointF(3.6, 32.76);
-    QTest::newRow("about, 80") << QRectF(0, 0, 80, 80) << 4.0 << QSizeF(46.8, 39.6) << 7.128 << 3.2
-                               << QPointF(29.2, 4) << QPointF(4, 36.4);
     QTest::newRow("100 x 50, inset from the width")
         << QRectF(0, 0, 100, 50) << 5.0 << QSizeF(58.5, 22) << 3.96 << 4.0 << QPointF(36.5, 5)
         << QPointF(5, 23);
@@ -50,14 +46,13 @@ void TestLogo::geometry()
     QFETCH(QPointF, rear);
     QFETCH(QPointF, front);
     const LogoGeometry g = logoGeometry(rect);
-    const auto near = [](qreal a, qreal b) { return qAbs(a - b) < 1e-9; };
-    QVERIFY(near(g.inset, inset));
-    QVERIFY(near(g.cardSize.width(), card.width()) && near(g.cardSize.height(), card.height()));
-    QVERIFY(near(g.cornerRadius, radius));
-    QVERIFY(near(g.lineWidth, line));
-    QVERIFY2(near(g.rearOrigin.x(), rear.x()) && near(g.rearOrigin.y(), rear.y()),
-             qPrintable(QStringLiteral("%1, %2").arg(g.rearOrigin.x()).arg(g.rearOrigin.y())));
-    QVERIFY(near(g.frontOrigin.x(), front.x()) && near(g.frontOrigin.y(), front.y()));
+    // QCOMPARE on floating point allows for rounding in the last digits.
+    QCOMPARE(g.inset, inset);
+    QCOMPARE(g.cardSize, card);
+    QCOMPARE(g.cornerRadius, radius);
+    QCOMPARE(g.lineWidth, line);
+    QCOMPARE(g.rearOrigin, rear);
+    QCOMPARE(g.frontOrigin, front);
 }
 
 void TestLogo::frontCardCoversTheRearOutlineOnlyWhenFilled()
