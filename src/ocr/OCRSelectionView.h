@@ -46,6 +46,8 @@ public:
     std::function<QRectF()> imageFrame;
 
     const QImage& screenshotImage() const { return screenshotImage_; }
+    // The picture the selection reads, when the screenshot's picture changes under it.
+    void setScreenshotImage(const QImage& image) { screenshotImage_ = image; }
     std::optional<QRectF> selectionRect() const { return drag_.rect(); }
     bool isDragging() const { return drag_.isActive(); }
 

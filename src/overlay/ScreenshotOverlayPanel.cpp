@@ -189,6 +189,9 @@ void ScreenshotOverlayPanel::rotate(int degrees)
     animateFrame(rotatedFrame(targetFrame_, captureRect_.size(), displayScale_, rotationDegrees_));
     displayed_ = QImage();
     view_->update();
+    // An open scan reads the picture as it is shown now.
+    if (scanSelection_)
+        scanSelection_->setScreenshotImage(flattenedImage());
 }
 
 void ScreenshotOverlayPanel::togglePin()
@@ -420,7 +423,8 @@ void ScreenshotOverlayPanel::startScan()
         self->scanSelection_ = nullptr;
         weakSelection->hide();
         weakSelection->deleteLater();
-        self->view_->setCursor(Qt::ArrowCursor);
+        // The selection's crosshair goes with it; the screenshot shows its own hand again.
+        self->view_->setCursor(Qt::OpenHandCursor);
     };
     scanSelection_ = selection;
     selection->show();

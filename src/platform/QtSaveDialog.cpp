@@ -4,10 +4,45 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTimer>
 
 namespace vellumbox {
+
+namespace {
+
+const QString jpegFilter = QStringLiteral("JPEG image (*.jpg *.jpeg)");
+
+// Completes the name before the dialog's own check for an existing file, so that the file
+// really written is the one the user was asked about.
+class ImageFileDialog final : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        if (!files.isEmpty()) {
+            const QString completed =
+                withImageSuffix(files.first(), selectedNameFilter() == jpegFilter);
+            if (completed != files.first())
+                selectFile(completed);
+        }
+        QFileDialog::accept();
+    }
+};
+
+} // namespace
+
+QString withImageSuffix(const QString& path, bool jpegChosen)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QStringLiteral("png") || suffix == QStringLiteral("jpg") ||
+        suffix == QStringLiteral("jpeg"))
+        return path;
+    return path + (jpegChosen ? QStringLiteral(".jpg") : QStringLiteral(".png"));
+}
 
 void QtSaveDialog::ask(const QString& proposedName,
                        std::function<void(std::optional<QString>)> onAnswer)
@@ -16,12 +51,11 @@ void QtSaveDialog::ask(const QString& proposedName,
         const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
         lastDirectory_ = QDir(pictures).exists() ? pictures : QDir::homePath();
     }
-    auto* dialog = new QFileDialog(nullptr, QStringLiteral("Save Screenshot"), lastDirectory_);
+    auto* dialog = new ImageFileDialog(nullptr, QStringLiteral("Save Screenshot"), lastDirectory_);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setNameFilters(
-        {QStringLiteral("PNG image (*.png)"), QStringLiteral("JPEG image (*.jpg *.jpeg)")});
+    dialog->setNameFilters({QStringLiteral("PNG image (*.png)"), jpegFilter});
     dialog->setDefaultSuffix(QStringLiteral("png"));
     dialog->selectFile(proposedName + QStringLiteral(".png"));
     // Above the floating screenshots, which stay on top of ordinary windows.
@@ -29,7 +63,9 @@ void QtSaveDialog::ask(const QString& proposedName,
     QObject::connect(dialog, &QFileDialog::finished, dialog, [this, dialog, onAnswer](int result) {
         std::optional<QString> path;
         if (result == QDialog::Accepted && !dialog->selectedFiles().isEmpty()) {
-            path = dialog->selectedFiles().first();
+            // A native dialog does not go through accept(): complete the name here too.
+            path = withImageSuffix(dialog->selectedFiles().first(),
+                                   dialog->selectedNameFilter() == jpegFilter);
             lastDirectory_ = QFileInfo(*path).absolutePath();
         }
         // Answered once the dialog is gone, so that an alert about the save never sits on

@@ -606,6 +606,7 @@ void TestScreenshotOverlayPanel::scanReadsWhatWasDraggedAtAnyZoomAndTurn()
     QTest::mouseMove(selection, QPoint(180, 120));
     QTest::mouseRelease(selection, Qt::LeftButton, Qt::NoModifier, QPoint(180, 120));
     QTRY_VERIFY(!panel->scanSelection());
+    QCOMPARE(view->cursor().shape(), Qt::OpenHandCursor);
     QCOMPARE(platform.textRecognizer.receivedImages().size(), 1);
     QImage expected = source.copy(40, 60, 200, 100);
     QImage read = platform.textRecognizer.receivedImages().first();
@@ -613,12 +614,13 @@ void TestScreenshotOverlayPanel::scanReadsWhatWasDraggedAtAnyZoomAndTurn()
     QCOMPARE(read.convertToFormat(QImage::Format_RGB32).pixel(0, 0), expected.pixel(0, 0));
     QCOMPARE(read.convertToFormat(QImage::Format_RGB32).pixel(199, 99), expected.pixel(199, 99));
 
-    // Turned a quarter clockwise: the shown picture's top row is the source's left column,
-    // read upwards.
-    panel->rotate(90);
-    QTRY_COMPARE(view->size(), QSize(225, 300));
+    // Turned a quarter clockwise while the selection is open: the shown picture's top row is
+    // the source's left column, read upwards.
     panel->startScan();
     selection = panel->scanSelection();
+    panel->rotate(90);
+    QTRY_COMPARE(view->size(), QSize(225, 300));
+    QCOMPARE(selection->geometry(), view->rect());
     QTest::mousePress(selection, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
     QTest::mouseMove(selection, QPoint(33, 33));
     QTest::mouseRelease(selection, Qt::LeftButton, Qt::NoModifier, QPoint(33, 33));

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/QtSaveDialog.h"
 #include "platform/ScreenInfo.h"
 #include "platform/X11GlobalHotkey.h"
 
@@ -14,6 +15,8 @@ private Q_SLOTS:
     void nativeGeometryKeepsTheOriginAndScalesTheSize();
     void hotkeyModifiersMustBeExactlyControlShift_data();
     void hotkeyModifiersMustBeExactlyControlShift();
+    void savedNamesGetAnImageSuffix_data();
+    void savedNamesGetAnImageSuffix();
 };
 
 void TestPlatform::nativeGeometryKeepsTheOriginAndScalesTheSize()
@@ -45,6 +48,28 @@ void TestPlatform::hotkeyModifiersMustBeExactlyControlShift()
     QFETCH(int, state);
     QFETCH(bool, matches);
     QCOMPARE(isControlShift(static_cast<uint16_t>(state)), matches);
+}
+
+void TestPlatform::savedNamesGetAnImageSuffix_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("jpeg");
+    QTest::addColumn<QString>("saved");
+    const QString name = QStringLiteral("/p/Screenshot 7 Dec 2026 at 3.45 PM");
+    QTest::newRow("time's dot, PNG") << name << false << name + QStringLiteral(".png");
+    QTest::newRow("time's dot, JPEG") << name << true << name + QStringLiteral(".jpg");
+    QTest::newRow("png kept") << "/p/a.png" << true << "/p/a.png";
+    QTest::newRow("upper-case JPEG kept") << "/p/a.JPEG" << false << "/p/a.JPEG";
+    QTest::newRow("other extension") << "/p/a.tiff" << false << "/p/a.tiff.png";
+    QTest::newRow("dot in a folder") << "/p.jpg/a" << false << "/p.jpg/a.png";
+}
+
+void TestPlatform::savedNamesGetAnImageSuffix()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, jpeg);
+    QFETCH(QString, saved);
+    QCOMPARE(withImageSuffix(path, jpeg), saved);
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)
