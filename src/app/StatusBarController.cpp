@@ -29,8 +29,12 @@ StatusBarController::StatusBarController(OverlayManager& overlays,
     connect(menu_.get(), &QMenu::aboutToHide, this, &StatusBarController::menuDidClose);
     connect(tray_, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
+                // No menu to wait for: from the event loop, never inside the click.
                 if (reason == QSystemTrayIcon::Trigger)
-                    beginScreenshot();
+                    QTimer::singleShot(0, this, [this] {
+                        if (startCapture_)
+                            startCapture_();
+                    });
             });
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         qCInfo(lcApp) << "No system tray is available, so the tray icon is not shown;"
