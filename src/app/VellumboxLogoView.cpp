@@ -51,9 +51,13 @@ void VellumboxLogoView::drawLogo(QPainter& painter, const QRectF& rect, const QC
 
 QIcon VellumboxLogoView::trayIcon()
 {
+    // Drawn at each density in the tray's own points, so that a HiDPI tray shows strokes
+    // twice as many pixels wide, not a small picture stretched or a thin one.
     QIcon icon;
-    for (const int side : {18, 36}) {
-        QPixmap pixmap(side, side);
+    constexpr int side = 18;
+    for (const qreal ratio : {1.0, 2.0}) {
+        QPixmap pixmap(qRound(side * ratio), qRound(side * ratio));
+        pixmap.setDevicePixelRatio(ratio);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
         drawLogo(painter, QRectF(0, 0, side, side), Qt::white, std::nullopt);

@@ -15,6 +15,7 @@ private Q_SLOTS:
     void geometry_data();
     void geometry();
     void frontCardCoversTheRearOutlineOnlyWhenFilled();
+    void trayIconStrokesFollowTheDensity();
 };
 
 // The rear card at the top right, the front card at the bottom left, in Qt's y-down space.
@@ -71,6 +72,28 @@ void TestLogo::frontCardCoversTheRearOutlineOnlyWhenFilled()
     QCOMPARE(draw(QColor(Qt::white)).pixel(crossing), qRgb(255, 255, 255));
     // The rear outline is drawn at half the stroke's alpha.
     QVERIFY(qAbs(qAlpha(draw(std::nullopt).pixel(29, 20)) - 128) <= 20);
+}
+
+void TestLogo::trayIconStrokesFollowTheDensity()
+{
+    // Opaque rows across the front card's bottom edge (y 17.1 of 18 points), mid-card.
+    const auto strokeRows = [](qreal ratio) {
+        const QImage image = VellumboxLogoView::trayIcon()
+                                 .pixmap(QSize(18, 18), ratio)
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_ARGB32);
+        int rows = 0;
+        for (int y = 0; y < image.height(); ++y)
+            rows += y > image.height() * 3 / 4 && qAlpha(image.pixel(qRound(6 * ratio), y)) > 128;
+        return std::pair{image.size(), rows};
+    };
+    QCOMPARE(strokeRows(1.0).first, QSize(18, 18));
+    QCOMPARE(strokeRows(2.0).first, QSize(36, 36));
+    QVERIFY2(strokeRows(2.0).second >= 2 * strokeRows(1.0).second - 1,
+             qPrintable(QStringLiteral("%1 rows at 2x, %2 at 1x")
+                            .arg(strokeRows(2.0).second)
+                            .arg(strokeRows(1.0).second)));
+    QVERIFY(strokeRows(1.0).second >= 1);
 }
 
 void TestLogo::iconCardsStayInsideTheTile()
