@@ -36,15 +36,17 @@ AboutWindow::AboutWindow(QWidget* parent)
     logo->setGeometry(110, 30, 80, 80);
     auto* name = new QLabel(QStringLiteral("Vellumbox"), this);
     QFont nameFont = name->font();
-    nameFont.setPointSize(20);
+    nameFont.setPixelSize(20);
     nameFont.setWeight(QFont::DemiBold);
     name->setFont(nameFont);
     name->setAlignment(Qt::AlignCenter);
     name->setGeometry(0, 118, 300, 24);
     auto* version =
         new QLabel(QStringLiteral("Version %1").arg(QGuiApplication::applicationVersion()), this);
+    // Sizes in logical pixels, like the first-run window: a point is 1.33 pixels at 96 dpi,
+    // which pushed the help's last lines out of the window.
     QFont small = version->font();
-    small.setPointSize(12);
+    small.setPixelSize(12);
     version->setFont(small);
     version->setAlignment(Qt::AlignCenter);
     version->setForegroundRole(QPalette::PlaceholderText);

@@ -6,7 +6,10 @@
 #include "platform/fakes/FakePlatform.h"
 #include "support/OverlayServices.h"
 
+#include <QApplication>
+#include <QLabel>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QSystemTrayIcon>
 #include <QTest>
 
@@ -20,6 +23,8 @@ private Q_SLOTS:
     void leftClickCapturesAtOnceTheMenuItemAfterItCloses();
     void menuLowersTheScreenshotsWhileOpen();
     void aboutTwiceIsOneWindow();
+    void aboutWindowShowsAllOfItsHelp_data();
+    void aboutWindowShowsAllOfItsHelp();
 };
 
 void TestStatusBarController::menuItemsAndKeys()
@@ -98,6 +103,36 @@ void TestStatusBarController::aboutTwiceIsOneWindow()
     controller.showAboutWindow();
     QVERIFY(controller.aboutWindow());
     controller.aboutWindow()->close();
+}
+
+void TestStatusBarController::aboutWindowShowsAllOfItsHelp_data()
+{
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<int>("pointSize");
+    QTest::newRow("Qt's default font") << QString() << -1;
+    QTest::newRow("a desktop's larger font") << QStringLiteral("DejaVu Sans") << 11;
+}
+
+void TestStatusBarController::aboutWindowShowsAllOfItsHelp()
+{
+    QFETCH(QString, family);
+    QFETCH(int, pointSize);
+    const QFont original = QApplication::font();
+    const auto restore = qScopeGuard([&original] { QApplication::setFont(original); });
+    if (pointSize > 0)
+        QApplication::setFont(QFont(family, pointSize));
+    AboutWindow about;
+    about.show();
+    const QList<QLabel*> labels = about.findChildren<QLabel*>();
+    const auto help = std::find_if(labels.begin(), labels.end(), [](const QLabel* label) {
+        return label->text() == AboutWindow::helpText();
+    });
+    QVERIFY(help != labels.end());
+    // Every line, wrapped or not, lies inside the label, and the label inside the window.
+    const int needed = (*help)->heightForWidth((*help)->width());
+    QVERIFY2(needed <= (*help)->height(),
+             qPrintable(QStringLiteral("%1 of %2 pixels").arg(needed).arg((*help)->height())));
+    QVERIFY(about.rect().contains((*help)->geometry()));
 }
 
 QTEST_MAIN(TestStatusBarController)
