@@ -8,9 +8,12 @@
 
 #include <cstdint>
 
+#include <xcb/xcb.h>
+
 namespace vellumbox {
 
-// A passive key grab on the root window, read back through Qt's native event filter.
+// A passive key grab on the root window, read back through Qt's native event filter. It
+// follows the keymap: a layout switch that moves the key is grabbed anew.
 class X11GlobalHotkey final : public GlobalHotkey, public QAbstractNativeEventFilter {
 public:
     X11GlobalHotkey();
@@ -25,6 +28,13 @@ public:
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
+    bool grab(xcb_connection_t* conn, xcb_window_t root);
+    void ungrab();
+    bool isKeymapChange(const xcb_generic_event_t* event) const;
+
+    char key_ = 0;
+    // The XKB extension's first event code, 0 without it.
+    uint8_t xkbEvent_ = 0;
     QList<uint8_t> keycodes_;
     std::function<void()> onPressed_;
     QString lastError_;

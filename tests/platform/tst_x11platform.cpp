@@ -6,6 +6,7 @@
 #include "platform/X11WindowSystem.h"
 
 #include <QGuiApplication>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <xcb/xcb.h>
@@ -72,6 +73,7 @@ private Q_SLOTS:
     void screensAreListedWithTheirScale();
     void sharedMemoryAndPlainCaptureReadTheSamePixels();
     void hotkeyHeldElsewhereIsRefusedThenWorks();
+    void hotkeyFollowsAKeymapChange();
     void compositorIsDetectedByItsSelection();
 };
 
@@ -185,6 +187,46 @@ void TestX11Platform::hotkeyHeldElsewhereIsRefusedThenWorks()
     other.chord({XK_Control_L, XK_Shift_L, XK_9});
     QTest::qWait(200);
     QCOMPARE(presses, 2);
+}
+
+// A layout switch as xmodmap does it: "9" moves from its key to one that had nothing.
+void TestX11Platform::hotkeyFollowsAKeymapChange()
+{
+    OtherClient other;
+    xcb_connection_t* c = other.conn.get();
+    const xcb_keycode_t nine = other.keycode(XK_9);
+    constexpr xcb_keycode_t spare = 200;
+    QVERIFY(nine != 0 && nine != spare);
+    std::unique_ptr<xcb_get_keyboard_mapping_reply_t, decltype(&std::free)> map(
+        xcb_get_keyboard_mapping_reply(c, xcb_get_keyboard_mapping(c, nine, 1), nullptr),
+        &std::free);
+    QVERIFY(map);
+    const uint8_t perCode = map->keysyms_per_keycode;
+    const QList<xcb_keysym_t> nineSyms(xcb_get_keyboard_mapping_keysyms(map.get()),
+                                       xcb_get_keyboard_mapping_keysyms(map.get()) + perCode);
+    const QList<xcb_keysym_t> none(perCode, 0);
+    const auto remap = [&](xcb_keycode_t code, const QList<xcb_keysym_t>& syms) {
+        xcb_change_keyboard_mapping(c, 1, code, perCode, syms.constData());
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    };
+    int presses = 0;
+    X11GlobalHotkey hotkey;
+    QVERIFY2(hotkey.registerHotkey('9', [&presses] { ++presses; }), qPrintable(hotkey.lastError()));
+    remap(spare, nineSyms);
+    remap(nine, none);
+    const auto restore = qScopeGuard([&] {
+        remap(nine, nineSyms);
+        remap(spare, none);
+    });
+    QCOMPARE(other.keycode(XK_9), spare);
+    // The press of the key that now gives "9" starts a capture, once the change has arrived.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            other.chord({XK_Control_L, XK_Shift_L, XK_9});
+            QTest::qWait(100);
+            return presses > 0;
+        }(),
+        5000);
 }
 
 void TestX11Platform::compositorIsDetectedByItsSelection()
