@@ -84,11 +84,32 @@ qint64 UpdaterManager::firstCheckDelayMs() const
 
 void UpdaterManager::scheduleCheck(qint64 delayMs)
 {
+    dueAt_ = clock_.currentDateTime().addMSecs(delayMs);
+    armTimer();
+}
+
+void UpdaterManager::armTimer()
+{
+    const qint64 remaining = std::max<qint64>(0, clock_.currentDateTime().msecsTo(dueAt_));
     const QPointer<UpdaterManager> self(this);
-    timer_.start(delayMs, [self] {
+    timer_.start(std::min(remaining, config_.recheckMs), [self] {
         if (self)
-            self->runScheduledCheck();
+            self->timerFired();
     });
+}
+
+void UpdaterManager::timerFired()
+{
+    const qint64 remaining = clock_.currentDateTime().msecsTo(dueAt_);
+    // Not yet due by the wall clock: look again later. Due further off than a whole interval
+    // means the clock was turned back; that waits no longer than the interval.
+    if (remaining > config_.checkIntervalMs)
+        dueAt_ = clock_.currentDateTime().addMSecs(config_.checkIntervalMs);
+    if (remaining > 0) {
+        armTimer();
+        return;
+    }
+    runScheduledCheck();
 }
 
 void UpdaterManager::runScheduledCheck()

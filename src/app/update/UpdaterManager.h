@@ -6,6 +6,7 @@
 #include "UpdateUserDriver.h"
 #include "UpdaterState.h"
 
+#include <QDateTime>
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QUrl>
@@ -32,6 +33,9 @@ struct UpdaterConfig {
     int downloadStallTimeoutMs = 60'000;
     qint64 firstCheckDelayMs = qint64(10) * 60 * 1000;
     qint64 checkIntervalMs = qint64(24) * 60 * 60 * 1000;
+    // How often the wall clock is compared with the time a check is due: the timer's clock
+    // stops while the machine sleeps, so a timer of a day may take several to fire.
+    qint64 recheckMs = qint64(15) * 60 * 1000;
     // Free bytes in a folder; the file system is asked when unset.
     std::function<qint64(const QString&)> availableBytes;
 };
@@ -57,6 +61,8 @@ public:
     // Schedules the daily checks; does nothing for a build without a feed.
     void start();
     // The check the user asked for: every outcome is shown, errors included.
+    // When the next daily check is due, by the wall clock; invalid before start().
+    QDateTime nextCheckDue() const { return dueAt_; }
     void checkForUpdates();
     bool hasFeed() const { return hasFeed_; }
     // Stops timers and transfers and closes the dialogs, while the application still exists.
@@ -69,6 +75,8 @@ Q_SIGNALS:
 private:
     qint64 firstCheckDelayMs() const;
     void scheduleCheck(qint64 delayMs);
+    void armTimer();
+    void timerFired();
     void runScheduledCheck();
     void beginCheck(bool userInitiated);
     void onFeedFinished(bool ok, const QString& error);
@@ -88,6 +96,7 @@ private:
     std::unique_ptr<UpdateInstaller> installer_;
     std::unique_ptr<BoundedTransfer> feedTransfer_;
     bool hasFeed_ = false;
+    QDateTime dueAt_;
     bool started_ = false;
     bool checkIsUserInitiated_ = false;
     bool offerShown_ = false;
