@@ -2,6 +2,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
+
+#include <optional>
 
 namespace vellumbox {
 
@@ -10,5 +13,12 @@ namespace vellumbox {
 // XDG_SESSION_TYPE and WAYLAND_DISPLAY, and only when the user has not chosen a platform.
 bool shouldUseXcb(const QByteArray& qpaPlatform, const QByteArray& sessionType,
                   const QByteArray& waylandDisplay, const QByteArray& x11Display);
+
+// Why Vellumbox cannot start, when it would run on X11 and there is no X display: said
+// plainly, where Qt would abort.
+std::optional<QString> missingDisplayReason(const QByteArray& qpaPlatform,
+                                            const QByteArray& sessionType,
+                                            const QByteArray& waylandDisplay,
+                                            const QByteArray& x11Display);
 
 } // namespace vellumbox

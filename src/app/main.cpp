@@ -15,10 +15,18 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <cstdio>
+
 using namespace vellumbox;
 
 int main(int argc, char* argv[])
 {
+    if (const auto reason =
+            missingDisplayReason(qgetenv("QT_QPA_PLATFORM"), qgetenv("XDG_SESSION_TYPE"),
+                                 qgetenv("WAYLAND_DISPLAY"), qgetenv("DISPLAY"))) {
+        std::fprintf(stderr, "%s\n", qPrintable(*reason));
+        return 1;
+    }
     if (shouldUseXcb(qgetenv("QT_QPA_PLATFORM"), qgetenv("XDG_SESSION_TYPE"),
                      qgetenv("WAYLAND_DISPLAY"), qgetenv("DISPLAY")))
         qputenv("QT_QPA_PLATFORM", "xcb");

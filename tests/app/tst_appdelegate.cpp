@@ -160,6 +160,12 @@ void TestAppDelegate::sessionTypeChoosesX11UnderWayland()
     QVERIFY(!shouldUseXcb("", "wayland", "wayland-0", ""));
     // Any other session without a Wayland display keeps Qt's own choice.
     QVERIFY(!shouldUseXcb("", "tty", "", ":0"));
+
+    // No X display where X11 would be used: a reason instead of Qt's abort.
+    QVERIFY(missingDisplayReason("", "wayland", "wayland-0", "")->contains(u"XWayland"));
+    QVERIFY(missingDisplayReason("xcb", "x11", "", "")->contains(u"DISPLAY is empty"));
+    QVERIFY(!missingDisplayReason("", "wayland", "wayland-0", ":0"));
+    QVERIFY(!missingDisplayReason("offscreen", "", "", ""));
 }
 
 void TestAppDelegate::firstLaunchShowsTheWindowAndNoPromptUntilFinished()
