@@ -351,7 +351,8 @@ void ScreenshotOverlayPanel::exitEditMode()
     if (!isInEditMode_)
         return;
     isInEditMode_ = false;
-    annotationCanvas_->setActiveTool(std::nullopt);
+    if (annotationCanvas_)
+        annotationCanvas_->setActiveTool(std::nullopt);
     resignKeyWindow();
     if (monitors_) {
         // Possibly called from inside the monitors' own handler: stop them now, delete later.
@@ -370,7 +371,7 @@ void ScreenshotOverlayPanel::clearEdits()
 
 void ScreenshotOverlayPanel::toolCursorOrFocusNeeded(bool focus)
 {
-    if (!isInEditMode_)
+    if (!isInEditMode_ || !annotationCanvas_)
         return;
     if (focus && !isActiveWindow())
         bringForward();
