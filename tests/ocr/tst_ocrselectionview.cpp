@@ -143,8 +143,10 @@ void TestOcrSelectionView::escapeCancelsSilently()
     Selection s;
     QTest::keyClick(s.view, Qt::Key_Escape);
     QCOMPARE(s.completions, 1);
-    // While selecting, too.
+    // While selecting, too; the rectangle shown follows the pointer until then.
     QTest::mousePress(s.view, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+    QTest::mouseMove(s.view, QPoint(120, 70));
+    QCOMPARE(s.view->selectionRect(), QRectF(20, 20, 100, 50));
     QTest::keyClick(s.view, Qt::Key_Escape);
     QCOMPARE(s.completions, 2);
     QVERIFY(s.platform.alerts.shown.isEmpty());

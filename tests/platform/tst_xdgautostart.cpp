@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/QtSettings.h"
 #include "platform/XdgAutostart.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -43,15 +43,19 @@ void TestXdgAutostart::damagedSettingsKeepWhatCanBeRead()
     // Written with its zero byte, which a C string would stop at.
     QCOMPARE(file.write(damaged, sizeof damaged - 1), qint64(sizeof damaged - 1));
     file.close();
-    QTest::ignoreMessage(QtWarningMsg,
-                         QRegularExpression(QStringLiteral("settings file .* is damaged")));
     {
+        const testing::LogCapture log;
         QtSettings settings;
+        QCOMPARE(log.lines().size(), 1);
+        QVERIFY2(log.lines().first().contains(QStringLiteral("is damaged")),
+                 qPrintable(log.lines().first()));
         QVERIFY(settings.boolValue(QStringLiteral("hasCompletedOnboarding")));
         QVERIFY(!settings.boolValue(QStringLiteral("hasShownLoginItemPrompt")));
         settings.setBoolValue(QStringLiteral("hasShownLoginItemPrompt"), true);
     }
+    const testing::LogCapture quiet;
     QtSettings reread;
+    QVERIFY(quiet.lines().isEmpty()); // rewritten whole at the change
     QVERIFY(reread.boolValue(QStringLiteral("hasCompletedOnboarding")));
     QVERIFY(reread.boolValue(QStringLiteral("hasShownLoginItemPrompt")));
 }
