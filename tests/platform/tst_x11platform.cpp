@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QScopeGuard>
 #include <QTest>
+#include <QWindow>
 
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
@@ -75,6 +76,7 @@ private Q_SLOTS:
     void hotkeyHeldElsewhereIsRefusedThenWorks();
     void hotkeyFollowsAKeymapChange();
     void compositorIsDetectedByItsSelection();
+    void selectionGrabWaitsForAnotherGrabAndHoldsUntilReleased();
 };
 
 void TestX11Platform::screensAreListedWithTheirScale()
@@ -249,6 +251,44 @@ void TestX11Platform::compositorIsDetectedByItsSelection()
     std::free(xcb_get_input_focus_reply(other.conn.get(), xcb_get_input_focus(other.conn.get()),
                                         nullptr));
     QVERIFY(windows.compositingActive());
+}
+
+// Another application's menu holds the keyboard as the selection opens: the selection takes
+// keyboard and pointer once it lets go, and gives them back when released.
+void TestX11Platform::selectionGrabWaitsForAnotherGrabAndHoldsUntilReleased()
+{
+    OtherClient other;
+    xcb_connection_t* c = other.conn.get();
+    const auto otherGrabsPointer = [&] {
+        std::unique_ptr<xcb_grab_pointer_reply_t, decltype(&std::free)> reply(
+            xcb_grab_pointer_reply(c,
+                                   xcb_grab_pointer(c, 0, other.root, 0, XCB_GRAB_MODE_ASYNC,
+                                                    XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE,
+                                                    XCB_CURRENT_TIME),
+                                   nullptr),
+            &std::free);
+        const bool grabbed = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+        if (grabbed)
+            xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        return grabbed;
+    };
+    std::free(xcb_grab_keyboard_reply(c,
+                                      xcb_grab_keyboard(c, 0, other.root, XCB_CURRENT_TIME,
+                                                        XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                      nullptr));
+    QWindow window;
+    window.setGeometry(100, 100, 200, 150);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    X11WindowSystem windows;
+    QVERIFY(!windows.grabInput(&window));
+    QVERIFY(otherGrabsPointer()); // a failed attempt holds nothing
+    xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    QTRY_VERIFY(!otherGrabsPointer()); // taken on a retry
+    windows.releaseInput();
+    QTRY_VERIFY(otherGrabsPointer());
 }
 
 QTEST_MAIN(TestX11Platform)
