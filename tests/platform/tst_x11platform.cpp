@@ -3,6 +3,7 @@
 #include "platform/QtScreenProvider.h"
 #include "platform/X11DisplayCapture.h"
 #include "platform/X11GlobalHotkey.h"
+#include "platform/X11GlobalInputMonitor.h"
 #include "platform/X11WindowSystem.h"
 
 #include <QGuiApplication>
@@ -60,6 +61,7 @@ constexpr xcb_keysym_t XK_9 = 0x39;
 constexpr xcb_keysym_t XK_Control_L = 0xffe3;
 constexpr xcb_keysym_t XK_Shift_L = 0xffe1;
 constexpr xcb_keysym_t XK_Caps_Lock = 0xffe5;
+constexpr xcb_keysym_t XK_Escape = 0xff1b;
 
 QRgb patternAt(int x, int y)
 {
@@ -77,6 +79,7 @@ private Q_SLOTS:
     void hotkeyFollowsAKeymapChange();
     void compositorIsDetectedByItsSelection();
     void selectionGrabWaitsForAnotherGrabAndHoldsUntilReleased();
+    void otherApplicationsInputIsReportedWhileSubscribed();
 };
 
 void TestX11Platform::screensAreListedWithTheirScale()
@@ -289,6 +292,33 @@ void TestX11Platform::selectionGrabWaitsForAnotherGrabAndHoldsUntilReleased()
     QTRY_VERIFY(!otherGrabsPointer()); // taken on a retry
     windows.releaseInput();
     QTRY_VERIFY(otherGrabsPointer());
+}
+
+// Input that goes to another application: Escape (no other key), a button, the pointer.
+void TestX11Platform::otherApplicationsInputIsReportedWhileSubscribed()
+{
+    OtherClient other;
+    X11GlobalInputMonitor monitor;
+    QList<GlobalInput> seen;
+    const int id = monitor.subscribe([&seen](GlobalInput input) { seen.append(input); });
+    QVERIFY(id >= 0);
+    other.chord({XK_9});
+    other.chord({XK_Escape});
+    QTRY_VERIFY(seen.contains(GlobalInput::EscapePressed));
+    QCOMPARE(seen.count(GlobalInput::EscapePressed), 1);
+    xcb_test_fake_input(other.conn.get(), XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, other.root, 400,
+                        300, 0);
+    xcb_test_fake_input(other.conn.get(), XCB_BUTTON_PRESS, 3, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_test_fake_input(other.conn.get(), XCB_BUTTON_RELEASE, 3, XCB_CURRENT_TIME, XCB_NONE, 0, 0,
+                        0);
+    xcb_flush(other.conn.get());
+    QTRY_VERIFY(seen.contains(GlobalInput::PointerMoved) &&
+                seen.contains(GlobalInput::ButtonPressed));
+    monitor.unsubscribe(id);
+    seen.clear();
+    other.chord({XK_Escape});
+    QTest::qWait(200);
+    QVERIFY(seen.isEmpty());
 }
 
 QTEST_MAIN(TestX11Platform)
