@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Text recognition: time for a small region and a whole screen, and the character and word
 // error rates over the test pictures next to those of the tesseract command with its defaults.
-#include "TextSamples.h"
 #include "BenchStats.h"
+#include "TextSamples.h"
 #include "ocr/TextRecognition.h"
 #include "platform/TesseractRecognizer.h"
 
