@@ -31,10 +31,7 @@ StatusBarController::StatusBarController(OverlayManager& overlays,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 // No menu to wait for: from the event loop, never inside the click.
                 if (reason == QSystemTrayIcon::Trigger)
-                    QTimer::singleShot(0, this, [this] {
-                        if (startCapture_)
-                            startCapture_();
-                    });
+                    beginScreenshot(0);
             });
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         qCInfo(lcApp) << "No system tray is available, so the tray icon is not shown;"
@@ -48,7 +45,7 @@ void StatusBarController::rebuildMenu()
 {
     menu_->clear();
     QAction* take = menu_->addAction(QStringLiteral("Take Screenshot"), this,
-                                     &StatusBarController::beginScreenshot);
+                                     [this] { beginScreenshot(captureDelayMs); });
     // Shown for the global hot key, which is registered elsewhere.
     take->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+9")));
     take->setShortcutContext(Qt::WidgetShortcut);
@@ -78,12 +75,12 @@ void StatusBarController::menuDidClose()
     lowered_.reset();
 }
 
-void StatusBarController::beginScreenshot()
+void StatusBarController::beginScreenshot(int delayMs)
 {
-    const QPointer<StatusBarController> self(this);
-    QTimer::singleShot(captureDelayMs, this, [self] {
-        if (self && self->startCapture_)
-            self->startCapture_();
+    // The timer belongs to this object: it never fires after it is gone.
+    QTimer::singleShot(delayMs, this, [this] {
+        if (startCapture_)
+            startCapture_();
     });
 }
 

@@ -29,7 +29,8 @@ public:
     AboutWindow* aboutWindow() const { return aboutWindow_; }
     QSystemTrayIcon* trayIcon() const { return tray_; }
 
-    void beginScreenshot();
+    // After delayMs, from the event loop.
+    void beginScreenshot(int delayMs);
     void showAboutWindow();
     void checkForUpdates();
     void rebuildMenu();
