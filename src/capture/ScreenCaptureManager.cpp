@@ -182,6 +182,11 @@ void ScreenCaptureManager::captureRegion(const QRectF& rect, const ScreenInfo& s
         return;
     }
     const Capture capture = captureScreenshot(rect, screen);
+    if (capture.refused) {
+        qCWarning(lcScreenCapture) << "The desktop refused to give the screen's picture";
+        requestPermission();
+        return;
+    }
     if (capture.error) {
         showFailure(*capture.error);
         return;
@@ -204,18 +209,21 @@ ScreenCaptureManager::Capture ScreenCaptureManager::captureScreenshot(const QRec
         return {};
     }
     DisplayImage display = services_.capture.captureDisplay(screen);
+    if (display.refused)
+        return {{}, std::nullopt, true};
     if (!display.error.isEmpty())
         return {{}, display.error};
     if (display.image.isNull())
         return {};
-    const QRect crop = pixelCropRect(rect, QRectF(screen.geometry), screen.devicePixelRatio)
-                           .intersected(display.image.rect());
+    const qreal scale = display.scale > 0 ? display.scale : screen.devicePixelRatio;
+    const QRect crop =
+        pixelCropRect(rect, QRectF(screen.geometry), scale).intersected(display.image.rect());
     if (crop.isEmpty()) {
         qCCritical(lcScreenCapture) << "Failed to crop image";
         return {};
     }
     QImage image = display.opaqueCopy(crop);
-    image.setDevicePixelRatio(screen.devicePixelRatio);
+    image.setDevicePixelRatio(scale);
     return {image, std::nullopt};
 }
 

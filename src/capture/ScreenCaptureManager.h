@@ -49,6 +49,7 @@ public:
     struct Capture {
         QImage image;                 // null when nothing could be cut
         std::optional<QString> error; // set when the display could not be read
+        bool refused = false;         // the desktop or the user refused access
     };
     Capture captureScreenshot(const QRectF& rect, const ScreenInfo& screen);
 

@@ -12,6 +12,11 @@ namespace vellumbox {
 struct DisplayImage {
     QImage image;
     QString error;
+    // Device pixels per logical pixel of the image; 0 means the screen's own ratio. A Wayland
+    // compositor gives an output's true density, which XWayland may show at 1x.
+    qreal scale = 0;
+    // The desktop refused access (or the user did): the permission path, not a failure.
+    bool refused = false;
 
     bool ok() const { return !image.isNull(); }
     // A copy of part of it, opaque: a display may leave the padding byte of its 24-bit

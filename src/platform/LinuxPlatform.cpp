@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "CaptureChoice.h"
 #include "Clock.h"
 #include "DesktopPermission.h"
 #include "GioShareService.h"
@@ -10,18 +11,73 @@
 #include "QtSaveDialog.h"
 #include "QtScreenProvider.h"
 #include "QtSettings.h"
+#include "PortalScreenshot.h"
+#include "WlrScreencopyCapture.h"
 #include "X11DisplayCapture.h"
 #include "X11GlobalInputMonitor.h"
 #include "X11WindowSystem.h"
 #include "XdgAutostart.h"
 
+#include <QCoreApplication>
+#include <QLoggingCategory>
+
+#include <memory>
+
 namespace vellumbox {
 
 namespace {
 
+Q_LOGGING_CATEGORY(lcPlatform, "vellumbox.Platform")
+
+// A Wayland session that offers no way to read the screen: say so at each capture rather
+// than show XWayland's black picture.
+class UnavailableCapture final : public DisplayCapture {
+public:
+    DisplayImage captureDisplay(const ScreenInfo& /*screen*/) override
+    {
+        return {{},
+                QCoreApplication::translate(
+                    "vellumbox", "This Wayland session lets no application read the screen: it "
+                                 "offers neither the wlroots screen-copy protocol nor the "
+                                 "desktop portal's Screenshot interface.")};
+    }
+};
+
+std::unique_ptr<DisplayCapture> makeDisplayCapture(QtScreenProvider& screens)
+{
+    std::unique_ptr<WlrScreencopyCapture> screencopy;
+    const CaptureMethod method = chooseCaptureMethod(
+        qgetenv("VELLUMBOX_CAPTURE"),
+        isWaylandSession(qgetenv("XDG_SESSION_TYPE"), qgetenv("WAYLAND_DISPLAY")),
+        [&screencopy] {
+            screencopy = WlrScreencopyCapture::connect();
+            return screencopy != nullptr;
+        },
+        [] { return PortalDisplayCapture::available(); });
+    qCInfo(lcPlatform) << "The screen is read through" << captureMethodName(method);
+    switch (method) {
+    case CaptureMethod::X11:
+        return std::make_unique<X11DisplayCapture>();
+    case CaptureMethod::WlrScreencopy:
+        return screencopy;
+    case CaptureMethod::Portal:
+        return std::make_unique<PortalDisplayCapture>([&screens] {
+            QList<QRect> layout;
+            for (const ScreenInfo& screen : screens.screens())
+                layout.append(screen.geometry);
+            return layout;
+        });
+    case CaptureMethod::None:
+        break;
+    }
+    qCCritical(lcPlatform) << "This session offers no way to read the screen";
+    return std::make_unique<UnavailableCapture>();
+}
+
 struct LinuxServices {
     QtScreenProvider screens;
-    X11DisplayCapture capture;
+    std::unique_ptr<DisplayCapture> captureMethod = makeDisplayCapture(screens);
+    DisplayCapture& capture = *captureMethod;
     DesktopPermission permission;
     QtAlertPresenter alerts;
     QtCursorService cursor;

@@ -53,6 +53,8 @@ private Q_SLOTS:
     void cancellationClosesEverything();
     void completedSelectionFloatsTheCroppedPixels();
     void dragOnTheScaledScreenIsCroppedAtFullDensity();
+    void theCompositorsDensityWinsOverTheScreens();
+    void aRefusalAsksForAccessInsteadOfFailing();
     void captureErrorShowsAnAlertWithPanelsLowered();
     void cropThatYieldsNothingIsLoggedTwice();
     void screenGoneDuringTheWaitIsLoggedTwice();
@@ -172,6 +174,33 @@ void TestScreenCaptureManager::dragOnTheScaledScreenIsCroppedAtFullDensity()
     QCOMPARE(image.pixel(0, 0), f.platform.capture.pixelAt(20, 40));
     QCOMPARE(image.pixel(199, 99), f.platform.capture.pixelAt(219, 139));
     QCOMPARE(f.platform.capture.requests.last().name, QStringLiteral("R"));
+}
+
+void TestScreenCaptureManager::theCompositorsDensityWinsOverTheScreens()
+{
+    // XWayland shows a scale-2 output at 1x; the compositor still gives its device pixels.
+    Fixture f;
+    ScreenInfo& right = f.platform.screens.screenList[1];
+    right.devicePixelRatio = 1.0;
+    right.nativeGeometry = right.geometry;
+    f.platform.capture.scale = 2.0;
+    f.manager->captureRegion({1930, 20, 100, 50}, right);
+    QCOMPARE(f.overlays.overlays().size(), 1);
+    const QImage& image = f.overlays.overlays().first()->screenshotImage();
+    QCOMPARE(image.size(), QSize(200, 100));
+    QCOMPARE(image.devicePixelRatio(), 2.0);
+    QCOMPARE(image.pixel(0, 0), f.platform.capture.pixelAt(20, 40));
+    QCOMPARE(image.pixel(199, 99), f.platform.capture.pixelAt(219, 139));
+}
+
+void TestScreenCaptureManager::aRefusalAsksForAccessInsteadOfFailing()
+{
+    Fixture f;
+    f.platform.capture.refuse = true;
+    f.manager->captureRegion({0, 0, 50, 50}, twoScreens().first());
+    QCOMPARE(f.permissionRequests, 1);
+    QVERIFY(f.platform.alerts.shown.isEmpty());
+    QVERIFY(f.overlays.overlays().isEmpty());
 }
 
 void TestScreenCaptureManager::captureErrorShowsAnAlertWithPanelsLowered()

@@ -6,19 +6,20 @@ namespace vellumbox::fakes {
 DisplayImage FakeDisplayCapture::captureDisplay(const ScreenInfo& screen)
 {
     requests.append(screen);
-    if (failWith)
-        return {{}, *failWith};
+    if (failWith || refuse)
+        return {{}, failWith.value_or(QStringLiteral("refused")), 0, refuse};
     if (returnNothing)
         return {{}, {}};
-    const QSize size = screen.nativeGeometry.size();
+    const QSize size = scale > 0 ? (QSizeF(screen.geometry.size()) * scale).toSize()
+                                 : screen.nativeGeometry.size();
     QImage image(size, QImage::Format_RGB32);
     for (int y = 0; y < size.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < size.width(); ++x)
             line[x] = pixelAt(x, y);
     }
-    image.setDevicePixelRatio(screen.devicePixelRatio);
-    return {image, {}};
+    image.setDevicePixelRatio(scale > 0 ? scale : screen.devicePixelRatio);
+    return {image, {}, scale};
 }
 
 QList<ScreenInfo> twoScreens()

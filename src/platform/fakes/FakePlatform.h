@@ -57,7 +57,10 @@ public:
 class FakeDisplayCapture final : public DisplayCapture {
 public:
     std::optional<QString> failWith;
+    bool refuse = false;
     bool returnNothing = false;
+    // A compositor's own density, whatever the screen says (0: the screen's).
+    qreal scale = 0;
     QList<ScreenInfo> requests;
     // Pixel (x, y) of a screen's image; the default encodes the coordinates.
     std::function<QRgb(int, int)> pixelAt = [](int x, int y) {

@@ -1,0 +1,216 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "PortalScreenshot.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusObjectPath>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QImageReader>
+#include <QLoggingCategory>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <QUrl>
+
+#include <cmath>
+
+Q_LOGGING_CATEGORY(lcPortal, "vellumbox.ScreenCapture.Portal")
+
+namespace vellumbox {
+
+namespace {
+
+const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString screenshotInterface = QStringLiteral("org.freedesktop.portal.Screenshot");
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("vellumbox", text);
+}
+
+} // namespace
+
+// Receives the portal's Response signal for one request.
+class PortalResponse : public QObject {
+    Q_OBJECT
+public:
+    std::optional<PortalAnswer> answer;
+
+public Q_SLOTS:
+    void response(uint code, const QVariantMap& results)
+    {
+        answer = interpretScreenshotResponse(code, results);
+        Q_EMIT answered();
+    }
+
+Q_SIGNALS:
+    void answered();
+};
+
+PortalAnswer interpretScreenshotResponse(uint code, const QVariantMap& results)
+{
+    // 1: the user cancelled; 2: ended otherwise, which is how a refusal kept in the
+    // desktop's permission store is told.
+    if (code == 1 || code == 2)
+        return {PortalAnswer::Outcome::Refused, {},
+                tr("The desktop did not allow Vellumbox to take the screenshot.")};
+    if (code != 0)
+        return {PortalAnswer::Outcome::Failed, {},
+                tr("The desktop's screenshot service failed (answer %1).").arg(code)};
+    const QUrl uri(results.value(QStringLiteral("uri")).toString());
+    if (!uri.isLocalFile())
+        return {PortalAnswer::Outcome::Failed, {},
+                tr("The desktop's screenshot service gave no picture file.")};
+    return {PortalAnswer::Outcome::Taken, uri.toLocalFile(), {}};
+}
+
+QString portalRequestPath(const QString& uniqueBusName, const QString& token)
+{
+    QString sender = uniqueBusName.startsWith(QLatin1Char(':')) ? uniqueBusName.mid(1)
+                                                                 : uniqueBusName;
+    sender.replace(QLatin1Char('.'), QLatin1Char('_'));
+    return QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
+}
+
+std::optional<LayoutCrop> layoutCrop(const QRect& screen, const QRect& layout,
+                                     const QSize& picture)
+{
+    if (layout.isEmpty() || picture.isEmpty() || !layout.contains(screen))
+        return std::nullopt;
+    const qreal scale = qreal(picture.width()) / layout.width();
+    // The picture must be the layout, scaled the same way both ways.
+    if (std::abs(layout.height() * scale - picture.height()) > 1.0)
+        return std::nullopt;
+    const QPointF origin = QPointF(screen.topLeft() - layout.topLeft()) * scale;
+    const QSizeF size = QSizeF(screen.size()) * scale;
+    const QRect pixels =
+        QRect(QPoint(qRound(origin.x()), qRound(origin.y())), size.toSize())
+            .intersected(QRect(QPoint(0, 0), picture));
+    return LayoutCrop{pixels, scale};
+}
+
+PortalDisplayCapture::PortalDisplayCapture(std::function<QList<QRect>()> layout)
+    : layout_(std::move(layout))
+{
+}
+
+bool PortalDisplayCapture::available()
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        portalService, portalPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("Get"));
+    get << screenshotInterface << QStringLiteral("version");
+    // The portal may have to start first.
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 5000);
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+DisplayImage PortalDisplayCapture::captureDisplay(const ScreenInfo& screen)
+{
+    DisplayImage whole = captureLayout(replyTimeoutMs);
+    if (!whole.ok())
+        return whole;
+    QRect layout;
+    for (const QRect& geometry : layout_())
+        layout = layout.united(geometry);
+    const std::optional<LayoutCrop> crop = layoutCrop(screen.geometry, layout, whole.image.size());
+    if (!crop || crop->pixels.isEmpty()) {
+        qCWarning(lcPortal) << "The portal's picture" << whole.image.size()
+                            << "does not show the layout" << layout;
+        return {{}, tr("The desktop's screenshot does not match the screens.")};
+    }
+    QImage image = whole.image.copy(crop->pixels);
+    image.setDevicePixelRatio(crop->scale);
+    return {image, {}, crop->scale};
+}
+
+DisplayImage PortalDisplayCapture::captureLayout(int timeoutMs)
+{
+    if (busy_)
+        return {{}, tr("A screenshot is already being taken.")};
+    busy_ = true;
+    const auto done = [this](DisplayImage result) {
+        busy_ = false;
+        return result;
+    };
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return done({{}, tr("There is no session bus to reach the desktop's screenshot service.")});
+
+    const QString token =
+        QStringLiteral("vellumbox%1").arg(QRandomGenerator::global()->generate());
+    QString path = portalRequestPath(bus.baseService(), token);
+    PortalResponse response;
+    const auto listen = [&](const QString& on, bool connect) {
+        const QString interface = QStringLiteral("org.freedesktop.portal.Request");
+        const QString signal = QStringLiteral("Response");
+        const char* slot = SLOT(response(uint, QVariantMap));
+        if (connect)
+            bus.connect(portalService, on, interface, signal, &response, slot);
+        else
+            bus.disconnect(portalService, on, interface, signal, &response, slot);
+    };
+    // Listen before asking: the answer may come before the call returns.
+    listen(path, true);
+
+    QDBusMessage call = QDBusMessage::createMethodCall(portalService, portalPath,
+                                                       screenshotInterface,
+                                                       QStringLiteral("Screenshot"));
+    call << QString() << QVariantMap{{QStringLiteral("handle_token"), token},
+                                     {QStringLiteral("interactive"), false},
+                                     {QStringLiteral("modal"), false}};
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QEventLoop loop;
+    QDBusPendingCallWatcher watcher(bus.asyncCall(call, timeoutMs));
+    QString callError;
+    QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, [&] {
+        const QDBusPendingReply<QDBusObjectPath> reply = watcher;
+        if (reply.isError()) {
+            callError = reply.error().message();
+            loop.quit();
+        } else if (reply.value().path() != path) {
+            // Older portals choose the path themselves.
+            listen(path, false);
+            path = reply.value().path();
+            listen(path, true);
+        }
+    });
+    QObject::connect(&response, &PortalResponse::answered, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    if (!response.answer && callError.isEmpty())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    listen(path, false);
+
+    if (!callError.isEmpty())
+        return done({{}, tr("The desktop's screenshot service failed: %1").arg(callError)});
+    if (!response.answer) {
+        qCWarning(lcPortal) << "The screenshot portal did not answer within" << timeoutMs << "ms";
+        return done({{}, tr("The desktop's screenshot service did not answer within %1 seconds.")
+                             .arg(timeoutMs / 1000)});
+    }
+    const PortalAnswer& answer = *response.answer;
+    qCInfo(lcPortal) << "The screenshot portal answered in" << elapsed.elapsed() << "ms";
+    if (answer.outcome == PortalAnswer::Outcome::Refused)
+        return done({{}, answer.error, 0, true});
+    if (answer.outcome == PortalAnswer::Outcome::Failed)
+        return done({{}, answer.error});
+    QImageReader reader(answer.fileName);
+    QImage image = reader.read();
+    // The file was made for this request only.
+    if (!QFile::remove(answer.fileName))
+        qCWarning(lcPortal).noquote() << "Could not remove the portal's file" << answer.fileName;
+    if (image.isNull())
+        return done({{}, tr("The desktop's screenshot could not be read: %1")
+                             .arg(reader.errorString())});
+    return done({image.convertToFormat(QImage::Format_RGB32), {}});
+}
+
+} // namespace vellumbox
+
+#include "PortalScreenshot.moc"

@@ -1,0 +1,225 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/CaptureChoice.h"
+#include "platform/PortalScreenshot.h"
+#include "platform/WaylandImage.h"
+
+#include <QTest>
+
+using namespace vellumbox;
+
+Q_DECLARE_METATYPE(vellumbox::CaptureMethod)
+Q_DECLARE_METATYPE(vellumbox::PortalAnswer::Outcome)
+
+class TestWaylandCapture : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void theMethodFollowsTheSession_data();
+    void theMethodFollowsTheSession();
+    void shmPicturesAreReadInTheirOwnFormat_data();
+    void shmPicturesAreReadInTheirOwnFormat();
+    void unreadablePicturesAreRefused_data();
+    void unreadablePicturesAreRefused();
+    void aScreenIsShownByTheOutputAtItsPlace_data();
+    void aScreenIsShownByTheOutputAtItsPlace();
+    void portalAnswersMeanWhatTheySay_data();
+    void portalAnswersMeanWhatTheySay();
+    void theRequestPathIsTheSendersAndTheTokens();
+    void aScreenIsCutFromTheLayoutAtItsScale_data();
+    void aScreenIsCutFromTheLayoutAtItsScale();
+};
+
+void TestWaylandCapture::theMethodFollowsTheSession_data()
+{
+    QTest::addColumn<QByteArray>("forced");
+    QTest::addColumn<bool>("wayland");
+    QTest::addColumn<bool>("screencopy");
+    QTest::addColumn<bool>("portal");
+    QTest::addColumn<CaptureMethod>("method");
+    QTest::addColumn<QString>("asked"); // which probes ran: s, p
+    using M = CaptureMethod;
+    QTest::newRow("x11 session") << QByteArray() << false << true << true << M::X11 << "";
+    QTest::newRow("wlroots") << QByteArray() << true << true << true << M::WlrScreencopy << "s";
+    QTest::newRow("gnome, kde") << QByteArray() << true << false << true << M::Portal << "sp";
+    QTest::newRow("neither") << QByteArray() << true << false << false << M::None << "sp";
+    QTest::newRow("portal forced") << QByteArray("portal") << true << true << true << M::Portal
+                                   << "p";
+    QTest::newRow("forced, missing") << QByteArray("Portal ") << true << true << false << M::None
+                                     << "p";
+    QTest::newRow("screencopy forced in x11")
+        << QByteArray("screencopy") << false << true << true << M::WlrScreencopy << "s";
+    QTest::newRow("x11 forced") << QByteArray("x11") << true << true << true << M::X11 << "";
+    QTest::newRow("unknown name") << QByteArray("pipewire") << true << false << true << M::Portal
+                                  << "sp";
+}
+
+void TestWaylandCapture::theMethodFollowsTheSession()
+{
+    QFETCH(QByteArray, forced);
+    QFETCH(bool, wayland);
+    QFETCH(bool, screencopy);
+    QFETCH(bool, portal);
+    QFETCH(CaptureMethod, method);
+    QFETCH(QString, asked);
+    QString probes;
+    const CaptureMethod chosen = chooseCaptureMethod(
+        forced, wayland, [&] { return probes += QLatin1Char('s'), screencopy; },
+        [&] { return probes += QLatin1Char('p'), portal; });
+    QCOMPARE(chosen, method);
+    QCOMPARE(probes, asked);
+}
+
+void TestWaylandCapture::shmPicturesAreReadInTheirOwnFormat_data()
+{
+    QTest::addColumn<uint>("format");
+    QTest::addColumn<QByteArray>("firstPixel"); // bytes in memory
+    QTest::addColumn<bool>("yInverted");
+    // A pure orange, (255, 128, 0), in each byte order.
+    QTest::newRow("XRGB8888") << 1U << QByteArray("\x00\x80\xff\x00", 4) << false;
+    QTest::newRow("ARGB8888, alpha ignored") << 0U << QByteArray("\x00\x80\xff\x10", 4) << false;
+    QTest::newRow("XBGR8888") << 0x34324258U << QByteArray("\xff\x80\x00\x00", 4) << false;
+    QTest::newRow("ABGR8888") << 0x34324241U << QByteArray("\xff\x80\x00\xff", 4) << false;
+    QTest::newRow("upside down") << 1U << QByteArray("\x00\x80\xff\x00", 4) << true;
+}
+
+void TestWaylandCapture::shmPicturesAreReadInTheirOwnFormat()
+{
+    QFETCH(uint, format);
+    QFETCH(QByteArray, firstPixel);
+    QFETCH(bool, yInverted);
+    // 3 x 2 pixels, rows padded to 16 bytes; the first pixel orange, the rest zero.
+    QByteArray buffer(32, '\0');
+    buffer.replace(0, 4, firstPixel);
+    const DisplayImage read = imageFromShmBuffer(reinterpret_cast<const uchar*>(buffer.constData()),
+                                                 {3, 2}, 16, format, yInverted);
+    QVERIFY2(read.ok(), qPrintable(read.error));
+    QCOMPARE(read.image.size(), QSize(3, 2));
+    const QPoint orange = yInverted ? QPoint(0, 1) : QPoint(0, 0);
+    QCOMPARE(read.image.pixel(orange), qRgb(255, 128, 0));
+    QCOMPARE(qRed(read.image.pixel(1, orange.y())), 0);
+    QCOMPARE(qRed(read.image.pixel(0, 1 - orange.y())), 0);
+    // The picture is a copy: the compositor's buffer is reused for the next frame.
+    buffer.fill('\x7f');
+    QCOMPARE(read.image.pixel(orange), qRgb(255, 128, 0));
+}
+
+void TestWaylandCapture::unreadablePicturesAreRefused_data()
+{
+    QTest::addColumn<uint>("format");
+    QTest::addColumn<int>("stride");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("10-bit colour") << 0x30335258U << 16 << "pixel format";
+    QTest::newRow("RGB565") << 0x36314752U << 16 << "pixel format";
+    QTest::newRow("rows too short") << 1U << 8 << "malformed";
+}
+
+void TestWaylandCapture::unreadablePicturesAreRefused()
+{
+    QFETCH(uint, format);
+    QFETCH(int, stride);
+    QFETCH(QString, reason);
+    const QByteArray buffer(32, '\x40');
+    const DisplayImage read = imageFromShmBuffer(reinterpret_cast<const uchar*>(buffer.constData()),
+                                                 {3, 2}, stride, format, false);
+    QVERIFY(!read.ok());
+    QVERIFY2(read.error.contains(reason), qPrintable(read.error));
+}
+
+void TestWaylandCapture::aScreenIsShownByTheOutputAtItsPlace_data()
+{
+    QTest::addColumn<QList<QRect>>("outputs");
+    QTest::addColumn<QRect>("screen");
+    QTest::addColumn<int>("index");
+    const QRect left(0, 0, 1920, 1080);
+    const QRect right(1920, 0, 640, 360);
+    QTest::newRow("the same place") << QList<QRect>{left, right} << right << 1;
+    QTest::newRow("moved a little") << QList<QRect>{left, right} << QRect(1900, 0, 640, 360) << 1;
+    QTest::newRow("mostly the left") << QList<QRect>{left, right} << QRect(1000, 0, 1000, 300)
+                                     << 0;
+    QTest::newRow("unplugged") << QList<QRect>{left} << right << -1;
+    QTest::newRow("no outputs") << QList<QRect>{} << left << -1;
+}
+
+void TestWaylandCapture::aScreenIsShownByTheOutputAtItsPlace()
+{
+    QFETCH(QList<QRect>, outputs);
+    QFETCH(QRect, screen);
+    QFETCH(int, index);
+    QCOMPARE(outputIndexForScreen(outputs, screen), index);
+}
+
+void TestWaylandCapture::portalAnswersMeanWhatTheySay_data()
+{
+    QTest::addColumn<uint>("code");
+    QTest::addColumn<QVariantMap>("results");
+    QTest::addColumn<PortalAnswer::Outcome>("outcome");
+    QTest::addColumn<QString>("file");
+    using O = PortalAnswer::Outcome;
+    const QVariantMap picture{{QStringLiteral("uri"), QStringLiteral("file:///tmp/a%20b.png")}};
+    QTest::newRow("taken") << 0U << picture << O::Taken << "/tmp/a b.png";
+    QTest::newRow("cancelled") << 1U << picture << O::Refused << "";
+    QTest::newRow("refused by the store") << 2U << QVariantMap() << O::Refused << "";
+    QTest::newRow("unknown answer") << 7U << picture << O::Failed << "";
+    QTest::newRow("taken, no file") << 0U << QVariantMap() << O::Failed << "";
+    QTest::newRow("taken, remote file")
+        << 0U << QVariantMap{{QStringLiteral("uri"), QStringLiteral("https://x/a.png")}}
+        << O::Failed << "";
+}
+
+void TestWaylandCapture::portalAnswersMeanWhatTheySay()
+{
+    QFETCH(uint, code);
+    QFETCH(QVariantMap, results);
+    QFETCH(PortalAnswer::Outcome, outcome);
+    QFETCH(QString, file);
+    const PortalAnswer answer = interpretScreenshotResponse(code, results);
+    QCOMPARE(answer.outcome, outcome);
+    QCOMPARE(answer.fileName, file);
+    QCOMPARE(answer.error.isEmpty(), outcome == PortalAnswer::Outcome::Taken);
+}
+
+void TestWaylandCapture::theRequestPathIsTheSendersAndTheTokens()
+{
+    QCOMPARE(portalRequestPath(QStringLiteral(":1.42"), QStringLiteral("vellumbox7")),
+             QStringLiteral("/org/freedesktop/portal/desktop/request/1_42/vellumbox7"));
+}
+
+void TestWaylandCapture::aScreenIsCutFromTheLayoutAtItsScale_data()
+{
+    QTest::addColumn<QRect>("screen");
+    QTest::addColumn<QRect>("layout");
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QRect>("pixels"); // empty: no crop
+    QTest::addColumn<qreal>("scale");
+    const QRect sway(0, 0, 2560, 1080); // 1920x1080 at 1, 1280x720 at 2 beside it
+    QTest::newRow("mixed, the 2x output") << QRect(1920, 0, 640, 360) << sway << QSize(5120, 2160)
+                                          << QRect(3840, 0, 1280, 720) << 2.0;
+    QTest::newRow("mixed, the 1x output") << QRect(0, 0, 1920, 1080) << sway << QSize(5120, 2160)
+                                          << QRect(0, 0, 3840, 2160) << 2.0;
+    QTest::newRow("physical layout") << QRect(1920, 0, 2560, 1440) << QRect(0, 0, 4480, 1440)
+                                     << QSize(4480, 1440) << QRect(1920, 0, 2560, 1440) << 1.0;
+    QTest::newRow("origin left of zero")
+        << QRect(-1280, 0, 1280, 1024) << QRect(-1280, 0, 3200, 1080) << QSize(3200, 1080)
+        << QRect(0, 0, 1280, 1024) << 1.0;
+    QTest::newRow("not the layout") << QRect(0, 0, 1920, 1080) << sway << QSize(1920, 1080)
+                                    << QRect() << 0.0;
+    QTest::newRow("screen outside") << QRect(3000, 0, 100, 100) << sway << QSize(2560, 1080)
+                                    << QRect() << 0.0;
+}
+
+void TestWaylandCapture::aScreenIsCutFromTheLayoutAtItsScale()
+{
+    QFETCH(QRect, screen);
+    QFETCH(QRect, layout);
+    QFETCH(QSize, picture);
+    QFETCH(QRect, pixels);
+    QFETCH(qreal, scale);
+    const std::optional<LayoutCrop> crop = layoutCrop(screen, layout, picture);
+    QCOMPARE(crop.has_value(), !pixels.isEmpty());
+    if (crop) {
+        QCOMPARE(crop->pixels, pixels);
+        QCOMPARE(crop->scale, scale);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestWaylandCapture)
+#include "tst_waylandcapture.moc"
