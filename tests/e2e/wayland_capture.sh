@@ -13,6 +13,12 @@ export XDG_CONFIG_HOME="$WL_WORK/config"
 mkdir -p "$XDG_CONFIG_HOME/Vellumbox"
 printf '[General]\nhasCompletedOnboarding=true\nhasShownLoginItemPrompt=true\n' \
   >"$XDG_CONFIG_HOME/Vellumbox/Vellumbox.conf"
+# Wayland content on both outputs: the compositor's own background pictures.
+convert -size 1920x1080 gradient:red-blue -fill yellow -draw "rectangle 100,100 400,300" left.png &&
+  convert -size 1280x720 -seed 9 plasma:fractal -fill white -draw "rectangle 100,100 300,200" right.png &&
+  swaymsg output HEADLESS-1 bg "$PWD/left.png" stretch >/dev/null &&
+  swaymsg output HEADLESS-2 bg "$PWD/right.png" stretch >/dev/null || { echo "FAIL: no background"; exit 1; }
+sleep 1
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 waitfor() { # seconds, command...

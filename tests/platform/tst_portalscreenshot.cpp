@@ -1,0 +1,155 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The portal's client against a stand-in portal on a private session bus (dbus-run-session).
+#include "platform/PortalScreenshot.h"
+
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+using namespace vellumbox;
+
+namespace {
+
+// Answers Screenshot as it is told: with a file, a refusal, or never.
+class FakePortal : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Screenshot")
+    Q_PROPERTY(uint version READ version)
+public:
+    std::optional<uint> answer = 0;
+    QString fileName;
+    int calls = 0;
+    uint version() const { return 2; }
+
+public Q_SLOTS:
+    QDBusObjectPath Screenshot(const QString& /*parent*/, const QVariantMap& options)
+    {
+        ++calls;
+        const QString path = portalRequestPath(message().service(),
+                                               options.value(QStringLiteral("handle_token")).toString());
+        if (answer) {
+            QDBusMessage response = QDBusMessage::createSignal(
+                path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
+            const QVariantMap results{
+                {QStringLiteral("uri"), QUrl::fromLocalFile(fileName).toString()}};
+            response << *answer << results;
+            // After the reply, as a real portal does.
+            QTimer::singleShot(20, this, [response] { QDBusConnection::sessionBus().send(response); });
+        }
+        return QDBusObjectPath(path);
+    }
+};
+
+} // namespace
+
+class TestPortalScreenshot : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void theScreenIsCutFromTheWholePictureAndTheFileRemoved();
+    void refusalsAndFailuresAreTold_data();
+    void refusalsAndFailuresAreTold();
+    void aPortalThatNeverAnswersTimesOut();
+
+private:
+    FakePortal portal_;
+    QTemporaryDir dir_;
+    const QList<QRect> layout_{{0, 0, 200, 100}, {200, 0, 100, 50}};
+    PortalDisplayCapture capture_{[this] { return layout_; }};
+};
+
+void TestPortalScreenshot::initTestCase()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    QVERIFY2(bus.isConnected(), "run inside dbus-run-session");
+    QVERIFY(!PortalDisplayCapture::available());
+    QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal_,
+                               QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties));
+    QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
+    QVERIFY(PortalDisplayCapture::available());
+}
+
+void TestPortalScreenshot::theScreenIsCutFromTheWholePictureAndTheFileRemoved()
+{
+    // The layout at scale 2: the right screen is the picture's right part, in blue.
+    QImage picture(600, 200, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 400; x < 600; ++x)
+            picture.setPixel(x, y, qRgb(0, 0, 255));
+    portal_.answer = 0;
+    portal_.fileName = dir_.filePath(QStringLiteral("shot.png"));
+    QVERIFY(picture.save(portal_.fileName));
+    const DisplayImage shot = capture_.captureDisplay({QStringLiteral("R"), layout_.at(1), 1.0, {}});
+    QVERIFY2(shot.ok(), qPrintable(shot.error));
+    QCOMPARE(shot.image.size(), QSize(200, 100));
+    QCOMPARE(shot.scale, 2.0);
+    QCOMPARE(shot.image.pixel(0, 0), qRgb(0, 0, 255));
+    QCOMPARE(shot.image.pixel(199, 99), qRgb(0, 0, 255));
+    QVERIFY(!QFile::exists(portal_.fileName));
+}
+
+void TestPortalScreenshot::refusalsAndFailuresAreTold_data()
+{
+    QTest::addColumn<uint>("answer");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("cancelled") << 1U << QByteArray() << QSize() << true << "did not allow";
+    QTest::newRow("refused") << 2U << QByteArray() << QSize() << true << "did not allow";
+    QTest::newRow("not a picture") << 0U << QByteArray("GIF89a?") << QSize() << false
+                                   << "could not be read";
+    QTest::newRow("not the layout") << 0U << QByteArray() << QSize(300, 300) << false
+                                    << "does not match";
+}
+
+void TestPortalScreenshot::refusalsAndFailuresAreTold()
+{
+    QFETCH(uint, answer);
+    QFETCH(QByteArray, file);
+    QFETCH(QSize, size);
+    QFETCH(bool, refused);
+    QFETCH(QString, reason);
+    portal_.answer = answer;
+    portal_.fileName = dir_.filePath(QStringLiteral("bad.png"));
+    QFile out(portal_.fileName);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    if (size.isValid()) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::green);
+        QVERIFY(image.save(&out, "PNG"));
+    } else {
+        out.write(file);
+    }
+    out.close();
+    const DisplayImage shot = capture_.captureDisplay({QStringLiteral("L"), layout_.at(0), 1.0, {}});
+    QVERIFY(!shot.ok());
+    QCOMPARE(shot.refused, refused);
+    QVERIFY2(shot.error.contains(reason), qPrintable(shot.error));
+    // Whatever the portal left is not left lying around.
+    QCOMPARE(QFile::exists(portal_.fileName), refused);
+}
+
+void TestPortalScreenshot::aPortalThatNeverAnswersTimesOut()
+{
+    portal_.answer.reset();
+    const int before = portal_.calls;
+    const DisplayImage shot = capture_.captureLayout(300);
+    QCOMPARE(portal_.calls, before + 1);
+    QVERIFY(!shot.ok());
+    QVERIFY(!shot.refused);
+    QVERIFY2(shot.error.contains(QStringLiteral("did not answer")), qPrintable(shot.error));
+    // The next request is served again.
+    portal_.answer = 1;
+    QVERIFY(capture_.captureLayout(2000).refused);
+}
+
+QTEST_GUILESS_MAIN(TestPortalScreenshot)
+#include "tst_portalscreenshot.moc"
