@@ -16,6 +16,9 @@ public:
     void openSettings() override;
 };
 
+// Opens the privacy settings of the session's desktop, where one is known.
+void openPrivacySettings();
+
 // The command that opens the privacy settings of the named desktop (XDG_CURRENT_DESKTOP),
 // or an empty list when none is known.
 QStringList privacySettingsCommand(const QString& currentDesktop);

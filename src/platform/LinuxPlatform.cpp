@@ -11,6 +11,7 @@
 #include "QtSaveDialog.h"
 #include "QtScreenProvider.h"
 #include "QtSettings.h"
+#include "PortalPermission.h"
 #include "PortalScreenshot.h"
 #include "WlrScreencopyCapture.h"
 #include "X11DisplayCapture.h"
@@ -74,11 +75,25 @@ std::unique_ptr<DisplayCapture> makeDisplayCapture(QtScreenProvider& screens)
     return std::make_unique<UnavailableCapture>();
 }
 
+// Where the portal reads the screen, the desktop may ask the user first; elsewhere every
+// program may read it.
+std::unique_ptr<ScreenRecordingPermission> makePermission(DisplayCapture& capture)
+{
+    if (auto* portal = dynamic_cast<PortalDisplayCapture*>(&capture)) {
+        const bool asks = qEnvironmentVariable("XDG_CURRENT_DESKTOP")
+                              .split(QLatin1Char(':'))
+                              .contains(QStringLiteral("GNOME"), Qt::CaseInsensitive);
+        return std::make_unique<PortalPermission>(*portal, asks);
+    }
+    return std::make_unique<DesktopPermission>();
+}
+
 struct LinuxServices {
     QtScreenProvider screens;
     std::unique_ptr<DisplayCapture> captureMethod = makeDisplayCapture(screens);
     DisplayCapture& capture = *captureMethod;
-    DesktopPermission permission;
+    std::unique_ptr<ScreenRecordingPermission> permissionMethod = makePermission(capture);
+    ScreenRecordingPermission& permission = *permissionMethod;
     QtAlertPresenter alerts;
     QtCursorService cursor;
     X11WindowSystem windows;

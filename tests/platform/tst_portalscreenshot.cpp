@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The portal's client against a stand-in portal on a private session bus (dbus-run-session).
+#include "platform/PortalPermission.h"
 #include "platform/PortalScreenshot.h"
 
 #include <QDBusConnection>
 #include <QDBusContext>
+#include <QDBusMetaType>
+#include <QDBusVariant>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QFile>
@@ -46,6 +49,26 @@ public Q_SLOTS:
     }
 };
 
+// The portal's permission store, with one screenshot entry or none.
+class FakePermissionStore : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.impl.portal.PermissionStore")
+public:
+    QStringList unsandboxed; // empty: no entry
+
+public Q_SLOTS:
+    QMap<QString, QStringList> Lookup(const QString& table, const QString& id, QDBusVariant& data)
+    {
+        if (table != QStringLiteral("screenshot") || id != QStringLiteral("screenshot") ||
+            unsandboxed.isEmpty()) {
+            sendErrorReply(QStringLiteral("org.freedesktop.portal.Error.NotFound"), table);
+            return {};
+        }
+        data = QDBusVariant(QVariant(QByteArray()));
+        return {{QString(), unsandboxed}};
+    }
+};
+
 } // namespace
 
 class TestPortalScreenshot : public QObject {
@@ -56,9 +79,12 @@ private Q_SLOTS:
     void refusalsAndFailuresAreTold_data();
     void refusalsAndFailuresAreTold();
     void aPortalThatNeverAnswersTimesOut();
+    void accessFollowsTheStoreAndAsksOnlyWhenUnanswered_data();
+    void accessFollowsTheStoreAndAsksOnlyWhenUnanswered();
 
 private:
     FakePortal portal_;
+    FakePermissionStore store_;
     QTemporaryDir dir_;
     const QList<QRect> layout_{{0, 0, 200, 100}, {200, 0, 100, 50}};
     PortalDisplayCapture capture_{[this] { return layout_; }};
@@ -73,6 +99,10 @@ void TestPortalScreenshot::initTestCase()
                                QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties));
     QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
     QVERIFY(PortalDisplayCapture::available());
+    qDBusRegisterMetaType<QMap<QString, QStringList>>();
+    QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/impl/portal/PermissionStore"),
+                               &store_, QDBusConnection::ExportAllSlots));
+    QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.impl.portal.PermissionStore")));
 }
 
 void TestPortalScreenshot::theScreenIsCutFromTheWholePictureAndTheFileRemoved()
@@ -149,6 +179,43 @@ void TestPortalScreenshot::aPortalThatNeverAnswersTimesOut()
     // The next request is served again.
     portal_.answer = 1;
     QVERIFY(capture_.captureLayout(2000).refused);
+}
+
+void TestPortalScreenshot::accessFollowsTheStoreAndAsksOnlyWhenUnanswered_data()
+{
+    QTest::addColumn<QString>("stored"); // "": no entry
+    QTest::addColumn<bool>("desktopAsks");
+    QTest::addColumn<uint>("userAnswer"); // the portal's, when asked
+    QTest::addColumn<bool>("preflight");
+    QTest::addColumn<bool>("granted");
+    QTest::addColumn<int>("portalCalls");
+    QTest::newRow("gnome, allowed before") << "yes" << true << 2U << true << true << 0;
+    QTest::newRow("gnome, refused before") << "no" << true << 0U << false << false << 0;
+    QTest::newRow("gnome, asked: allows") << "" << true << 0U << false << true << 1;
+    QTest::newRow("gnome, asked: refuses") << "" << true << 2U << false << false << 1;
+    QTest::newRow("kde asks nobody") << "" << false << 2U << true << true << 0;
+    QTest::newRow("kde, refused in the store") << "no" << false << 0U << false << false << 0;
+}
+
+void TestPortalScreenshot::accessFollowsTheStoreAndAsksOnlyWhenUnanswered()
+{
+    QFETCH(QString, stored);
+    QFETCH(bool, desktopAsks);
+    QFETCH(uint, userAnswer);
+    QFETCH(bool, preflight);
+    QFETCH(bool, granted);
+    QFETCH(int, portalCalls);
+    store_.unsandboxed = stored.isEmpty() ? QStringList() : QStringList{stored};
+    portal_.answer = userAnswer;
+    portal_.fileName = dir_.filePath(QStringLiteral("asked.png"));
+    QImage picture(300, 100, QImage::Format_RGB32);
+    picture.fill(Qt::gray);
+    QVERIFY(picture.save(portal_.fileName));
+    PortalPermission permission(capture_, desktopAsks);
+    const int before = portal_.calls;
+    QCOMPARE(permission.preflight(), preflight);
+    QCOMPARE(permission.request(), granted);
+    QCOMPARE(portal_.calls - before, portalCalls);
 }
 
 QTEST_GUILESS_MAIN(TestPortalScreenshot)

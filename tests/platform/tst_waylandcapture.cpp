@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/CaptureChoice.h"
+#include "platform/DesktopPermission.h"
+#include "platform/PortalPermission.h"
 #include "platform/PortalScreenshot.h"
 #include "platform/WaylandImage.h"
 
 #include <QTest>
 
 using namespace vellumbox;
+using Entries = QMap<QString, QStringList>;
 
 Q_DECLARE_METATYPE(vellumbox::CaptureMethod)
 Q_DECLARE_METATYPE(vellumbox::PortalAnswer::Outcome)
+Q_DECLARE_METATYPE(vellumbox::StoredPermission)
 
 class TestWaylandCapture : public QObject {
     Q_OBJECT
@@ -26,6 +30,10 @@ private Q_SLOTS:
     void theRequestPathIsTheSendersAndTheTokens();
     void aScreenIsCutFromTheLayoutAtItsScale_data();
     void aScreenIsCutFromTheLayoutAtItsScale();
+    void theStoreKeepsTheUsersAnswer_data();
+    void theStoreKeepsTheUsersAnswer();
+    void settingsOpenWhereTheDesktopKeepsTheAnswer_data();
+    void settingsOpenWhereTheDesktopKeepsTheAnswer();
 };
 
 void TestWaylandCapture::theMethodFollowsTheSession_data()
@@ -219,6 +227,48 @@ void TestWaylandCapture::aScreenIsCutFromTheLayoutAtItsScale()
         QCOMPARE(crop->pixels, pixels);
         QCOMPARE(crop->scale, scale);
     }
+}
+
+void TestWaylandCapture::theStoreKeepsTheUsersAnswer_data()
+{
+    QTest::addColumn<Entries>("entries");
+    QTest::addColumn<StoredPermission>("stored");
+    using P = StoredPermission;
+    const QStringList yes{QStringLiteral("yes")};
+    const QStringList no{QStringLiteral("no")};
+    QTest::newRow("nothing asked yet") << Entries() << P::Unset;
+    QTest::newRow("allowed") << Entries{{QString(), yes}} << P::Granted;
+    QTest::newRow("refused") << Entries{{QString(), no}} << P::Refused;
+    QTest::newRow("another app allowed")
+        << Entries{{QStringLiteral("org.example.App"), yes}} << P::Unset;
+    QTest::newRow("unknown word") << Entries{{QString(), {QStringLiteral("ask")}}}
+                                  << P::Unset;
+}
+
+void TestWaylandCapture::theStoreKeepsTheUsersAnswer()
+{
+    QFETCH(Entries, entries);
+    QFETCH(StoredPermission, stored);
+    QCOMPARE(storedPermission(entries), stored);
+}
+
+void TestWaylandCapture::settingsOpenWhereTheDesktopKeepsTheAnswer_data()
+{
+    QTest::addColumn<QString>("desktop");
+    QTest::addColumn<QStringList>("command");
+    const QStringList gnome{QStringLiteral("gnome-control-center"), QStringLiteral("applications")};
+    QTest::newRow("gnome") << "GNOME" << gnome;
+    QTest::newRow("ubuntu's") << "ubuntu:GNOME" << gnome;
+    QTest::newRow("kde never asks") << "KDE" << QStringList();
+    QTest::newRow("sway") << "sway" << QStringList();
+    QTest::newRow("unset") << "" << QStringList();
+}
+
+void TestWaylandCapture::settingsOpenWhereTheDesktopKeepsTheAnswer()
+{
+    QFETCH(QString, desktop);
+    QFETCH(QStringList, command);
+    QCOMPARE(privacySettingsCommand(desktop), command);
 }
 
 QTEST_GUILESS_MAIN(TestWaylandCapture)
