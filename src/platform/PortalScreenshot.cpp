@@ -124,7 +124,8 @@ DisplayImage PortalDisplayCapture::captureDisplay(const ScreenInfo& screen)
                             << "does not show the layout" << layout;
         return {{}, tr("The desktop's screenshot does not match the screens.")};
     }
-    QImage image = whole.image.copy(crop->pixels);
+    // Converted only now: the whole layout is several times the screen.
+    QImage image = whole.image.copy(crop->pixels).convertToFormat(QImage::Format_RGB32);
     image.setDevicePixelRatio(crop->scale);
     return {image, {}, crop->scale};
 }
@@ -195,7 +196,7 @@ DisplayImage PortalDisplayCapture::captureLayout(int timeoutMs)
                              .arg(timeoutMs / 1000)});
     }
     const PortalAnswer& answer = *response.answer;
-    qCInfo(lcPortal) << "The screenshot portal answered in" << elapsed.elapsed() << "ms";
+    const qint64 answeredMs = elapsed.restart();
     if (answer.outcome == PortalAnswer::Outcome::Refused)
         return done({{}, answer.error, 0, true});
     if (answer.outcome == PortalAnswer::Outcome::Failed)
@@ -205,10 +206,12 @@ DisplayImage PortalDisplayCapture::captureLayout(int timeoutMs)
     // The file was made for this request only.
     if (!QFile::remove(answer.fileName))
         qCWarning(lcPortal).noquote() << "Could not remove the portal's file" << answer.fileName;
+    qCInfo(lcPortal) << "The screenshot portal answered in" << answeredMs << "ms; its picture"
+                     << image.size() << "was read in" << elapsed.elapsed() << "ms";
     if (image.isNull())
         return done({{}, tr("The desktop's screenshot could not be read: %1")
                              .arg(reader.errorString())});
-    return done({image.convertToFormat(QImage::Format_RGB32), {}});
+    return done({image, {}});
 }
 
 } // namespace vellumbox

@@ -82,7 +82,17 @@ base_env=(env -i HOME="$(getent passwd "${as_user:+$user}" 2>/dev/null | cut -d:
 "${as_user[@]}" "${base_env[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
   setsid dbus-run-session -- sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
 session=$!
-trap 'kill -TERM -- "-$session" 2>/dev/null; sleep 1; kill -KILL -- "-$session" 2>/dev/null; rm -rf "$work"' EXIT
+# runuser's child starts the session's own process group; as root, end everything the test
+# user runs (portals and XWayland leave that group).
+stop() {
+  kill -TERM -- "-$session" 2>/dev/null
+  [ ${#as_user[@]} -eq 0 ] || pkill -TERM -u "$user"
+  sleep 1
+  kill -KILL -- "-$session" 2>/dev/null
+  [ ${#as_user[@]} -eq 0 ] || pkill -KILL -u "$user"
+  rm -rf "$work"
+}
+trap stop EXIT
 for _ in $(seq 100); do [ -s "$work/rt/session.env" ] && break; sleep 0.1; done
 [ -s "$work/rt/session.env" ] || { echo "session.sh: sway did not come up (see $work/sway.log)" >&2; exit 2; }
 sleep 1.5
