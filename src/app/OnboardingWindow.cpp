@@ -53,7 +53,7 @@ OnboardingWindow::OnboardingWindow()
     QLabel* explanation = addLabel(
         this,
         QStringLiteral("Vellumbox needs Screen Recording permission to capture screenshots. "
-                       "This is a desktop security requirement — your screen this stays on "
+                       "This is a desktop security requirement — your screen content stays on "
                        "your computer and is never sent anywhere."),
         QRect(30, 240, 400, 56), 12, QFont::Normal, true);
     explanation->setWordWrap(true);

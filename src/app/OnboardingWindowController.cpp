@@ -6,6 +6,7 @@
 #include "platform/Settings.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -33,7 +34,18 @@ OnboardingWindowController::OnboardingWindowController(
     , permission_(permission)
     , showLoginItemPrompt_(std::move(showLoginItemPrompt))
     , openScreenRecordingSettings_(std::move(openScreenRecordingSettings))
-{}
+{
+    // Qt closes every window when the application quits (Quit in the tray, SIGTERM).
+    if (QCoreApplication* application = QCoreApplication::instance())
+        application->installEventFilter(this);
+}
+
+bool OnboardingWindowController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit)
+        quitting_ = true;
+    return false;
+}
 
 OnboardingWindowController::~OnboardingWindowController() = default;
 
@@ -68,7 +80,10 @@ void OnboardingWindowController::showOnboarding()
 
     connect(window.get(), &OnboardingWindow::willClose, this, [this] {
         stopPolling();
-        markComplete();
+        // Closed by the program's end, not by the user: the first run is not over, and a
+        // prompt now would hold the ending process in its dialog.
+        if (!quitting_)
+            markComplete();
     });
     window_ = std::move(window);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {

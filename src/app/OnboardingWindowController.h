@@ -46,6 +46,9 @@ public:
     QLabel* statusLabel() const { return statusLabel_; }
     QPushButton* continueButton() const { return continueButton_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void markComplete();
     void stopPolling();
@@ -61,6 +64,7 @@ private:
     QPointer<PermissionSymbol> statusImageView_;
     QPointer<QLabel> statusLabel_;
     QPointer<QPushButton> continueButton_;
+    bool quitting_ = false;
 };
 
 } // namespace vellumbox

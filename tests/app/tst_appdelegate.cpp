@@ -7,7 +7,10 @@
 #include "platform/fakes/FakePlatform.h"
 #include "support/OverlayServices.h"
 
+#include <QLabel>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace vellumbox;
 using namespace vellumbox::fakes;
@@ -64,6 +67,8 @@ private Q_SLOTS:
     void grantButtonAsksAndOpensTheSettings();
     void laterLaunchAsksOnceThenNever_data();
     void laterLaunchAsksOnceThenNever();
+    // Last: it ends the application's (not running) event loop.
+    void quittingLeavesTheFirstRunUnfinished();
 };
 
 void TestAppDelegate::launchRegistersTheHotkey()
@@ -185,6 +190,13 @@ void TestAppDelegate::firstLaunchShowsTheWindowAndNoPromptUntilFinished()
     QCOMPARE(onboarding->grantButton()->text(), QStringLiteral("Permission Granted"));
     QCOMPARE(onboarding->continueButton()->text(), QStringLiteral("Get Started"));
     QVERIFY(!onboarding->permissionCheckTimer());
+    const QString explanation = QStringLiteral(
+        "Vellumbox needs Screen Recording permission to capture screenshots. This is a desktop "
+        "security requirement — your screen content stays on your computer and is never sent "
+        "anywhere.");
+    const QList<QLabel*> labels = onboarding->window()->findChildren<QLabel*>();
+    QVERIFY(std::any_of(labels.begin(), labels.end(),
+                        [&](const QLabel* label) { return label->text() == explanation; }));
     // Both buttons lie wholly inside the window and do not cover each other.
     const QRect window = onboarding->window()->rect();
     QVERIFY(window.contains(onboarding->grantButton()->geometry()));
@@ -331,5 +343,21 @@ void TestAppDelegate::laterLaunchAsksOnceThenNever()
              !failure.isEmpty());
 }
 
+void TestAppDelegate::quittingLeavesTheFirstRunUnfinished()
+{
+    // Quit from the tray or SIGTERM closes the window: no prompt holds the ending process.
+    FakePlatform platform;
+    platform.permission.granted = false;
+    Launch launch(platform);
+    OnboardingWindowController* onboarding = launch.onboarding();
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+    QVERIFY(!onboarding->window()->isVisible());
+    QCOMPARE(promptsShown(platform.alerts), 0);
+    QVERIFY(!platform.settings.boolValue(settings_keys::hasCompletedOnboarding));
+    QVERIFY(!onboarding->permissionCheckTimer());
+}
+
 QTEST_MAIN(TestAppDelegate)
 #include "tst_appdelegate.moc"
+
