@@ -1,0 +1,93 @@
+#!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Runs inside tools/wayland/gnome-session.sh (GNOME's shell, one 1920x1080 monitor, the GNOME
+# portal). Input goes through XWayland (xdotool), which is what reaches Vellumbox's X11 windows.
+#   wayland_gnome.sh granted   (the permission store says yes): a region over the shell's own
+#       background, copied with Ctrl+C, equals the portal's own picture of it.
+#   wayland_gnome.sh refused   (the store says no): the first-run window shows access missing,
+#       and a capture shows the permission alert instead of a picture.
+# The portal-shot.py helper is passed in $PORTAL_SHOT.
+set -u
+mode=$1
+cd "$WL_WORK" || exit 2
+export XDG_CONFIG_HOME="$WL_WORK/config"
+mkdir -p "$XDG_CONFIG_HOME/Vellumbox"
+settings="$XDG_CONFIG_HOME/Vellumbox/Vellumbox.conf"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+waitfor() { # seconds, command...
+  n=$(($1 * 10)); shift
+  while [ $n -gt 0 ]; do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; n=$((n - 1)); done
+  return 1
+}
+window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -n 1; }
+shown() { [ -n "$(window "$1")" ]; }
+picture() { import -window "$1" "$2"; } # an X11 window's own pixels
+die() { echo "FAIL: $*"; cat app.log; exit 1; }
+start() {
+  : >app.log
+  "$VELLUMBOX_BINARY" >>app.log 2>&1 &
+  app=$!
+  waitfor 20 grep -q "ready" app.log || { cat app.log; echo "FAIL: Vellumbox did not start"; exit 1; }
+}
+stop() {
+  kill "$app"
+  waitfor 5 sh -c "! kill -0 $app" || { kill -KILL "$app"; fail "Vellumbox did not end on SIGTERM"; }
+  wait "$app" 2>/dev/null
+}
+done_first_run() { printf '[General]\nhasCompletedOnboarding=true\nhasShownLoginItemPrompt=true\n' >"$settings"; }
+
+if [ "$mode" = granted ]; then
+  convert -size 1920x1080 gradient:green-navy -fill orange -draw "circle 500,400 500,250" bg.png
+  gsettings set org.gnome.desktop.background picture-uri "file://$PWD/bg.png"
+  gsettings set org.gnome.desktop.background picture-options stretched
+  sleep 1
+  done_first_run
+  start
+  grep -q "read through the desktop portal" app.log || fail "the portal is not the capture method"
+  "$VELLUMBOX_BINARY" --capture
+  waitfor 5 shown "Vellumbox Selection" || die "no selection"
+  sleep 0.5
+  xdotool mousemove 350 250 mousedown 1 sleep 0.1 mousemove 500 400 sleep 0.1 mousemove 650 450 \
+    sleep 0.1 mouseup 1
+  waitfor 5 shown "Vellumbox Screenshot" || die "no screenshot"
+  shot=$(window "Vellumbox Screenshot")
+  eval "$(xdotool getwindowgeometry --shell "$shot")"
+  [ "$X,$Y,$WIDTH,$HEIGHT" = "350,250,300,200" ] || fail "the screenshot floats at $X,$Y ${WIDTH}x$HEIGHT"
+  # A long press (a short one closes it) gives it the keyboard.
+  xdotool mousemove $((X + 150)) $((Y + 100)) mousedown 1 sleep 1 mouseup 1 sleep 0.3 key ctrl+c
+  waitfor 5 sh -c 'xclip -selection clipboard -t image/png -o >copy.png && [ -s copy.png ]' ||
+    fail "nothing on the clipboard"
+  xdotool key ctrl+w
+  waitfor 5 sh -c '! xdotool search --name "^Vellumbox Screenshot\$"' || fail "ctrl+w kept it"
+  sleep 0.5
+  "$PORTAL_SHOT" truth.png || fail "the portal gave the test no picture"
+  convert truth.png -crop 300x200+350+250 +repage truth-region.png
+  differ=$(compare -metric AE copy.png truth-region.png null: 2>&1)
+  [ "$differ" = 0 ] || fail "$differ pixels differ from the portal's own picture"
+  stop
+else
+  start # the first run
+  waitfor 10 shown "Welcome to Vellumbox" || die "no first-run window"
+  sleep 1
+  picture "$(window "Welcome to Vellumbox")" welcome.png
+  # The status row's symbol and label: red for missing access, never green.
+  red=$(convert welcome.png -fill black +opaque "rgb(255,59,48)" -fill white -opaque "rgb(255,59,48)" \
+    -format "%[fx:int(mean*w*h)]" info:)
+  green=$(convert welcome.png -fill black +opaque "rgb(40,167,69)" -fill white -opaque "rgb(40,167,69)" \
+    -format "%[fx:int(mean*w*h)]" info:)
+  [ "$red" -gt 20 ] && [ "$green" -eq 0 ] || fail "first-run window: $red red and $green green pixels"
+  stop
+  done_first_run
+  start
+  "$VELLUMBOX_BINARY" --capture
+  waitfor 10 shown "Vellumbox" || die "no alert"
+  sleep 0.5
+  shown "Vellumbox Selection" && fail "a selection opened without access"
+  picture "$(window "Vellumbox")" alert.png
+  tesseract alert.png - 2>/dev/null | tr '\n' ' ' >alert.txt
+  grep -q "Permission Required" alert.txt || fail "the alert reads: $(cat alert.txt)"
+  stop
+fi
+if [ $failures -gt 0 ]; then cat app.log; exit 1; fi
+echo "ok: gnome $mode"
