@@ -588,12 +588,12 @@ void TestScreenshotOverlayPanel::flatteningWithAndWithoutTheLayerAgree()
 
 void TestScreenshotOverlayPanel::scanReadsWhatWasDraggedAtAnyZoomAndTurn()
 {
-    FakePlatform platform;
-    OverlayManager manager(overlayServices(platform));
     // Captured on a 2x screen: 200 x 150 points in 400 x 300 pixels.
-    const QImage source = positionPicture({400, 300}, 2.0);
-    QPointer<ScreenshotOverlayPanel> panel = manager.createOverlay(source, {100, 100, 200, 150});
-    ScreenshotOverlayView* view = panel->contentView();
+    Fixture f({200, 150}, positionPicture({400, 300}, 2.0));
+    const QImage& source = f.picture;
+    ScreenshotOverlayPanel* panel = f.panel;
+    ScreenshotOverlayView* view = f.view;
+    FakePlatform& platform = f.platform;
     panel->setDisplayScale(1.5);
     QTRY_COMPARE(view->size(), QSize(300, 225));
 
@@ -635,21 +635,18 @@ void TestScreenshotOverlayPanel::scanReadsWhatWasDraggedAtAnyZoomAndTurn()
 
 void TestScreenshotOverlayPanel::secondScanAddsNoSecondSelection()
 {
-    FakePlatform platform;
-    OverlayManager manager(overlayServices(platform));
-    QPointer<ScreenshotOverlayPanel> panel =
-        manager.createOverlay(positionPicture({120, 80}), {300, 200, 120, 80});
-    ScreenshotOverlayView* view = panel->contentView();
+    Fixture f;
+    ScreenshotOverlayPanel* panel = f.panel;
     panel->enterEditMode(AnnotationToolType::pencil);
     panel->startScan();
     QVERIFY(!panel->isInEditMode());
     OCRSelectionView* first = panel->scanSelection();
     panel->startScan();
     QCOMPARE(panel->scanSelection(), first);
-    QCOMPARE(view->findChildren<OCRSelectionView*>().size(), 1);
+    QCOMPARE(f.view->findChildren<OCRSelectionView*>().size(), 1);
     QTest::keyClick(first, Qt::Key_Escape);
     QVERIFY(!panel->scanSelection());
-    QVERIFY(platform.alerts.shown.isEmpty());
+    QVERIFY(f.platform.alerts.shown.isEmpty());
     // A new scan after the first ended works again.
     panel->startScan();
     QVERIFY(panel->scanSelection());
