@@ -353,14 +353,10 @@ void TestScreenshotOverlayPanel::saveWritesPngOrJpeg()
     QCOMPARE(decoded.size(), f.picture.size());
     QVERIFY(qAbs(qRed(decoded.pixel(60, 40)) - qRed(f.picture.pixel(60, 40))) < 12);
 
-    f.panel->saveToFile();
-    const QString tiff = dir.filePath(QStringLiteral("shot.tiff"));
-    f.platform.saveDialog.answer(tiff);
-    QCOMPARE(QImageReader(tiff).format(), QByteArray("png"));
     // Cancelling writes nothing.
     f.panel->saveToFile();
     f.platform.saveDialog.answer(std::nullopt);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
     QVERIFY(f.platform.alerts.shown.isEmpty());
 }
 
