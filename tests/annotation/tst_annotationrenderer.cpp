@@ -143,20 +143,10 @@ void TestAnnotationRenderer::sameAnnotationCoversTheSameRegionAtEverySize()
         const QRect small = redArea(render({mark}, {400, 300}));
         const QRect large = redArea(render({mark}, {800, 600}));
         // Twice the size, line widths 4 and 8 included, to within a pixel of rounding.
-        QVERIFY2(qAbs(large.left() - 2 * small.left()) <= 2 &&
-                     qAbs(large.top() - 2 * small.top()) <= 2 &&
-                     qAbs(large.width() - 2 * small.width()) <= 2 &&
-                     qAbs(large.height() - 2 * small.height()) <= 2,
-                 qPrintable(QStringLiteral("%1: (%2, %3, %4 x %5) and (%6, %7, %8 x %9)")
-                                .arg(int(tool))
-                                .arg(small.left())
-                                .arg(small.top())
-                                .arg(small.width())
-                                .arg(small.height())
-                                .arg(large.left())
-                                .arg(large.top())
-                                .arg(large.width())
-                                .arg(large.height())));
+        const auto twice = [](int big, int base) { return qAbs(big - 2 * base) <= 2; };
+        QVERIFY2(twice(large.left(), small.left()) && twice(large.top(), small.top()) &&
+                     twice(large.width(), small.width()) && twice(large.height(), small.height()),
+                 qPrintable(QDebug::toString(small) + QDebug::toString(large)));
     }
 }
 

@@ -55,13 +55,12 @@ private Q_SLOTS:
     void launchRegistersTheHotkey();
     void hotkeyStartsACaptureAfterTheKeyEvent();
     void refusedHotkeyLeavesTheProgramRunning();
-    void permissionGrantedOnRequestShowsNothing();
-    void permissionRefusedShowsTheAlert_data();
-    void permissionRefusedShowsTheAlert();
+    void permissionMissingAsksThenAlerts_data();
+    void permissionMissingAsksThenAlerts();
     void sessionTypeChoosesX11UnderWayland();
     void firstLaunchShowsTheWindowAndNoPromptUntilFinished();
-    void continueAsksOnceAndClosesTheWindow();
-    void closeButtonAlsoFinishesTheFirstRun();
+    void finishingAsksOnceAndClosesTheWindow_data();
+    void finishingAsksOnceAndClosesTheWindow();
     void grantedLaterSwitchesTheWindowAndStopsPolling();
     void returnFinishesOnlyOnceGranted();
     void grantButtonAsksAndOpensTheSettings();
@@ -115,33 +114,31 @@ void TestAppDelegate::refusedHotkeyLeavesTheProgramRunning()
     QCOMPARE(hotkey.registeredKey, 'x');
 }
 
-void TestAppDelegate::permissionGrantedOnRequestShowsNothing()
+void TestAppDelegate::permissionMissingAsksThenAlerts_data()
 {
-    FakePlatform platform;
-    platform.permission.granted = false;
-    platform.permission.grantOnRequest = true;
-    Launch(platform, false).delegate.requestScreenRecordingPermission();
-    QCOMPARE(platform.permission.requestCount, 1);
-    QVERIFY(platform.alerts.shown.isEmpty());
-}
-
-void TestAppDelegate::permissionRefusedShowsTheAlert_data()
-{
+    QTest::addColumn<bool>("grantOnRequest");
     QTest::addColumn<int>("answer");
     QTest::addColumn<int>("settingsOpened");
-    QTest::newRow("Open Settings") << alertFirstButtonReturn << 1;
-    QTest::newRow("Cancel") << alertFirstButtonReturn + 1 << 0;
+    QTest::newRow("granted on request: no alert") << true << alertFirstButtonReturn << 0;
+    QTest::newRow("Open Settings") << false << alertFirstButtonReturn << 1;
+    QTest::newRow("Cancel") << false << alertFirstButtonReturn + 1 << 0;
 }
 
-void TestAppDelegate::permissionRefusedShowsTheAlert()
+void TestAppDelegate::permissionMissingAsksThenAlerts()
 {
+    QFETCH(bool, grantOnRequest);
     QFETCH(int, answer);
     QFETCH(int, settingsOpened);
     FakePlatform platform;
     platform.permission.granted = false;
+    platform.permission.grantOnRequest = grantOnRequest;
     platform.alerts.answer = answer;
     Launch(platform, false).delegate.requestScreenRecordingPermission();
-    QCOMPARE(platform.alerts.shown.size(), 1);
+    QCOMPARE(platform.permission.requestCount, 1);
+    QCOMPARE(platform.permission.openSettingsCount, settingsOpened);
+    QCOMPARE(platform.alerts.shown.size(), grantOnRequest ? 0 : 1);
+    if (grantOnRequest)
+        return;
     const Alert& alert = platform.alerts.shown.first();
     QCOMPARE(alert.message, QStringLiteral("Screen Recording Permission Required"));
     QCOMPARE(alert.informativeText,
@@ -151,7 +148,6 @@ void TestAppDelegate::permissionRefusedShowsTheAlert()
     QCOMPARE(alert.buttons,
              (QStringList{QStringLiteral("Open Settings"), QStringLiteral("Cancel")}));
     QCOMPARE(alert.style, AlertStyle::Warning);
-    QCOMPARE(platform.permission.openSettingsCount, settingsOpened);
 }
 
 void TestAppDelegate::sessionTypeChoosesX11UnderWayland()
@@ -205,19 +201,35 @@ void TestAppDelegate::firstLaunchShowsTheWindowAndNoPromptUntilFinished()
         onboarding->continueButton()->geometry()));
 }
 
-void TestAppDelegate::continueAsksOnceAndClosesTheWindow()
+void TestAppDelegate::finishingAsksOnceAndClosesTheWindow_data()
 {
+    QTest::addColumn<bool>("granted");
+    QTest::addColumn<bool>("viaCloseButton");
+    QTest::newRow("Get Started") << true << false;
+    QTest::newRow("closed while not granted") << false << true;
+}
+
+void TestAppDelegate::finishingAsksOnceAndClosesTheWindow()
+{
+    QFETCH(bool, granted);
+    QFETCH(bool, viaCloseButton);
     FakePlatform platform;
+    platform.permission.granted = granted;
     Launch launch(platform);
     OnboardingWindowController* onboarding = launch.onboarding();
+    QCOMPARE(!onboarding->permissionCheckTimer(), granted);
     bool windowOpenDuringPrompt = false;
     platform.alerts.whileShown = [&](const Alert&) {
         windowOpenDuringPrompt = onboarding->window()->isVisible();
     };
-    QTest::mouseClick(onboarding->continueButton(), Qt::LeftButton);
+    if (viaCloseButton)
+        QVERIFY(onboarding->window()->close());
+    else
+        QTest::mouseClick(onboarding->continueButton(), Qt::LeftButton);
     QCOMPARE(promptsShown(platform.alerts), 1);
     QVERIFY(windowOpenDuringPrompt);
     QVERIFY(!onboarding->window()->isVisible());
+    QVERIFY(!onboarding->permissionCheckTimer());
     QVERIFY(platform.settings.boolValue(settings_keys::hasCompletedOnboarding));
     QVERIFY(platform.settings.boolValue(settings_keys::hasShownLoginItemPrompt));
     QCOMPARE(platform.loginItems.registrations, 1);
@@ -228,19 +240,6 @@ void TestAppDelegate::continueAsksOnceAndClosesTheWindow()
     Launch next(platform);
     QVERIFY(!next.onboarding());
     QCOMPARE(promptsShown(platform.alerts), 1);
-}
-
-void TestAppDelegate::closeButtonAlsoFinishesTheFirstRun()
-{
-    FakePlatform platform;
-    platform.permission.granted = false;
-    Launch launch(platform);
-    OnboardingWindowController* onboarding = launch.onboarding();
-    QVERIFY(onboarding->permissionCheckTimer());
-    QVERIFY(onboarding->window()->close());
-    QCOMPARE(promptsShown(platform.alerts), 1);
-    QVERIFY(platform.settings.boolValue(settings_keys::hasCompletedOnboarding));
-    QVERIFY(!onboarding->permissionCheckTimer());
 }
 
 void TestAppDelegate::grantedLaterSwitchesTheWindowAndStopsPolling()
@@ -267,9 +266,6 @@ void TestAppDelegate::grantedLaterSwitchesTheWindowAndStopsPolling()
     QVERIFY(!onboarding->grantButton()->isEnabled());
     QCOMPARE(onboarding->continueButton()->text(), QStringLiteral("Get Started"));
     QTRY_VERIFY(!onboarding->permissionCheckTimer());
-    const int checksAfter = platform.permission.preflightCount;
-    QTest::qWait(1200);
-    QCOMPARE(platform.permission.preflightCount, checksAfter);
 }
 
 void TestAppDelegate::returnFinishesOnlyOnceGranted()

@@ -12,49 +12,9 @@ class TestLogo : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void iconCardsStayInsideTheTile();
-    void geometry_data();
-    void geometry();
     void frontCardCoversTheRearOutlineOnlyWhenFilled();
     void trayIconStrokesFollowTheDensity();
 };
-
-// The rear card at the top right, the front card at the bottom left, in Qt's y-down space.
-void TestLogo::geometry_data()
-{
-    QTest::addColumn<QRectF>("rect");
-    QTest::addColumn<qreal>("inset");
-    QTest::addColumn<QSizeF>("card");
-    QTest::addColumn<qreal>("radius");
-    QTest::addColumn<qreal>("line");
-    QTest::addColumn<QPointF>("rear");
-    QTest::addColumn<QPointF>("front");
-    QTest::newRow("tray, 18") << QRectF(0, 0, 18, 18) << 0.9 << QSizeF(10.53, 8.91) << 1.6038 << 1.5
-                              << QPointF(6.57, 0.9) << QPointF(0.9, 8.19);
-    QTest::newRow("100 x 50, inset from the width")
-        << QRectF(0, 0, 100, 50) << 5.0 << QSizeF(58.5, 22) << 3.96 << 4.0 << QPointF(36.5, 5)
-        << QPointF(5, 23);
-    QTest::newRow("offset origin") << QRectF(10, 20, 80, 80) << 4.0 << QSizeF(46.8, 39.6) << 7.128
-                                   << 3.2 << QPointF(39.2, 24) << QPointF(14, 56.4);
-}
-
-void TestLogo::geometry()
-{
-    QFETCH(QRectF, rect);
-    QFETCH(qreal, inset);
-    QFETCH(QSizeF, card);
-    QFETCH(qreal, radius);
-    QFETCH(qreal, line);
-    QFETCH(QPointF, rear);
-    QFETCH(QPointF, front);
-    const LogoGeometry g = logoGeometry(rect);
-    // QCOMPARE on floating point allows for rounding in the last digits.
-    QCOMPARE(g.inset, inset);
-    QCOMPARE(g.cardSize, card);
-    QCOMPARE(g.cornerRadius, radius);
-    QCOMPARE(g.lineWidth, line);
-    QCOMPARE(g.rearOrigin, rear);
-    QCOMPARE(g.frontOrigin, front);
-}
 
 void TestLogo::frontCardCoversTheRearOutlineOnlyWhenFilled()
 {

@@ -51,13 +51,12 @@ private Q_SLOTS:
     void keyWindowFollowsThePointer();
     void withoutPermissionOrScreensNothingShows();
     void cancellationClosesEverything();
+    void completedSelectionFloatsTheCroppedPixels_data();
     void completedSelectionFloatsTheCroppedPixels();
-    void dragOnTheScaledScreenIsCroppedAtFullDensity();
-    void theCompositorsDensityWinsOverTheScreens();
     void aRefusalAsksForAccessInsteadOfFailing();
     void captureErrorShowsAnAlertWithPanelsLowered();
-    void cropThatYieldsNothingIsLoggedTwice();
-    void screenGoneDuringTheWaitIsLoggedTwice();
+    void nothingToCaptureIsLoggedTwice_data();
+    void nothingToCaptureIsLoggedTwice();
     void screensChangingDuringTheSelectionCancel();
     void withoutCompositorTheWindowsPaintTheScreen();
     void newSelectionDuringTheWaitKeepsTheEarlierCapture();
@@ -141,56 +140,54 @@ void TestScreenCaptureManager::cancellationClosesEverything()
     QVERIFY(f.overlays.overlays().isEmpty());
 }
 
+void TestScreenCaptureManager::completedSelectionFloatsTheCroppedPixels_data()
+{
+    QTest::addColumn<int>("screen");
+    QTest::addColumn<QRect>("dragged"); // in the screen's window
+    QTest::addColumn<QRectF>("captured");
+    QTest::addColumn<QPoint>("origin"); // of the crop in the screen's pixels
+    QTest::addColumn<bool>("xwayland"); // the screen at 1x, the compositor's picture at 2x
+    QTest::newRow("scale 1") << 0 << QRect(300, 200, 400, 300) << QRectF(300, 200, 400, 300)
+                             << QPoint(300, 200) << false;
+    QTest::newRow("scale 2, at full density")
+        << 1 << QRect(10, 20, 100, 50) << QRectF(1930, 20, 100, 50) << QPoint(20, 40) << false;
+    QTest::newRow("scale 2 shown at 1x, the compositor's density")
+        << 1 << QRect(10, 20, 100, 50) << QRectF(1930, 20, 100, 50) << QPoint(20, 40) << true;
+}
+
 void TestScreenCaptureManager::completedSelectionFloatsTheCroppedPixels()
 {
+    QFETCH(int, screen);
+    QFETCH(QRect, dragged);
+    QFETCH(QRectF, captured);
+    QFETCH(QPoint, origin);
+    QFETCH(bool, xwayland);
     Fixture f;
-    f.platform.windows.compositing = true;
+    if (xwayland) {
+        ScreenInfo& shown = f.platform.screens.screenList[screen];
+        shown.devicePixelRatio = 1.0;
+        shown.nativeGeometry = shown.geometry;
+        f.platform.capture.scale = 2.0;
+    }
     f.manager->startCapture();
-    drag(f.window(0)->view(), {300, 200}, {700, 500});
+    drag(f.window(screen)->view(), dragged.topLeft(),
+         dragged.topLeft() + QPoint(dragged.width(), dragged.height()));
     // The windows are gone before anything is read, and the read waits.
     QVERIFY(f.manager->selectionWindows().empty());
     QVERIFY(f.platform.capture.requests.isEmpty());
     QTRY_COMPARE(f.overlays.overlays().size(), 1);
     const ScreenshotOverlayPanel* panel = f.overlays.overlays().first();
-    QCOMPARE(panel->captureRect(), QRectF(300, 200, 400, 300));
-    QCOMPARE(panel->geometry(), QRect(300, 200, 400, 300));
+    QCOMPARE(panel->captureRect(), captured);
+    QCOMPARE(panel->geometry(), captured.toRect());
     const QImage& image = panel->screenshotImage();
-    QCOMPARE(image.size(), QSize(400, 300));
-    for (const QPoint p : {QPoint(0, 0), QPoint(399, 299), QPoint(123, 45)})
-        QCOMPARE(image.pixel(p), f.platform.capture.pixelAt(300 + p.x(), 200 + p.y()));
-}
-
-void TestScreenCaptureManager::dragOnTheScaledScreenIsCroppedAtFullDensity()
-{
-    Fixture f;
-    f.manager->startCapture();
-    drag(f.window(1)->view(), {10, 20}, {110, 70});
-    QTRY_COMPARE(f.overlays.overlays().size(), 1);
-    const ScreenshotOverlayPanel* panel = f.overlays.overlays().first();
-    QCOMPARE(panel->captureRect(), QRectF(1930, 20, 100, 50));
-    const QImage& image = panel->screenshotImage();
-    QCOMPARE(image.size(), QSize(200, 100));
-    QCOMPARE(image.devicePixelRatio(), 2.0);
-    QCOMPARE(image.pixel(0, 0), f.platform.capture.pixelAt(20, 40));
-    QCOMPARE(image.pixel(199, 99), f.platform.capture.pixelAt(219, 139));
-    QCOMPARE(f.platform.capture.requests.last().name, QStringLiteral("R"));
-}
-
-void TestScreenCaptureManager::theCompositorsDensityWinsOverTheScreens()
-{
-    // XWayland shows a scale-2 output at 1x; the compositor still gives its device pixels.
-    Fixture f;
-    ScreenInfo& right = f.platform.screens.screenList[1];
-    right.devicePixelRatio = 1.0;
-    right.nativeGeometry = right.geometry;
-    f.platform.capture.scale = 2.0;
-    f.manager->captureRegion({1930, 20, 100, 50}, right);
-    QCOMPARE(f.overlays.overlays().size(), 1);
-    const QImage& image = f.overlays.overlays().first()->screenshotImage();
-    QCOMPARE(image.size(), QSize(200, 100));
-    QCOMPARE(image.devicePixelRatio(), 2.0);
-    QCOMPARE(image.pixel(0, 0), f.platform.capture.pixelAt(20, 40));
-    QCOMPARE(image.pixel(199, 99), f.platform.capture.pixelAt(219, 139));
+    const int ratio = screen + 1;
+    QCOMPARE(image.size(), dragged.size() * ratio);
+    QCOMPARE(image.devicePixelRatio(), qreal(ratio));
+    for (const QPoint p :
+         {QPoint(0, 0), QPoint(image.width() - 1, image.height() - 1), QPoint(13, 45)})
+        QCOMPARE(image.pixel(p),
+                 f.platform.capture.pixelAt(origin.x() + p.x(), origin.y() + p.y()));
+    QCOMPARE(f.platform.capture.requests.last().name, twoScreens().at(screen).name);
 }
 
 void TestScreenCaptureManager::aRefusalAsksForAccessInsteadOfFailing()
@@ -231,33 +228,36 @@ void TestScreenCaptureManager::captureErrorShowsAnAlertWithPanelsLowered()
                                                 "The display could not be read (X error 8).")));
 }
 
-void TestScreenCaptureManager::cropThatYieldsNothingIsLoggedTwice()
+void TestScreenCaptureManager::nothingToCaptureIsLoggedTwice_data()
 {
+    QTest::addColumn<bool>("screenGone");
+    QTest::addColumn<QString>("reason");
+    // Entirely left of the screen whose display is read.
+    QTest::newRow("crop yields nothing") << false << QStringLiteral("Failed to crop image");
+    QTest::newRow("screen gone during the wait")
+        << true << QStringLiteral("Could not find matching display");
+}
+
+void TestScreenCaptureManager::nothingToCaptureIsLoggedTwice()
+{
+    QFETCH(bool, screenGone);
+    QFETCH(QString, reason);
     LogCapture log;
     Fixture f;
-    // Entirely left of the screen whose display is read.
-    f.manager->captureRegion({-500, 10, 100, 100}, twoScreens().first());
+    if (screenGone) {
+        f.manager->startCapture();
+        drag(f.window(1)->view(), {10, 20}, {110, 70});
+        f.platform.screens.changeScreens({twoScreens().first()});
+        QTest::qWait(ScreenCaptureManager::captureDelayMs + 100);
+        QVERIFY(f.platform.capture.requests.isEmpty());
+    } else {
+        f.manager->captureRegion({-500, 10, 100, 100}, twoScreens().first());
+    }
     QVERIFY(f.overlays.overlays().isEmpty());
     QVERIFY(f.platform.alerts.shown.isEmpty());
     QCOMPARE(log.lines(),
-             (QStringList{QStringLiteral("vellumbox.ScreenCapture: Failed to crop image"),
+             (QStringList{QStringLiteral("vellumbox.ScreenCapture: ") + reason,
                           QStringLiteral("vellumbox.ScreenCapture: Capture returned nil image")}));
-}
-
-void TestScreenCaptureManager::screenGoneDuringTheWaitIsLoggedTwice()
-{
-    LogCapture log;
-    Fixture f;
-    f.manager->startCapture();
-    drag(f.window(1)->view(), {10, 20}, {110, 70});
-    f.platform.screens.changeScreens({twoScreens().first()});
-    QTest::qWait(ScreenCaptureManager::captureDelayMs + 100);
-    QVERIFY(f.overlays.overlays().isEmpty());
-    QVERIFY(f.platform.capture.requests.isEmpty());
-    QCOMPARE(
-        log.lines(),
-        (QStringList{QStringLiteral("vellumbox.ScreenCapture: Could not find matching display"),
-                     QStringLiteral("vellumbox.ScreenCapture: Capture returned nil image")}));
 }
 
 void TestScreenCaptureManager::screensChangingDuringTheSelectionCancel()

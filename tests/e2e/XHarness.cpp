@@ -278,32 +278,4 @@ bool XHarness::grabbedElsewhere(bool keyboard)
     return result == XCB_GRAB_STATUS_ALREADY_GRABBED;
 }
 
-bool XHarness::grabKey(quint32 keysym, quint16 modifiers, bool grab)
-{
-    const xcb_setup_t* setup = xcb_get_setup(m_c);
-    const int first = setup->min_keycode;
-    auto cookie =
-        xcb_get_keyboard_mapping(m_c, xcb_keycode_t(first), quint8(setup->max_keycode - first + 1));
-    Reply<xcb_get_keyboard_mapping_reply_t> mapping(
-        xcb_get_keyboard_mapping_reply(m_c, cookie, nullptr));
-    if (!mapping || mapping->keysyms_per_keycode == 0)
-        return false;
-    const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(mapping.get());
-    for (int i = 0; i < xcb_get_keyboard_mapping_keysyms_length(mapping.get()); ++i) {
-        if (keysyms[i] != keysym)
-            continue;
-        const auto keycode = xcb_keycode_t(first + i / mapping->keysyms_per_keycode);
-        if (!grab) {
-            xcb_ungrab_key(m_c, keycode, m_root, modifiers);
-            sync();
-            return true;
-        }
-        Reply<xcb_generic_error_t> error(
-            xcb_request_check(m_c, xcb_grab_key_checked(m_c, 1, m_root, modifiers, keycode,
-                                                        XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
-        return !error;
-    }
-    return false;
-}
-
 } // namespace e2e

@@ -58,8 +58,6 @@ public:
     bool hasFocus(const WindowInfo& window);
     // Whether another client holds an active grab; a grab of the test's own is given back.
     bool grabbedElsewhere(bool keyboard);
-    // A passive grab of keysym with exactly these modifiers on the root, or its release.
-    bool grabKey(quint32 keysym, quint16 modifiers, bool grab);
 
 private:
     void sync();

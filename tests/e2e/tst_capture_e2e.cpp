@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The selection and what it captures, driven through the X server as a person drives it.
+// The selection, what it captures, more launches and the first run, driven through the X server
+// as a person drives it.
 #include "E2eTest.h"
 
-#include <QScopeGuard>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcessEnvironment>
 #include <QTest>
 
 #include <algorithm>
@@ -26,6 +29,8 @@ QImage dimmed(const QRect& rect, double alpha)
     return image;
 }
 
+const QString kWelcome = QStringLiteral("Welcome to Vellumbox");
+
 } // namespace
 
 class TestCaptureE2e : public E2eTest {
@@ -35,7 +40,17 @@ private Q_SLOTS:
     void screenshotShowsTheCapturedPixels_data();
     void screenshotShowsTheCapturedPixels();
     void selectionCoversFloatingScreenshots();
-    void launchWithTheHotKeyHeldElsewhereLogsIt();
+    void secondLaunchCapturesInTheFirst_data();
+    void secondLaunchCapturesInTheFirst();
+    void launchFirstRunShowsWelcomeThenStartAtLogin();
+    void launchWithoutSessionBusTheHotKeyCaptures();
+
+private:
+    bool escapeSelection()
+    {
+        return (key(QStringLiteral("Escape")) && m_x.waitForWindows(kSelection, 0)) ||
+               fail(QStringLiteral("the selection stayed after Escape"));
+    }
 };
 
 void TestCaptureE2e::selectionDimsEveryScreenAndReleasesTheInput()
@@ -63,8 +78,7 @@ void TestCaptureE2e::selectionDimsEveryScreenAndReleasesTheInput()
     };
     QVERIFY2(waitUntil([&] { return shows(0.3); }), qPrintable(wrong));
 
-    QVERIFY(key(QStringLiteral("Escape")));
-    QVERIFY(m_x.waitForWindows(kSelection, 0));
+    CHECK_STEP(escapeSelection());
     QVERIFY2(waitUntil([&] { return !m_x.grabbedElsewhere(true); }), "the keyboard stayed grabbed");
     QVERIFY2(waitUntil([&] { return !m_x.grabbedElsewhere(false); }), "the pointer stayed grabbed");
     QVERIFY2(waitUntil([&] { return shows(0); }), qPrintable(wrong));
@@ -121,26 +135,68 @@ void TestCaptureE2e::selectionCoversFloatingScreenshots()
         for (const WindowInfo& w : shots)
             QVERIFY2(s.stackIndex > w.stackIndex, "a screenshot above the selection");
     }
-    QVERIFY(key(QStringLiteral("Escape")));
-    QVERIFY(m_x.waitForWindows(kSelection, 0));
+    CHECK_STEP(escapeSelection());
     QCOMPARE(m_x.windowsNamed(kScreenshot).size(), 2);
 }
 
-void TestCaptureE2e::launchWithTheHotKeyHeldElsewhereLogsIt()
+void TestCaptureE2e::secondLaunchCapturesInTheFirst_data()
 {
-    constexpr quint32 nine = 0x39;
-    constexpr quint16 ctrlShift = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT;
-    QVERIFY(m_x.grabKey(nine, ctrlShift, true));
-    const auto release = qScopeGuard([&] { m_x.grabKey(nine, ctrlShift, false); });
-    AppProcess app;
-    QVERIFY2(app.start({}, &m_why), qPrintable(m_why));
-    QVERIFY2(app.waitForLine(QStringLiteral(R"(^error vellumbox\.Hotkey: .*Ctrl\+Shift\+9)")),
-             qPrintable(app.log()));
-    QVERIFY(!app.hasLine(QStringLiteral("registered")));
-    // The key stays with its holder, and the program runs on.
-    QVERIFY(key(QStringLiteral("ctrl+shift+9")));
-    QVERIFY(!waitUntil([&] { return !m_x.windowsNamed(kSelection).isEmpty(); }, 2000));
-    QVERIFY(app.isRunning());
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("plain") << QStringList();
+    QTest::newRow("--capture") << QStringList{QStringLiteral("--capture")};
+}
+
+void TestCaptureE2e::secondLaunchCapturesInTheFirst()
+{
+    QFETCH(QStringList, arguments);
+    AppProcess second;
+    QVERIFY2(second.start(arguments, &m_why), qPrintable(m_why));
+    QVERIFY2(second.process.waitForFinished(30000), "the second launch kept running");
+    QCOMPARE(second.process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.process.exitCode(), 0);
+    QVERIFY(second.hasLine(QStringLiteral("already running")));
+    CHECK_STEP(awaitSelection());
+    CHECK_STEP(escapeSelection());
+}
+
+void TestCaptureE2e::launchFirstRunShowsWelcomeThenStartAtLogin()
+{
+    const QString autostart = qEnvironmentVariable("XDG_CONFIG_HOME") +
+                              QStringLiteral("/autostart/org.vellumbox.Vellumbox.desktop");
+    QFile::remove(settingsPath());
+    QFile::remove(autostart);
+    AppProcess first;
+    QVERIFY2(first.start({}, &m_why), qPrintable(m_why));
+    QList<WindowInfo> welcome;
+    QVERIFY2(m_x.waitForWindows(kWelcome, 1, &welcome), "no first-run window");
+    QVERIFY(waitUntil([&] { return m_x.hasFocus(welcome.first()); }));
+    QVERIFY(alerts().isEmpty());
+    // "Get Started", centred in the band under the status row.
+    const QRect frame = m_x.window(welcome.first().id).value_or(WindowInfo()).geometry;
+    QCOMPARE(frame.size(), QSize(460, 420));
+    QVERIFY(click(frame.topLeft() + QPoint(230, 398)));
+    CHECK_STEP(dismissAlert()); // "Yes", the default answer to starting at login
+    QVERIFY(m_x.waitForWindows(kWelcome, 0));
+    QFile entry(autostart);
+    QVERIFY2(waitUntil([&] { return entry.exists(); }), "no autostart entry");
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    const QString exec = QStringLiteral("Exec=") +
+                         QFileInfo(qEnvironmentVariable("VELLUMBOX_BINARY")).canonicalFilePath();
+    QVERIFY2(QString::fromUtf8(entry.readAll()).split(QLatin1Char('\n')).contains(exec),
+             qPrintable(exec));
+}
+
+void TestCaptureE2e::launchWithoutSessionBusTheHotKeyCaptures()
+{
+    AppProcess lonely;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                       QStringLiteral("unix:path=/nonexistent/bus"));
+    lonely.process.setProcessEnvironment(environment);
+    CHECK_STEP(startApp(lonely));
+    QVERIFY(lonely.hasLine(QStringLiteral("No session bus")));
+    CHECK_STEP(openSelection());
+    CHECK_STEP(escapeSelection());
 }
 
 QTEST_GUILESS_MAIN(TestCaptureE2e)

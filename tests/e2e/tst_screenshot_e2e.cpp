@@ -1,15 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A floating screenshot handled as a person handles it: clicks, drags, keys, the context menu
-// (walked with the keyboard), the clipboard, the save dialog, drawing and reading text.
+// A floating screenshot handled as a person handles it: keys, the context menu (walked with the
+// keyboard), the clipboard, the save dialog, edit mode and sharing.
 #include "E2eTest.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFont>
-#include <QImageReader>
-#include <QPainter>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,35 +18,15 @@ using namespace e2e;
 namespace {
 
 const QString kSaveDialog = QStringLiteral("Save Screenshot");
-const QString kFirstLine = QStringLiteral("Floating screenshots stay on top");
-const QString kSecondLine = QStringLiteral("Read their text with one drag");
-
-bool isRed(QRgb p)
-{
-    return qRed(p) > 200 && qGreen(p) < 70 && qBlue(p) < 70;
-}
-
-// The faint blue of a text selection laid over white.
-bool isTinted(QRgb p)
-{
-    return qBlue(p) > 250 && qRed(p) < 248 && qRed(p) > 236;
-}
-
 } // namespace
 
 class TestScreenshotE2e : public E2eTest {
     Q_OBJECT
 private Q_SLOTS:
-    void clickClosesAndDragMoves();
     void copyIsServedAfterTheScreenshotCloses();
-    void saveWritesTheFile_data();
-    void saveWritesTheFile();
     void failedSaveWritesNothingAndKeepsTheFile_data();
     void failedSaveWritesNothingAndKeepsTheFile();
-    void everyToolLeavesItsMarkInTheCopy();
     void escapeInAnotherApplicationEndsEditMode();
-    void scanTextCopiesTwoLines_data();
-    void scanTextCopiesTwoLines();
     void shareHandsTheImageToTheDefaultApplication();
 
 private:
@@ -66,11 +42,10 @@ private:
 
     QTemporaryDir m_dir;
     QString m_shareSink;
-    QImage m_text;
 };
 
 // An application registered for PNG images and the default for them, as an installed one is,
-// that keeps a copy of what it is handed; and a desktop with two lines of text on each screen.
+// that keeps a copy of what it is handed.
 void TestScreenshotE2e::setUp()
 {
     m_shareSink = m_dir.filePath(QStringLiteral("shared.png"));
@@ -94,19 +69,6 @@ void TestScreenshotE2e::setUp()
     QFile defaults(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list"));
     QVERIFY(defaults.open(QIODevice::WriteOnly));
     defaults.write("[Default Applications]\nimage/png=test-viewer.desktop\n");
-
-    m_text = QImage(m_x.rootSize(), QImage::Format_RGB32);
-    m_text.fill(Qt::white);
-    QPainter painter(&m_text);
-    painter.setPen(QColor(20, 20, 20));
-    QFont font(QStringLiteral("DejaVu Sans"));
-    for (const int scale : {1, 2}) {
-        font.setPixelSize(22 * scale);
-        painter.setFont(font);
-        const QPoint at = scale == 1 ? QPoint(270, 290) : QPoint(2040, 330);
-        painter.drawText(at, kFirstLine);
-        painter.drawText(at + QPoint(0, 40 * scale), kSecondLine);
-    }
 }
 
 bool TestScreenshotE2e::saveAs(const WindowInfo& shot, const QString& path)
@@ -144,24 +106,6 @@ bool TestScreenshotE2e::editing(const WindowInfo& shot)
     return blue > 20;
 }
 
-void TestScreenshotE2e::clickClosesAndDragMoves()
-{
-    WindowInfo shot;
-    CHECK_STEP(capture(QRect(400, 300, 300, 200), &shot));
-    const QPoint from = shot.geometry.center();
-    QVERIFY(drag(from, from + QPoint(120, 80), 6));
-    // The window follows the pointer, trailing it by less than the drag threshold.
-    QPoint travel;
-    QVERIFY2(waitUntil([&] {
-                 const auto moved = m_x.window(shot.id);
-                 travel = moved ? moved->geometry.topLeft() - shot.geometry.topLeft() : QPoint();
-                 return qAbs(travel.x() - 120) <= 6 && qAbs(travel.y() - 80) <= 6;
-             }),
-             qPrintable(QStringLiteral("moved by (%1, %2)").arg(travel.x()).arg(travel.y())));
-    QVERIFY(click(from + travel));
-    QVERIFY2(m_x.waitForWindows(kScreenshot, 0), "a click kept it open");
-}
-
 void TestScreenshotE2e::copyIsServedAfterTheScreenshotCloses()
 {
     // On the screen at scale 2: the clipboard holds every device pixel.
@@ -180,36 +124,6 @@ void TestScreenshotE2e::copyIsServedAfterTheScreenshotCloses()
     QVERIFY(key(QStringLiteral("ctrl+w")));
     QVERIFY2(m_x.waitForWindows(kScreenshot, 0), "Ctrl+W kept it open");
     QVERIFY2(pasted(), qPrintable(wrong));
-}
-
-void TestScreenshotE2e::saveWritesTheFile_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("format");
-    QTest::newRow("PNG") << QStringLiteral("shot.png") << QByteArray("png");
-    QTest::newRow("JPEG") << QStringLiteral("shot.JPEG") << QByteArray("jpeg");
-}
-
-void TestScreenshotE2e::saveWritesTheFile()
-{
-    QFETCH(QString, name);
-    QFETCH(QByteArray, format);
-    const QRect area(600, 400, 240, 160);
-    WindowInfo shot;
-    CHECK_STEP(capture(area, &shot));
-    const QString path = m_dir.filePath(name);
-    CHECK_STEP(saveAs(shot, path));
-    QVERIFY(waitUntil([&] { return QFile::exists(path); }));
-    QCOMPARE(QImageReader(path).format(), format);
-    // The same encoder at quality 90 gives the same picture back from the same pixels.
-    QImage expected = pattern::image(0, area);
-    QByteArray encoded;
-    QBuffer buffer(&encoded);
-    QVERIFY(buffer.open(QIODevice::WriteOnly) && expected.save(&buffer, format, 90));
-    expected = QImage::fromData(encoded);
-    const int tolerance = format == "jpeg" ? 1 : 0;
-    const QString wrong = pattern::compare(QImage(path), expected, area.topLeft(), {}, tolerance);
-    QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
 }
 
 void TestScreenshotE2e::failedSaveWritesNothingAndKeepsTheFile_data()
@@ -253,48 +167,6 @@ void TestScreenshotE2e::failedSaveWritesNothingAndKeepsTheFile()
     QCOMPARE(old.readAll(), QByteArray("precious"));
 }
 
-void TestScreenshotE2e::everyToolLeavesItsMarkInTheCopy()
-{
-    const QRect area(300, 200, 500, 400);
-    WindowInfo shot;
-    CHECK_STEP(capture(area, &shot));
-    // One drag per tool of the Edit submenu, each in its own strip (window coordinates).
-    const QList<QPair<QPoint, QPoint>> drags{{{40, 40}, {200, 40}},    // pencil, a line
-                                             {{260, 20}, {460, 120}},  // circle
-                                             {{40, 160}, {200, 260}},  // square
-                                             {{260, 200}, {460, 200}}, // arrow
-                                             {{60, 300}, {440, 380}}}; // highlight
-    for (int tool = 0; tool < drags.size(); ++tool) {
-        const QStringList choice =
-            words("Right") + QStringList(tool, QStringLiteral("Down")) + words("Return");
-        CHECK_STEP(chooseFromMenu(area.topLeft() + QPoint(250, 150), 9, choice));
-        QVERIFY(drag(area.topLeft() + drags[tool].first, area.topLeft() + drags[tool].second, 5));
-    }
-    QVERIFY2(editing(shot), "no dashed border in edit mode");
-    QVERIFY(key(QStringLiteral("Escape")));
-    QVERIFY2(waitUntil([&] { return !editing(shot); }), "Escape did not end edit mode");
-
-    CHECK_STEP(focusScreenshot(shot));
-    QVERIFY(key(QStringLiteral("ctrl+c")));
-    QImage copied;
-    QVERIFY(waitUntil([&] {
-        copied = QImage::fromData(clipboard(QStringLiteral("image/png")));
-        return copied.size() == area.size();
-    }));
-    const auto red = [&copied](QPoint p) { return isRed(copied.pixel(p)); };
-    QVERIFY(red({120, 40}));                   // the pencil line
-    QVERIFY(red({260, 70}) || red({261, 70})); // the ellipse's left end
-    QVERIFY(red({40, 210}) || red({41, 210})); // the square's left side
-    QVERIFY(red({360, 200}));                  // the arrow's shaft
-    QVERIFY(!red({120, 120}));                 // nothing between
-    // Yellow at 0.3 over the pattern: red rises towards 255, blue falls to 70 %.
-    const QRgb shown = copied.pixel(250, 340);
-    const QRgb under = pattern::pixel(0, area.x() + 250, area.y() + 340);
-    QVERIFY2(qAbs(qBlue(shown) - qBlue(under) * 7 / 10) <= 3 &&
-                 qAbs(qRed(shown) - (qRed(under) * 7 / 10 + 77)) <= 3,
-             "no highlight");
-}
-
 void TestScreenshotE2e::escapeInAnotherApplicationEndsEditMode()
 {
     WindowInfo shot;
@@ -319,34 +191,6 @@ void TestScreenshotE2e::escapeInAnotherApplicationEndsEditMode()
     // An ordinary screenshot again: a click closes it.
     QVERIFY(click(shot.geometry.center()));
     QVERIFY(m_x.waitForWindows(kScreenshot, 0));
-}
-
-void TestScreenshotE2e::scanTextCopiesTwoLines_data()
-{
-    QTest::addColumn<QRect>("area");
-    QTest::addColumn<QRect>("dragged");
-    QTest::newRow("scale 1") << QRect(240, 240, 520, 140) << QRect(255, 260, 445, 85);
-    QTest::newRow("scale 2") << QRect(1980, 240, 1160, 240) << QRect(2010, 270, 1100, 170);
-}
-
-void TestScreenshotE2e::scanTextCopiesTwoLines()
-{
-    QFETCH(QRect, area);
-    QFETCH(QRect, dragged);
-    CHECK_STEP(showBackground(m_text));
-    WindowInfo shot;
-    CHECK_STEP(capture(area, &shot));
-    const QPoint blank = area.bottomRight() - QPoint(5, 5);
-    const auto tinted = [&] { return isTinted(m_x.grab(QRect(blank, QSize(1, 1))).pixel(0, 0)); };
-    QVERIFY(!tinted());
-    CHECK_STEP(chooseFromMenu(shot.geometry.center(), 2)); // Scan Text
-    QVERIFY2(waitUntil(tinted), "the screenshot was not tinted for the selection");
-    QVERIFY(drag(dragged.topLeft(), dragged.bottomRight()));
-    CHECK_STEP(dismissAlert());
-    QCOMPARE(QString::fromUtf8(clipboard()), kFirstLine + QLatin1Char('\n') + kSecondLine);
-    // The selection is gone and the screenshot floats on.
-    QVERIFY(waitUntil([&] { return !tinted(); }));
-    QVERIFY(m_x.window(shot.id));
 }
 
 void TestScreenshotE2e::shareHandsTheImageToTheDefaultApplication()

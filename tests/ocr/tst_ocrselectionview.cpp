@@ -7,6 +7,8 @@
 #include <QTest>
 
 using namespace vellumbox;
+
+Q_DECLARE_METATYPE(QList<vellumbox::RecognizedLine>)
 using namespace vellumbox::fakes;
 
 namespace {
@@ -75,8 +77,8 @@ private Q_SLOTS:
     void smallSelectionsCancelSilently_data();
     void smallSelectionsCancelSilently();
     void escapeCancelsSilently();
-    void textGoesToTheClipboardWithAShortPreview();
-    void nothingReadAndFailureLeaveTheClipboardAlone();
+    void outcomeIsReportedWithTheFloatingPanelsLowered_data();
+    void outcomeIsReportedWithTheFloatingPanelsLowered();
     void reportArrivesAfterTheViewIsGone();
 };
 
@@ -153,51 +155,52 @@ void TestOcrSelectionView::escapeCancelsSilently()
     QCOMPARE(s.platform.clipboard.writes, 0);
 }
 
-void TestOcrSelectionView::textGoesToTheClipboardWithAShortPreview()
+void TestOcrSelectionView::outcomeIsReportedWithTheFloatingPanelsLowered_data()
 {
-    Selection s;
+    QTest::addColumn<QList<RecognizedLine>>("lines");
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("clipboard"); // empty: left alone
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("informative");
     // Out of order on purpose: the second row first, the row's right half before its left.
     const QString longLine = QString(230, QLatin1Char('x'));
-    s.platform.textRecognizer.lines = {line(0.1, 0.5, 0.3, 0.1, longLine),
-                                       line(0.6, 0.1, 0.3, 0.1, QStringLiteral("OK")),
-                                       line(0.1, 0.1, 0.3, 0.1, QStringLiteral("Apply"))};
-    s.drag({20, 20}, {380, 280});
-    QTRY_COMPARE(s.completions, 1);
     const QString text = QStringLiteral("Apply\nOK\n") + longLine;
-    QCOMPARE(s.platform.clipboard.text, text);
-    QCOMPARE(s.platform.alerts.shown.size(), 1);
-    const Alert& alert = s.platform.alerts.shown.first();
-    QCOMPARE(alert.message, QStringLiteral("Text Copied to Clipboard!"));
-    QCOMPARE(alert.informativeText, text.left(200) + QStringLiteral("..."));
-    QCOMPARE(alert.style, AlertStyle::Informational);
-    QCOMPARE(s.loweredDuringAlert, 1);
-    QCOMPARE(s.lowered, 0);
+    QTest::newRow("text, with a short preview")
+        << QList{line(0.1, 0.5, 0.3, 0.1, longLine), line(0.6, 0.1, 0.3, 0.1, QStringLiteral("OK")),
+                 line(0.1, 0.1, 0.3, 0.1, QStringLiteral("Apply"))}
+        << QString() << text << QStringLiteral("Text Copied to Clipboard!")
+        << text.left(200) + QStringLiteral("...");
+    QTest::newRow("nothing read") << QList<RecognizedLine>() << QString() << QString()
+                                  << QStringLiteral("No Text Found")
+                                  << QStringLiteral("No text found in selected area.");
+    QTest::newRow("failure") << QList<RecognizedLine>()
+                             << QStringLiteral("eng.traineddata is not installed") << QString()
+                             << QStringLiteral("OCR Failed")
+                             << QStringLiteral("eng.traineddata is not installed");
 }
 
-void TestOcrSelectionView::nothingReadAndFailureLeaveTheClipboardAlone()
+void TestOcrSelectionView::outcomeIsReportedWithTheFloatingPanelsLowered()
 {
-    {
-        Selection s;
-        s.drag({20, 20}, {200, 200});
-        QTRY_COMPARE(s.completions, 1);
-        QCOMPARE(s.platform.alerts.shown.first().message, QStringLiteral("No Text Found"));
-        QCOMPARE(s.platform.alerts.shown.first().informativeText,
-                 QStringLiteral("No text found in selected area."));
-        QCOMPARE(s.platform.clipboard.writes, 0);
-        QCOMPARE(s.loweredDuringAlert, 1);
-    }
-    {
-        Selection s;
-        s.platform.textRecognizer.failWith = QStringLiteral("eng.traineddata is not installed");
-        s.drag({20, 20}, {200, 200});
-        QTRY_COMPARE(s.completions, 1);
-        const Alert& alert = s.platform.alerts.shown.first();
-        QCOMPARE(alert.message, QStringLiteral("OCR Failed"));
-        QVERIFY(alert.informativeText.contains(QStringLiteral("eng.traineddata")));
-        QCOMPARE(alert.style, AlertStyle::Warning);
-        QCOMPARE(s.platform.clipboard.writes, 0);
-        QCOMPARE(s.lowered, 0);
-    }
+    QFETCH(QList<RecognizedLine>, lines);
+    QFETCH(QString, failure);
+    QFETCH(QString, clipboard);
+    QFETCH(QString, message);
+    QFETCH(QString, informative);
+    Selection s;
+    s.platform.textRecognizer.lines = lines;
+    if (!failure.isEmpty())
+        s.platform.textRecognizer.failWith = failure;
+    s.drag({20, 20}, {380, 280});
+    QTRY_COMPARE(s.completions, 1);
+    QCOMPARE(s.platform.clipboard.text, clipboard);
+    QCOMPARE(s.platform.clipboard.writes, clipboard.isEmpty() ? 0 : 1);
+    QCOMPARE(s.platform.alerts.shown.size(), 1);
+    const Alert& alert = s.platform.alerts.shown.first();
+    QCOMPARE(alert.message, message);
+    QVERIFY2(alert.informativeText.contains(informative), qPrintable(alert.informativeText));
+    QCOMPARE(alert.style, failure.isEmpty() ? AlertStyle::Informational : AlertStyle::Warning);
+    QCOMPARE(s.loweredDuringAlert, 1);
+    QCOMPARE(s.lowered, 0);
 }
 
 void TestOcrSelectionView::reportArrivesAfterTheViewIsGone()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ocr/TextRecognition.h"
 #include "platform/fakes/FakeTextRecognizer.h"
+#include "support/TestSupport.h"
 
 #include <QFutureWatcher>
 #include <QSignalSpy>
@@ -9,29 +10,14 @@
 
 using namespace vellumbox;
 
-namespace {
-
-// Every pixel says where it is, so that a crop can be checked pixel by pixel.
-QImage positionImage(QSize pixels, qreal dpr)
-{
-    QImage image(pixels, QImage::Format_RGB32);
-    for (int y = 0; y < pixels.height(); ++y)
-        for (int x = 0; x < pixels.width(); ++x)
-            image.setPixel(x, y, qRgb(x % 256, y % 256, (x / 256) * 16 + y / 256));
-    image.setDevicePixelRatio(dpr);
-    return image;
-}
-
-} // namespace
+using testing::positionPicture;
 
 class TestTextRecognition : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void readsTheRegionsPixelsAtTheImagesScale();
-    void readsTheWholeImageWithoutARegion();
-    void ordersAndJoinsTheLines();
+    void ordersAndJoinsTheLinesOrFails();
     void regionsWithoutPixelsReadAsEmptyText();
-    void failureReachesTheCaller();
     void asyncOutcomeArrivesOnTheMainThread();
     void idleReleaseWaitsForTheLastRecognition();
 };
@@ -39,7 +25,7 @@ private Q_SLOTS:
 void TestTextRecognition::readsTheRegionsPixelsAtTheImagesScale()
 {
     fakes::FakeTextRecognizer recognizer;
-    const QImage image = positionImage({800, 600}, 2.0);
+    const QImage image = positionPicture({800, 600}, 2.0);
     recognizeText(recognizer, image, QRectF(10, 230, 100, 50));
     QCOMPARE(recognizer.receivedImages().size(), 1);
     const QImage got = recognizer.receivedImages().constFirst();
@@ -48,18 +34,12 @@ void TestTextRecognition::readsTheRegionsPixelsAtTheImagesScale()
     // The recogniser works in pixels; the crop no longer carries the screen's scale.
     expected.setDevicePixelRatio(1.0);
     QCOMPARE(got, expected);
-}
-
-void TestTextRecognition::readsTheWholeImageWithoutARegion()
-{
-    fakes::FakeTextRecognizer recognizer;
-    const QImage image = positionImage({300, 200}, 1.5);
+    // Without a region, the whole image.
     recognizeText(recognizer, image, std::nullopt);
-    QCOMPARE(recognizer.receivedImages().size(), 1);
-    QCOMPARE(recognizer.receivedImages().constFirst().size(), QSize(300, 200));
+    QCOMPARE(recognizer.receivedImages().constLast().size(), QSize(800, 600));
 }
 
-void TestTextRecognition::ordersAndJoinsTheLines()
+void TestTextRecognition::ordersAndJoinsTheLinesOrFails()
 {
     fakes::FakeTextRecognizer recognizer;
     recognizer.lines = {
@@ -69,16 +49,22 @@ void TestTextRecognition::ordersAndJoinsTheLines()
         {QRectF(0.1, 0.21, 0.3, 0.1), QStringLiteral("a")},
     };
     const TextRecognitionOutcome outcome =
-        recognizeText(recognizer, positionImage({100, 100}, 1.0), std::nullopt);
+        recognizeText(recognizer, positionPicture({100, 100}), std::nullopt);
     QVERIFY(!outcome.error);
     QCOMPARE(outcome.text, QStringLiteral("a\nb\nc"));
+    // A failure reaches the caller, without the lines.
+    recognizer.failWith = QStringLiteral("No data");
+    const TextRecognitionOutcome failed =
+        recognizeText(recognizer, positionPicture({50, 50}), std::nullopt);
+    QCOMPARE(failed.error, std::optional<QString>(QStringLiteral("No data")));
+    QCOMPARE(failed.text, QString());
 }
 
 void TestTextRecognition::regionsWithoutPixelsReadAsEmptyText()
 {
     fakes::FakeTextRecognizer recognizer;
     recognizer.lines = {{QRectF(0, 0, 1, 1), QStringLiteral("never read")}};
-    const QImage image = positionImage({200, 100}, 1.0);
+    const QImage image = positionPicture({200, 100});
     for (const QRectF& region :
          {QRectF(300, 10, 50, 50), QRectF(10, 10, 0, 0), QRectF(-80, -80, 40, 40)}) {
         const TextRecognitionOutcome outcome = recognizeText(recognizer, image, region);
@@ -92,17 +78,6 @@ void TestTextRecognition::regionsWithoutPixelsReadAsEmptyText()
     QCOMPARE(recognizer.receivedImages().constFirst().size(), QSize(1, 1));
 }
 
-void TestTextRecognition::failureReachesTheCaller()
-{
-    fakes::FakeTextRecognizer recognizer;
-    recognizer.lines = {{QRectF(0, 0, 1, 1), QStringLiteral("ignored")}};
-    recognizer.failWith = QStringLiteral("No data");
-    const TextRecognitionOutcome outcome =
-        recognizeText(recognizer, positionImage({50, 50}, 1.0), std::nullopt);
-    QCOMPARE(outcome.error, std::optional<QString>(QStringLiteral("No data")));
-    QCOMPARE(outcome.text, QString());
-}
-
 void TestTextRecognition::asyncOutcomeArrivesOnTheMainThread()
 {
     fakes::FakeTextRecognizer recognizer;
@@ -112,7 +87,7 @@ void TestTextRecognition::asyncOutcomeArrivesOnTheMainThread()
     connect(&watcher, &QFutureWatcher<TextRecognitionOutcome>::finished, this,
             [&finishedOn] { finishedOn = QThread::currentThread(); });
     watcher.setFuture(
-        recognizeTextAsync(recognizer, positionImage({64, 64}, 2.0), QRectF(0, 0, 16, 16)));
+        recognizeTextAsync(recognizer, positionPicture({64, 64}, 2.0), QRectF(0, 0, 16, 16)));
     QTRY_VERIFY(finishedOn != nullptr);
     QCOMPARE(finishedOn, QThread::currentThread());
     QCOMPARE(watcher.result().text, QStringLiteral("hello"));

@@ -353,14 +353,10 @@ void TestScreenshotOverlayPanel::saveWritesPngOrJpeg()
     QCOMPARE(decoded.size(), f.picture.size());
     QVERIFY(qAbs(qRed(decoded.pixel(60, 40)) - qRed(f.picture.pixel(60, 40))) < 12);
 
-    f.panel->saveToFile();
-    const QString tiff = dir.filePath(QStringLiteral("shot.tiff"));
-    f.platform.saveDialog.answer(tiff);
-    QCOMPARE(QImageReader(tiff).format(), QByteArray("png"));
     // Cancelling writes nothing.
     f.panel->saveToFile();
     f.platform.saveDialog.answer(std::nullopt);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
     QVERIFY(f.platform.alerts.shown.isEmpty());
 }
 
@@ -588,12 +584,12 @@ void TestScreenshotOverlayPanel::flatteningWithAndWithoutTheLayerAgree()
 
 void TestScreenshotOverlayPanel::scanReadsWhatWasDraggedAtAnyZoomAndTurn()
 {
-    FakePlatform platform;
-    OverlayManager manager(overlayServices(platform));
     // Captured on a 2x screen: 200 x 150 points in 400 x 300 pixels.
-    const QImage source = positionPicture({400, 300}, 2.0);
-    QPointer<ScreenshotOverlayPanel> panel = manager.createOverlay(source, {100, 100, 200, 150});
-    ScreenshotOverlayView* view = panel->contentView();
+    Fixture f({200, 150}, positionPicture({400, 300}, 2.0));
+    const QImage& source = f.picture;
+    ScreenshotOverlayPanel* panel = f.panel;
+    ScreenshotOverlayView* view = f.view;
+    FakePlatform& platform = f.platform;
     panel->setDisplayScale(1.5);
     QTRY_COMPARE(view->size(), QSize(300, 225));
 
@@ -635,21 +631,18 @@ void TestScreenshotOverlayPanel::scanReadsWhatWasDraggedAtAnyZoomAndTurn()
 
 void TestScreenshotOverlayPanel::secondScanAddsNoSecondSelection()
 {
-    FakePlatform platform;
-    OverlayManager manager(overlayServices(platform));
-    QPointer<ScreenshotOverlayPanel> panel =
-        manager.createOverlay(positionPicture({120, 80}), {300, 200, 120, 80});
-    ScreenshotOverlayView* view = panel->contentView();
+    Fixture f;
+    ScreenshotOverlayPanel* panel = f.panel;
     panel->enterEditMode(AnnotationToolType::pencil);
     panel->startScan();
     QVERIFY(!panel->isInEditMode());
     OCRSelectionView* first = panel->scanSelection();
     panel->startScan();
     QCOMPARE(panel->scanSelection(), first);
-    QCOMPARE(view->findChildren<OCRSelectionView*>().size(), 1);
+    QCOMPARE(f.view->findChildren<OCRSelectionView*>().size(), 1);
     QTest::keyClick(first, Qt::Key_Escape);
     QVERIFY(!panel->scanSelection());
-    QVERIFY(platform.alerts.shown.isEmpty());
+    QVERIFY(f.platform.alerts.shown.isEmpty());
     // A new scan after the first ended works again.
     panel->startScan();
     QVERIFY(panel->scanSelection());

@@ -12,42 +12,39 @@ using namespace vellumbox;
 class TestLoadableTextRecognizer : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void missingModuleIsNamedEveryTime();
-    void brokenModuleIsReported();
+    void moduleThatCannotLoadIsNamedEveryTime_data();
+    void moduleThatCannotLoadIsNamedEveryTime();
     void realModuleReadsText();
 };
 
-void TestLoadableTextRecognizer::missingModuleIsNamedEveryTime()
+void TestLoadableTextRecognizer::moduleThatCannotLoadIsNamedEveryTime_data()
 {
-    QTemporaryDir empty;
+    QTest::addColumn<QByteArray>("contents"); // empty: no file at all
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << QByteArray() << QStringLiteral("libvellumbox_tesseract.so");
+    QTest::newRow("broken") << QByteArray("not a shared object")
+                            << QStringLiteral("Text recognition could not be loaded");
+}
+
+void TestLoadableTextRecognizer::moduleThatCannotLoadIsNamedEveryTime()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, reason);
+    QTemporaryDir folder;
+    QFile module(folder.filePath(QStringLiteral("libvellumbox_tesseract.so")));
+    QVERIFY(contents.isEmpty() || (module.open(QIODevice::WriteOnly) && module.write(contents)));
+    module.close();
     LoadableTextRecognizer recognizer(QStringLiteral("libvellumbox_tesseract.so"),
-                                      {empty.path(), empty.path() + QStringLiteral("/lib")});
+                                      {folder.path(), folder.path() + QStringLiteral("/lib")});
     QImage image(40, 20, QImage::Format_RGB32);
     image.fill(Qt::white);
     for (int attempt = 0; attempt < 2; ++attempt) {
         const TextRecognitionResult result = recognizer.recognize(image);
         QVERIFY(result.lines.isEmpty());
         QVERIFY(result.failure);
-        QVERIFY2(result.failure->contains(QStringLiteral("libvellumbox_tesseract.so")) &&
-                     result.failure->contains(empty.path()),
+        QVERIFY2(result.failure->contains(reason) && result.failure->contains(folder.path()),
                  qPrintable(*result.failure));
     }
-}
-
-void TestLoadableTextRecognizer::brokenModuleIsReported()
-{
-    QTemporaryDir folder;
-    QFile broken(folder.filePath(QStringLiteral("libvellumbox_tesseract.so")));
-    QVERIFY(broken.open(QIODevice::WriteOnly));
-    broken.write("not a shared object");
-    broken.close();
-    LoadableTextRecognizer recognizer(QStringLiteral("libvellumbox_tesseract.so"), {folder.path()});
-    QImage image(40, 20, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    const TextRecognitionResult result = recognizer.recognize(image);
-    QVERIFY(result.failure);
-    QVERIFY2(result.failure->startsWith(QStringLiteral("Text recognition could not be loaded")),
-             qPrintable(*result.failure));
 }
 
 void TestLoadableTextRecognizer::realModuleReadsText()

@@ -47,13 +47,18 @@ struct OtherClient {
                             XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
         xcb_flush(conn.get());
     }
+    // A round trip: the server has carried out every request sent before.
+    void sync()
+    {
+        std::free(xcb_get_input_focus_reply(conn.get(), xcb_get_input_focus(conn.get()), nullptr));
+    }
     void chord(std::initializer_list<xcb_keysym_t> keys)
     {
         for (const xcb_keysym_t k : keys)
             key(k, true);
         for (auto it = std::rbegin(keys); it != std::rend(keys); ++it)
             key(*it, false);
-        std::free(xcb_get_input_focus_reply(conn.get(), xcb_get_input_focus(conn.get()), nullptr));
+        sync();
     }
 };
 
@@ -119,8 +124,7 @@ void TestX11Platform::sharedMemoryAndPlainCaptureReadTheSamePixels()
                       static_cast<int16_t>(area.x()), static_cast<int16_t>(y), 0, 24,
                       static_cast<uint32_t>(area.width() * h * 4), pattern.constScanLine(y));
     }
-    std::free(xcb_get_input_focus_reply(other.conn.get(), xcb_get_input_focus(other.conn.get()),
-                                        nullptr));
+    other.sync();
 
     const ScreenInfo screen{QStringLiteral("R"), QRect(1920, 0, 640, 512), 2.0, area};
     X11DisplayCapture shared;
@@ -162,8 +166,7 @@ void TestX11Platform::hotkeyHeldElsewhereIsRefusedThenWorks()
     constexpr uint16_t controlShift = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT;
     xcb_grab_key(other.conn.get(), 1, other.root, controlShift, nine, XCB_GRAB_MODE_ASYNC,
                  XCB_GRAB_MODE_ASYNC);
-    std::free(xcb_get_input_focus_reply(other.conn.get(), xcb_get_input_focus(other.conn.get()),
-                                        nullptr));
+    other.sync();
 
     int presses = 0;
     X11GlobalHotkey hotkey;
@@ -171,8 +174,7 @@ void TestX11Platform::hotkeyHeldElsewhereIsRefusedThenWorks()
     QVERIFY(hotkey.lastError().contains(QStringLiteral("BadAccess")));
 
     xcb_ungrab_key(other.conn.get(), nine, other.root, controlShift);
-    std::free(xcb_get_input_focus_reply(other.conn.get(), xcb_get_input_focus(other.conn.get()),
-                                        nullptr));
+    other.sync();
     QVERIFY2(hotkey.registerHotkey('9', [&presses] { ++presses; }), qPrintable(hotkey.lastError()));
 
     other.chord({XK_Control_L, XK_Shift_L, XK_9});
@@ -212,7 +214,7 @@ void TestX11Platform::hotkeyFollowsAKeymapChange()
     const QList<xcb_keysym_t> none(perCode, 0);
     const auto remap = [&](xcb_keycode_t code, const QList<xcb_keysym_t>& syms) {
         xcb_change_keyboard_mapping(c, 1, code, perCode, syms.constData());
-        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        other.sync();
     };
     int presses = 0;
     X11GlobalHotkey hotkey;
@@ -251,8 +253,7 @@ void TestX11Platform::compositorIsDetectedByItsSelection()
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
     xcb_set_selection_owner(other.conn.get(), owner, reply->atom, XCB_CURRENT_TIME);
     std::free(reply);
-    std::free(xcb_get_input_focus_reply(other.conn.get(), xcb_get_input_focus(other.conn.get()),
-                                        nullptr));
+    other.sync();
     QVERIFY(windows.compositingActive());
 }
 
@@ -273,7 +274,7 @@ void TestX11Platform::selectionGrabWaitsForAnotherGrabAndHoldsUntilReleased()
         const bool grabbed = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
         if (grabbed)
             xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
-        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        other.sync();
         return grabbed;
     };
     std::free(xcb_grab_keyboard_reply(c,
@@ -288,7 +289,7 @@ void TestX11Platform::selectionGrabWaitsForAnotherGrabAndHoldsUntilReleased()
     QVERIFY(!windows.grabInput(&window));
     QVERIFY(otherGrabsPointer()); // a failed attempt holds nothing
     xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
-    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    other.sync();
     QTRY_VERIFY(!otherGrabsPointer()); // taken on a retry
     windows.releaseInput();
     QTRY_VERIFY(otherGrabsPointer());
