@@ -9,8 +9,8 @@
 # COMMAND starts (without it nothing is stored, and the shell asks the user). Like session.sh, the
 # session runs as the unprivileged user $WL_USER (default "wltest"); COMMAND gets
 # WAYLAND_DISPLAY, DISPLAY, XAUTHORITY, DBUS_SESSION_BUS_ADDRESS, XDG_RUNTIME_DIR and WL_WORK.
-# VELLUMBOX_BINARY and COMMAND are copied into the work folder; PORTAL_SHOT names a copy of
-# portal-shot.py (the portal's own picture, for comparisons). Exit status: COMMAND's.
+# VELLUMBOX_BINARY and COMMAND are copied into the work folder; PORTAL_SHOT and SHOW_PICTURE
+# name copies of portal-shot.py and show-picture.py. Exit status: COMMAND's.
 set -u
 screenshots=
 while [ $# -gt 0 ]; do
@@ -78,7 +78,8 @@ pass=()
 if [ -n "${VELLUMBOX_BINARY:-}" ]; then
   cp "$VELLUMBOX_BINARY" "$work/vellumbox" && pass+=(VELLUMBOX_BINARY="$work/vellumbox")
 fi
-cp "$here/portal-shot.py" "$work/portal-shot.py" && pass+=(PORTAL_SHOT="$work/portal-shot.py")
+for helper in portal-shot show-picture; do cp "$here/$helper.py" "$work/$helper.py"; done
+pass+=(PORTAL_SHOT="$work/portal-shot.py" SHOW_PICTURE="$work/show-picture.py")
 if [ -f "$1" ]; then
   cp "$1" "$work/command" && chmod 755 "$work/command"; shift; set -- "$work/command" "$@"
 fi

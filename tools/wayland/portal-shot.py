@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """portal-shot.py OUT.png: the desktop portal's own non-interactive screenshot, copied to OUT.png
 (the desktop's truth for tests). Exit 0 when the portal answered with a picture."""
 import os, random, shutil, sys, urllib.parse

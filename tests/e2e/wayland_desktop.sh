@@ -1,12 +1,14 @@
 #!/bin/sh
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Runs inside tools/wayland/gnome-session.sh (GNOME's shell, one 1920x1080 monitor, the GNOME
-# portal). Input goes through XWayland (xdotool), which is what reaches Vellumbox's X11 windows.
-#   wayland_gnome.sh granted   (the permission store says yes): a region over the shell's own
-#       background, copied with Ctrl+C, equals the portal's own picture of it.
-#   wayland_gnome.sh refused   (the store says no): the first-run window shows access missing,
-#       and a capture shows the permission alert instead of a picture.
-# The portal-shot.py helper is passed in $PORTAL_SHOT.
+# Runs inside tools/wayland/gnome-session.sh or kde-session.sh (one 1920x1080 monitor, the
+# desktop's own portal). Input goes through XWayland (xdotool), which is what reaches Vellumbox's
+# X11 windows.
+#   wayland_desktop.sh granted   (GNOME's store says yes; KDE never asks): a region over Wayland
+#       content (GNOME's background, a native window on KDE), copied with Ctrl+C, equals the
+#       portal's own picture of it.
+#   wayland_desktop.sh refused   (GNOME's store says no): the first-run window shows access
+#       missing, and a capture shows the permission alert instead of a picture.
+# The session passes portal-shot.py in $PORTAL_SHOT and show-picture.py in $SHOW_PICTURE.
 set -u
 mode=$1
 cd "$WL_WORK" || exit 2
@@ -39,8 +41,13 @@ done_first_run() { printf '[General]\nhasCompletedOnboarding=true\nhasShownLogin
 
 if [ "$mode" = granted ]; then
   convert -size 1920x1080 gradient:green-navy -fill orange -draw "circle 500,400 500,250" bg.png
-  gsettings set org.gnome.desktop.background picture-uri "file://$PWD/bg.png"
-  gsettings set org.gnome.desktop.background picture-options stretched
+  if [ "$XDG_CURRENT_DESKTOP" = GNOME ]; then
+    gsettings set org.gnome.desktop.background picture-uri "file://$PWD/bg.png"
+    gsettings set org.gnome.desktop.background picture-options stretched
+  else
+    GDK_BACKEND=wayland "$SHOW_PICTURE" bg.png >picture.log 2>&1 &
+    waitfor 10 grep -q shown picture.log || die "no native window"
+  fi
   sleep 1
   done_first_run
   start
@@ -60,9 +67,14 @@ if [ "$mode" = granted ]; then
     fail "nothing on the clipboard"
   xdotool key ctrl+w
   waitfor 5 sh -c '! xdotool search --name "^Vellumbox Screenshot\$"' || fail "ctrl+w kept it"
+  # KDE's pictures hold the pointer.
+  xdotool mousemove 1900 1060
   sleep 0.5
   "$PORTAL_SHOT" truth.png || fail "the portal gave the test no picture"
   convert truth.png -crop 300x200+350+250 +repage truth-region.png
+  # The desktop really shows the picture there: the orange circle's centre.
+  centre=$(convert truth.png -format "%[fx:int(255*p{500,400}.r)],%[fx:int(255*p{500,400}.g)],%[fx:int(255*p{500,400}.b)]" info:)
+  [ "$centre" = "255,165,0" ] || fail "the desktop shows $centre where the picture is orange"
   differ=$(compare -metric AE copy.png truth-region.png null: 2>&1)
   [ "$differ" = 0 ] || fail "$differ pixels differ from the portal's own picture"
   stop
@@ -90,4 +102,4 @@ else
   stop
 fi
 if [ $failures -gt 0 ]; then cat app.log; exit 1; fi
-echo "ok: gnome $mode"
+echo "ok: $XDG_CURRENT_DESKTOP $mode"

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Runs a command inside a private headless KDE Plasma session: KWin 5.27 (virtual backend, one
+# output of 1920x1080, OpenGL on llvmpipe, which its screenshots need), XWayland, a D-Bus
+# session, pipewire and the KDE portal backend, then ends it.
+#
+#   kde-session.sh -- COMMAND [ARGS...]
+#
+# Like session.sh, the session runs as the unprivileged user $WL_USER (default "wltest");
+# COMMAND gets WAYLAND_DISPLAY, DISPLAY, XAUTHORITY, DBUS_SESSION_BUS_ADDRESS, XDG_RUNTIME_DIR,
+# WL_WORK, PORTAL_SHOT and SHOW_PICTURE (portal-shot.py, show-picture.py). VELLUMBOX_BINARY and COMMAND are copied into the
+# work folder. Exit status: COMMAND's.
+set -u
+[ "${1:-}" = -- ] && shift
+[ $# -gt 0 ] || { echo "usage: kde-session.sh -- COMMAND [ARGS...]" >&2; exit 2; }
+here=$(cd "$(dirname "$0")" && pwd)
+user=${WL_USER:-wltest}
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+  id "$user" >/dev/null 2>&1 || useradd -m "$user" || { echo "kde-session.sh: cannot create user $user" >&2; exit 2; }
+  as_user=(runuser -u "$user" --)
+fi
+# The portal's screenshot object loads two QML modules that only the (large) Plasma workspace
+# package ships: taken from its archive once.
+qml=${XDG_CACHE_HOME:-$HOME/.cache}/vellumbox-tests/kde-qml
+if [ ! -d "$qml/org/kde/plasma/workspace/dialogs" ]; then
+  ( tmp=$(mktemp -d) && cd "$tmp" && apt-get download plasma-workspace >/dev/null 2>&1 &&
+    dpkg-deb -x plasma-workspace_*.deb pw && mkdir -p "$qml/org/kde/plasma/workspace" &&
+    cp -r pw/usr/lib/x86_64-linux-gnu/qt5/qml/org/kde/plasma/workspace/dialogs "$qml/org/kde/plasma/workspace/" &&
+    cp -r pw/usr/lib/x86_64-linux-gnu/qt5/qml/org/kde/plasma/lookandfeel "$qml/org/kde/plasma/"; rm -rf "$tmp" ) ||
+    { echo "kde-session.sh: could not take the QML modules from plasma-workspace" >&2; exit 2; }
+fi
+work=$(mktemp -d /tmp/kdesession.XXXXXX)
+chmod 755 "$work"; mkdir -m 700 "$work/rt"; mkdir -p "$work/portals" "$work/home/Pictures"
+cp -r "$qml" "$work/qml"
+# kwin_wayland carries a file capability this machine's bounding set refuses; a copy has none.
+cp /usr/bin/kwin_wayland "$work/kwin_wayland"
+# Only KDE's backend: another desktop's installed backend would answer too.
+printf '[portal]\nDBusName=org.freedesktop.impl.portal.desktop.kde\nInterfaces=org.freedesktop.impl.portal.Access;org.freedesktop.impl.portal.Screenshot;org.freedesktop.impl.portal.ScreenCast;org.freedesktop.impl.portal.Settings;org.freedesktop.impl.portal.GlobalShortcuts\nUseIn=KDE\n' >"$work/portals/kde.portal"
+# Started by KWin once Wayland and XWayland are up: publish the session, then run pipewire.
+cat >"$work/post.sh" <<'POST'
+#!/bin/sh
+dbus-update-activation-environment WAYLAND_DISPLAY DISPLAY XAUTHORITY XDG_CURRENT_DESKTOP XDG_SESSION_TYPE KDE_FULL_SESSION KDE_SESSION_VERSION XDG_RUNTIME_DIR XDG_DESKTOP_PORTAL_DIR QML2_IMPORT_PATH
+env | grep -E "^(WAYLAND_DISPLAY|DISPLAY|XAUTHORITY|DBUS_SESSION_BUS_ADDRESS)=" >"$XDG_RUNTIME_DIR/env.tmp" &&
+  mv "$XDG_RUNTIME_DIR/env.tmp" "$XDG_RUNTIME_DIR/session.env"
+exec pipewire
+POST
+chmod 755 "$work/post.sh"
+pass=()
+if [ -n "${VELLUMBOX_BINARY:-}" ]; then
+  cp "$VELLUMBOX_BINARY" "$work/vellumbox" && pass+=(VELLUMBOX_BINARY="$work/vellumbox")
+fi
+for helper in portal-shot show-picture; do cp "$here/$helper.py" "$work/$helper.py"; done
+pass+=(PORTAL_SHOT="$work/portal-shot.py" SHOW_PICTURE="$work/show-picture.py")
+if [ -f "$1" ]; then
+  cp "$1" "$work/command" && chmod 755 "$work/command"; shift; set -- "$work/command" "$@"
+fi
+[ ${#as_user[@]} -eq 0 ] || chown -R "$user" "$work"
+base_env=(env -i HOME="$work/home" PATH=/usr/local/bin:/usr/bin:/bin XDG_RUNTIME_DIR="$work/rt"
+          XDG_CURRENT_DESKTOP=KDE XDG_SESSION_TYPE=wayland XDG_SESSION_DESKTOP=KDE KDE_FULL_SESSION=true
+          KDE_SESSION_VERSION=5 XDG_DESKTOP_PORTAL_DIR="$work/portals" QML2_IMPORT_PATH="$work/qml"
+          KWIN_COMPOSE=O2)
+"${as_user[@]}" "${base_env[@]}" setsid dbus-run-session -- "$work/kwin_wayland" --virtual --width 1920 \
+  --height 1080 --xwayland --no-lockscreen -s wayland-kde "$work/post.sh" >"$work/kwin.log" 2>&1 &
+session=$!
+stop() {
+  kill -TERM -- "-$session" 2>/dev/null
+  [ ${#as_user[@]} -eq 0 ] || pkill -TERM -u "$user"
+  sleep 1
+  kill -KILL -- "-$session" 2>/dev/null
+  [ ${#as_user[@]} -eq 0 ] || pkill -KILL -u "$user"
+  rm -rf "$work"
+}
+trap stop EXIT
+for _ in $(seq 300); do [ -s "$work/rt/session.env" ] && break; sleep 0.1; done
+[ -s "$work/rt/session.env" ] || { echo "kde-session.sh: KWin did not come up:" >&2; tail -n 30 "$work/kwin.log" >&2; exit 2; }
+sleep 1
+"${as_user[@]}" "${base_env[@]}" WL_WORK="$work" "${pass[@]}" sh -c 'set -a; . "$XDG_RUNTIME_DIR/session.env"; set +a; [ -n "${XAUTHORITY:-}" ] || unset XAUTHORITY; exec "$@"' sh "$@"
