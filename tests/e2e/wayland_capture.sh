@@ -51,7 +51,8 @@ abs $((x + w)) $((y + h)) 2560 1080
 sleep 100
 up 272
 sleep 100"
-  waitfor 5 xdotool search --name "Vellumbox Screenshot" || { fail "$name: no screenshot"; return; }
+  # The portal may start cold, and the machine be busy: within its own 10 s limit.
+  waitfor 15 xdotool search --name "Vellumbox Screenshot" || { fail "$name: no screenshot"; return; }
   shot=$(xdotool search --name "Vellumbox Screenshot" | tail -n 1)
   eval "$(xdotool getwindowgeometry --shell "$shot")"
   # A long press (a short one closes it) gives the screenshot the keyboard; Ctrl+C copies it.

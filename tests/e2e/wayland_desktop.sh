@@ -57,7 +57,7 @@ if [ "$mode" = granted ]; then
   sleep 0.5
   xdotool mousemove 350 250 mousedown 1 sleep 0.1 mousemove 500 400 sleep 0.1 mousemove 650 450 \
     sleep 0.1 mouseup 1
-  waitfor 5 shown "Vellumbox Screenshot" || die "no screenshot"
+  waitfor 15 shown "Vellumbox Screenshot" || die "no screenshot"
   shot=$(window "Vellumbox Screenshot")
   eval "$(xdotool getwindowgeometry --shell "$shot")"
   [ "$X,$Y,$WIDTH,$HEIGHT" = "350,250,300,200" ] || fail "the screenshot floats at $X,$Y ${WIDTH}x$HEIGHT"
