@@ -47,8 +47,7 @@ StoredPermission storedPermission(const QMap<QString, QStringList>& entries, con
 PortalPermission::PortalPermission(PortalDisplayCapture& portal, bool desktopAsks)
     : portal_(portal)
     , desktopAsks_(desktopAsks)
-{
-}
+{}
 
 bool PortalPermission::preflight()
 {

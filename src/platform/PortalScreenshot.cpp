@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PortalScreenshot.h"
 
+#include "PortalResponse.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QDBusObjectPath>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -35,50 +37,35 @@ QString tr(const char* text)
 
 } // namespace
 
-// Receives the portal's Response signal for one request.
-class PortalResponse : public QObject {
-    Q_OBJECT
-public:
-    std::optional<PortalAnswer> answer;
-
-public Q_SLOTS:
-    void response(uint code, const QVariantMap& results)
-    {
-        answer = interpretScreenshotResponse(code, results);
-        Q_EMIT answered();
-    }
-
-Q_SIGNALS:
-    void answered();
-};
-
 PortalAnswer interpretScreenshotResponse(uint code, const QVariantMap& results)
 {
     // 1: the user cancelled; 2: ended otherwise, which is how a refusal kept in the
     // desktop's permission store is told.
     if (code == 1 || code == 2)
-        return {PortalAnswer::Outcome::Refused, {},
+        return {PortalAnswer::Outcome::Refused,
+                {},
                 tr("The desktop did not allow Vellumbox to take the screenshot.")};
     if (code != 0)
-        return {PortalAnswer::Outcome::Failed, {},
+        return {PortalAnswer::Outcome::Failed,
+                {},
                 tr("The desktop's screenshot service failed (answer %1).").arg(code)};
     const QUrl uri(results.value(QStringLiteral("uri")).toString());
     if (!uri.isLocalFile())
-        return {PortalAnswer::Outcome::Failed, {},
+        return {PortalAnswer::Outcome::Failed,
+                {},
                 tr("The desktop's screenshot service gave no picture file.")};
     return {PortalAnswer::Outcome::Taken, uri.toLocalFile(), {}};
 }
 
 QString portalRequestPath(const QString& uniqueBusName, const QString& token)
 {
-    QString sender = uniqueBusName.startsWith(QLatin1Char(':')) ? uniqueBusName.mid(1)
-                                                                 : uniqueBusName;
+    QString sender =
+        uniqueBusName.startsWith(QLatin1Char(':')) ? uniqueBusName.mid(1) : uniqueBusName;
     sender.replace(QLatin1Char('.'), QLatin1Char('_'));
     return QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
 }
 
-std::optional<LayoutCrop> layoutCrop(const QRect& screen, const QRect& layout,
-                                     const QSize& picture)
+std::optional<LayoutCrop> layoutCrop(const QRect& screen, const QRect& layout, const QSize& picture)
 {
     if (layout.isEmpty() || picture.isEmpty() || !layout.contains(screen))
         return std::nullopt;
@@ -88,16 +75,14 @@ std::optional<LayoutCrop> layoutCrop(const QRect& screen, const QRect& layout,
         return std::nullopt;
     const QPointF origin = QPointF(screen.topLeft() - layout.topLeft()) * scale;
     const QSizeF size = QSizeF(screen.size()) * scale;
-    const QRect pixels =
-        QRect(QPoint(qRound(origin.x()), qRound(origin.y())), size.toSize())
-            .intersected(QRect(QPoint(0, 0), picture));
+    const QRect pixels = QRect(QPoint(qRound(origin.x()), qRound(origin.y())), size.toSize())
+                             .intersected(QRect(QPoint(0, 0), picture));
     return LayoutCrop{pixels, scale};
 }
 
 PortalDisplayCapture::PortalDisplayCapture(std::function<QList<QRect>()> layout)
     : layout_(std::move(layout))
-{
-}
+{}
 
 bool PortalDisplayCapture::available()
 {
@@ -143,8 +128,7 @@ DisplayImage PortalDisplayCapture::captureLayout(int timeoutMs)
     if (!bus.isConnected())
         return done({{}, tr("There is no session bus to reach the desktop's screenshot service.")});
 
-    const QString token =
-        QStringLiteral("vellumbox%1").arg(QRandomGenerator::global()->generate());
+    const QString token = QStringLiteral("vellumbox%1").arg(QRandomGenerator::global()->generate());
     QString path = portalRequestPath(bus.baseService(), token);
     PortalResponse response;
     const auto listen = [&](const QString& on, bool connect) {
@@ -159,12 +143,12 @@ DisplayImage PortalDisplayCapture::captureLayout(int timeoutMs)
     // Listen before asking: the answer may come before the call returns.
     listen(path, true);
 
-    QDBusMessage call = QDBusMessage::createMethodCall(portalService, portalPath,
-                                                       screenshotInterface,
-                                                       QStringLiteral("Screenshot"));
-    call << QString() << QVariantMap{{QStringLiteral("handle_token"), token},
-                                     {QStringLiteral("interactive"), false},
-                                     {QStringLiteral("modal"), false}};
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        portalService, portalPath, screenshotInterface, QStringLiteral("Screenshot"));
+    call << QString()
+         << QVariantMap{{QStringLiteral("handle_token"), token},
+                        {QStringLiteral("interactive"), false},
+                        {QStringLiteral("modal"), false}};
     QElapsedTimer elapsed;
     elapsed.start();
     QEventLoop loop;
@@ -192,8 +176,9 @@ DisplayImage PortalDisplayCapture::captureLayout(int timeoutMs)
         return done({{}, tr("The desktop's screenshot service failed: %1").arg(callError)});
     if (!response.answer) {
         qCWarning(lcPortal) << "The screenshot portal did not answer within" << timeoutMs << "ms";
-        return done({{}, tr("The desktop's screenshot service did not answer within %1 seconds.")
-                             .arg(timeoutMs / 1000)});
+        return done({{},
+                     tr("The desktop's screenshot service did not answer within %1 seconds.")
+                         .arg(timeoutMs / 1000)});
     }
     const PortalAnswer& answer = *response.answer;
     const qint64 answeredMs = elapsed.restart();
@@ -209,11 +194,10 @@ DisplayImage PortalDisplayCapture::captureLayout(int timeoutMs)
     qCInfo(lcPortal) << "The screenshot portal answered in" << answeredMs << "ms; its picture"
                      << image.size() << "was read in" << elapsed.elapsed() << "ms";
     if (image.isNull())
-        return done({{}, tr("The desktop's screenshot could not be read: %1")
-                             .arg(reader.errorString())});
+        return done(
+            {{}, tr("The desktop's screenshot could not be read: %1").arg(reader.errorString())});
     return done({image, {}});
 }
 
 } // namespace vellumbox
 
-#include "PortalScreenshot.moc"

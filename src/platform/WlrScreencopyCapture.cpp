@@ -92,7 +92,8 @@ struct WaylandListeners {
     {
         auto* self = static_cast<WlrScreencopyCapture*>(data);
         if (std::strcmp(interface, wl_shm_interface.name) == 0) {
-            self->shm_ = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
+            self->shm_ =
+                static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
         } else if (std::strcmp(interface, zwlr_screencopy_manager_v1_interface.name) == 0) {
             self->manager_ = static_cast<zwlr_screencopy_manager_v1*>(
                 wl_registry_bind(registry, name, &zwlr_screencopy_manager_v1_interface, 1));
@@ -130,7 +131,8 @@ struct WaylandListeners {
     }
     static void flags(void* data, zwlr_screencopy_frame_v1* /*frame*/, uint32_t flags)
     {
-        static_cast<Frame*>(data)->yInverted = (flags & ZWLR_SCREENCOPY_FRAME_V1_FLAGS_Y_INVERT) != 0;
+        static_cast<Frame*>(data)->yInverted =
+            (flags & ZWLR_SCREENCOPY_FRAME_V1_FLAGS_Y_INVERT) != 0;
     }
     static void ready(void* data, zwlr_screencopy_frame_v1* /*frame*/, uint32_t /*secHi*/,
                       uint32_t /*secLo*/, uint32_t /*nsec*/)
@@ -254,7 +256,8 @@ DisplayImage WlrScreencopyCapture::captureDisplay(const ScreenInfo& screen)
         geometries.append(output->geometry);
     const int index = outputIndexForScreen(geometries, screen.geometry);
     if (index < 0)
-        return {{}, tr("The compositor shows no output where the screen \"%1\" was.").arg(screen.name)};
+        return {{},
+                tr("The compositor shows no output where the screen \"%1\" was.").arg(screen.name)};
     const Output& output = *outputs_.at(static_cast<size_t>(index));
 
     Frame frame;
@@ -265,9 +268,10 @@ DisplayImage WlrScreencopyCapture::captureDisplay(const ScreenInfo& screen)
         return image;
     };
     if (!dispatchUntil([&frame] { return frame.described || frame.failed; }, replyTimeoutMs))
-        return finish({{}, wl_display_get_error(display_) != 0
-                               ? connectionError()
-                               : tr("The compositor did not answer a request for the screen.")});
+        return finish({{},
+                       wl_display_get_error(display_) != 0
+                           ? connectionError()
+                           : tr("The compositor did not answer a request for the screen.")});
     if (frame.failed)
         return finish({{}, tr("The compositor could not copy the screen.")});
     ShmBuffer buffer(shm_, frame);
@@ -275,11 +279,12 @@ DisplayImage WlrScreencopyCapture::captureDisplay(const ScreenInfo& screen)
         return finish({{}, tr("There is not enough memory for the screen's picture.")});
     zwlr_screencopy_frame_v1_copy(handle, buffer.buffer());
     if (!dispatchUntil([&frame] { return frame.finished(); }, replyTimeoutMs) || !frame.ready)
-        return finish({{}, frame.failed ? tr("The compositor could not copy the screen.")
-                                        : tr("The compositor did not answer a request for the "
-                                             "screen.")});
-    DisplayImage image = imageFromShmBuffer(buffer.data(), frame.size, frame.stride, frame.format,
-                                            frame.yInverted);
+        return finish({{},
+                       frame.failed ? tr("The compositor could not copy the screen.")
+                                    : tr("The compositor did not answer a request for the "
+                                         "screen.")});
+    DisplayImage image =
+        imageFromShmBuffer(buffer.data(), frame.size, frame.stride, frame.format, frame.yInverted);
     if (image.ok() && !output.geometry.isEmpty()) {
         image.scale = qreal(image.image.width()) / output.geometry.width();
         image.image.setDevicePixelRatio(image.scale);

@@ -5,10 +5,10 @@
 
 #include <QDBusConnection>
 #include <QDBusContext>
-#include <QDBusMetaType>
-#include <QDBusVariant>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,8 +34,8 @@ public Q_SLOTS:
     QDBusObjectPath Screenshot(const QString& /*parent*/, const QVariantMap& options)
     {
         ++calls;
-        const QString path = portalRequestPath(message().service(),
-                                               options.value(QStringLiteral("handle_token")).toString());
+        const QString path = portalRequestPath(
+            message().service(), options.value(QStringLiteral("handle_token")).toString());
         if (answer) {
             QDBusMessage response = QDBusMessage::createSignal(
                 path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
@@ -43,7 +43,8 @@ public Q_SLOTS:
                 {QStringLiteral("uri"), QUrl::fromLocalFile(fileName).toString()}};
             response << *answer << results;
             // After the reply, as a real portal does.
-            QTimer::singleShot(20, this, [response] { QDBusConnection::sessionBus().send(response); });
+            QTimer::singleShot(20, this,
+                               [response] { QDBusConnection::sessionBus().send(response); });
         }
         return QDBusObjectPath(path);
     }
@@ -95,8 +96,9 @@ void TestPortalScreenshot::initTestCase()
     QDBusConnection bus = QDBusConnection::sessionBus();
     QVERIFY2(bus.isConnected(), "run inside dbus-run-session");
     QVERIFY(!PortalDisplayCapture::available());
-    QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal_,
-                               QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties));
+    QVERIFY(
+        bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal_,
+                           QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties));
     QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
     QVERIFY(PortalDisplayCapture::available());
     qDBusRegisterMetaType<QMap<QString, QStringList>>();
@@ -116,7 +118,8 @@ void TestPortalScreenshot::theScreenIsCutFromTheWholePictureAndTheFileRemoved()
     portal_.answer = 0;
     portal_.fileName = dir_.filePath(QStringLiteral("shot.png"));
     QVERIFY(picture.save(portal_.fileName));
-    const DisplayImage shot = capture_.captureDisplay({QStringLiteral("R"), layout_.at(1), 1.0, {}});
+    const DisplayImage shot =
+        capture_.captureDisplay({QStringLiteral("R"), layout_.at(1), 1.0, {}});
     QVERIFY2(shot.ok(), qPrintable(shot.error));
     QCOMPARE(shot.image.size(), QSize(200, 100));
     QCOMPARE(shot.scale, 2.0);
@@ -134,10 +137,10 @@ void TestPortalScreenshot::refusalsAndFailuresAreTold_data()
     QTest::addColumn<QString>("reason");
     QTest::newRow("cancelled") << 1U << QByteArray() << QSize() << true << "did not allow";
     QTest::newRow("refused") << 2U << QByteArray() << QSize() << true << "did not allow";
-    QTest::newRow("not a picture") << 0U << QByteArray("GIF89a?") << QSize() << false
-                                   << "could not be read";
-    QTest::newRow("not the layout") << 0U << QByteArray() << QSize(300, 300) << false
-                                    << "does not match";
+    QTest::newRow("not a picture")
+        << 0U << QByteArray("GIF89a?") << QSize() << false << "could not be read";
+    QTest::newRow("not the layout")
+        << 0U << QByteArray() << QSize(300, 300) << false << "does not match";
 }
 
 void TestPortalScreenshot::refusalsAndFailuresAreTold()
@@ -159,7 +162,8 @@ void TestPortalScreenshot::refusalsAndFailuresAreTold()
         out.write(file);
     }
     out.close();
-    const DisplayImage shot = capture_.captureDisplay({QStringLiteral("L"), layout_.at(0), 1.0, {}});
+    const DisplayImage shot =
+        capture_.captureDisplay({QStringLiteral("L"), layout_.at(0), 1.0, {}});
     QVERIFY(!shot.ok());
     QCOMPARE(shot.refused, refused);
     QVERIFY2(shot.error.contains(reason), qPrintable(shot.error));

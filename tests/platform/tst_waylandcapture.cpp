@@ -49,10 +49,10 @@ void TestWaylandCapture::theMethodFollowsTheSession_data()
     QTest::newRow("wlroots") << QByteArray() << true << true << true << M::WlrScreencopy << "s";
     QTest::newRow("gnome, kde") << QByteArray() << true << false << true << M::Portal << "sp";
     QTest::newRow("neither") << QByteArray() << true << false << false << M::None << "sp";
-    QTest::newRow("portal forced") << QByteArray("portal") << true << true << true << M::Portal
-                                   << "p";
-    QTest::newRow("forced, missing") << QByteArray("Portal ") << true << true << false << M::None
-                                     << "p";
+    QTest::newRow("portal forced")
+        << QByteArray("portal") << true << true << true << M::Portal << "p";
+    QTest::newRow("forced, missing")
+        << QByteArray("Portal ") << true << true << false << M::None << "p";
     QTest::newRow("screencopy forced in x11")
         << QByteArray("screencopy") << false << true << true << M::WlrScreencopy << "s";
     QTest::newRow("x11 forced") << QByteArray("x11") << true << true << true << M::X11 << "";
@@ -141,8 +141,7 @@ void TestWaylandCapture::aScreenIsShownByTheOutputAtItsPlace_data()
     const QRect right(1920, 0, 640, 360);
     QTest::newRow("the same place") << QList<QRect>{left, right} << right << 1;
     QTest::newRow("moved a little") << QList<QRect>{left, right} << QRect(1900, 0, 640, 360) << 1;
-    QTest::newRow("mostly the left") << QList<QRect>{left, right} << QRect(1000, 0, 1000, 300)
-                                     << 0;
+    QTest::newRow("mostly the left") << QList<QRect>{left, right} << QRect(1000, 0, 1000, 300) << 0;
     QTest::newRow("unplugged") << QList<QRect>{left} << right << -1;
     QTest::newRow("no outputs") << QList<QRect>{} << left << -1;
 }
@@ -201,17 +200,17 @@ void TestWaylandCapture::aScreenIsCutFromTheLayoutAtItsScale_data()
     const QRect sway(0, 0, 2560, 1080); // 1920x1080 at 1, 1280x720 at 2 beside it
     QTest::newRow("mixed, the 2x output") << QRect(1920, 0, 640, 360) << sway << QSize(5120, 2160)
                                           << QRect(3840, 0, 1280, 720) << 2.0;
-    QTest::newRow("mixed, the 1x output") << QRect(0, 0, 1920, 1080) << sway << QSize(5120, 2160)
-                                          << QRect(0, 0, 3840, 2160) << 2.0;
+    QTest::newRow("mixed, the 1x output")
+        << QRect(0, 0, 1920, 1080) << sway << QSize(5120, 2160) << QRect(0, 0, 3840, 2160) << 2.0;
     QTest::newRow("physical layout") << QRect(1920, 0, 2560, 1440) << QRect(0, 0, 4480, 1440)
                                      << QSize(4480, 1440) << QRect(1920, 0, 2560, 1440) << 1.0;
     QTest::newRow("origin left of zero")
         << QRect(-1280, 0, 1280, 1024) << QRect(-1280, 0, 3200, 1080) << QSize(3200, 1080)
         << QRect(0, 0, 1280, 1024) << 1.0;
-    QTest::newRow("not the layout") << QRect(0, 0, 1920, 1080) << sway << QSize(1920, 1080)
-                                    << QRect() << 0.0;
-    QTest::newRow("screen outside") << QRect(3000, 0, 100, 100) << sway << QSize(2560, 1080)
-                                    << QRect() << 0.0;
+    QTest::newRow("not the layout")
+        << QRect(0, 0, 1920, 1080) << sway << QSize(1920, 1080) << QRect() << 0.0;
+    QTest::newRow("screen outside")
+        << QRect(3000, 0, 100, 100) << sway << QSize(2560, 1080) << QRect() << 0.0;
 }
 
 void TestWaylandCapture::aScreenIsCutFromTheLayoutAtItsScale()
@@ -241,8 +240,7 @@ void TestWaylandCapture::theStoreKeepsTheUsersAnswer_data()
     QTest::newRow("refused") << Entries{{QString(), no}} << P::Refused;
     QTest::newRow("another app allowed")
         << Entries{{QStringLiteral("org.example.App"), yes}} << P::Unset;
-    QTest::newRow("unknown word") << Entries{{QString(), {QStringLiteral("ask")}}}
-                                  << P::Unset;
+    QTest::newRow("unknown word") << Entries{{QString(), {QStringLiteral("ask")}}} << P::Unset;
 }
 
 void TestWaylandCapture::theStoreKeepsTheUsersAnswer()
