@@ -200,4 +200,3 @@ DisplayImage PortalDisplayCapture::captureLayout(int timeoutMs)
 }
 
 } // namespace vellumbox
-
