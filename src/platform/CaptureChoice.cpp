@@ -14,6 +14,8 @@ const char* captureMethodName(CaptureMethod method)
         return "the X server";
     case CaptureMethod::WlrScreencopy:
         return "wlroots screen copy";
+    case CaptureMethod::KWin:
+        return "KWin's screenshot interface";
     case CaptureMethod::Portal:
         return "the desktop portal's Screenshot interface";
     case CaptureMethod::None:
@@ -28,24 +30,30 @@ bool isWaylandSession(const QByteArray& sessionType, const QByteArray& waylandDi
 }
 
 CaptureMethod chooseCaptureMethod(const QByteArray& forced, bool waylandSession,
-                                  const std::function<bool()>& hasScreencopy,
-                                  const std::function<bool()>& hasPortal)
+                                  const CaptureProbes& offered)
 {
     const QByteArray wanted = forced.trimmed().toLower();
+    const auto only = [](bool present, CaptureMethod method) {
+        return present ? method : CaptureMethod::None;
+    };
     if (wanted == "x11")
         return CaptureMethod::X11;
     if (wanted == "screencopy")
-        return hasScreencopy() ? CaptureMethod::WlrScreencopy : CaptureMethod::None;
+        return only(offered.screencopy(), CaptureMethod::WlrScreencopy);
+    if (wanted == "kwin")
+        return only(offered.kwin(), CaptureMethod::KWin);
     if (wanted == "portal")
-        return hasPortal() ? CaptureMethod::Portal : CaptureMethod::None;
+        return only(offered.portal(), CaptureMethod::Portal);
     if (!wanted.isEmpty())
         qCWarning(lcCaptureChoice) << "Unknown capture method" << forced
-                                   << "(use x11, screencopy or portal); choosing one";
+                                   << "(use x11, screencopy, kwin or portal); choosing one";
     if (!waylandSession)
         return CaptureMethod::X11;
-    if (hasScreencopy())
+    if (offered.screencopy())
         return CaptureMethod::WlrScreencopy;
-    return hasPortal() ? CaptureMethod::Portal : CaptureMethod::None;
+    if (offered.kwin())
+        return CaptureMethod::KWin;
+    return only(offered.portal(), CaptureMethod::Portal);
 }
 
 } // namespace vellumbox

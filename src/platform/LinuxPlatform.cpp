@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "DesktopPermission.h"
 #include "GioShareService.h"
+#include "KWinScreenShot.h"
 #include "LoadableTextRecognizer.h"
 #include "PlatformServices.h"
 #include "PortalPermission.h"
@@ -50,24 +51,32 @@ std::unique_ptr<DisplayCapture> makeDisplayCapture(QtScreenProvider& screens)
     const CaptureMethod method = chooseCaptureMethod(
         qgetenv("VELLUMBOX_CAPTURE"),
         isWaylandSession(qgetenv("XDG_SESSION_TYPE"), qgetenv("WAYLAND_DISPLAY")),
-        [&screencopy] {
-            screencopy = WlrScreencopyCapture::connect();
-            return screencopy != nullptr;
-        },
-        [] { return PortalDisplayCapture::available(); });
+        {[&screencopy] {
+             screencopy = WlrScreencopyCapture::connect();
+             return screencopy != nullptr;
+         },
+         [] { return KWinScreenShotCapture::available(); },
+         [] { return PortalDisplayCapture::available(); }});
     qCInfo(lcPlatform) << "The screen is read through" << captureMethodName(method);
-    switch (method) {
-    case CaptureMethod::X11:
-        return std::make_unique<X11DisplayCapture>();
-    case CaptureMethod::WlrScreencopy:
-        return screencopy;
-    case CaptureMethod::Portal:
+    const auto portal = [&screens]() -> std::unique_ptr<DisplayCapture> {
         return std::make_unique<PortalDisplayCapture>([&screens] {
             QList<QRect> layout;
             for (const ScreenInfo& screen : screens.screens())
                 layout.append(screen.geometry);
             return layout;
         });
+    };
+    switch (method) {
+    case CaptureMethod::X11:
+        return std::make_unique<X11DisplayCapture>();
+    case CaptureMethod::WlrScreencopy:
+        return screencopy;
+    case CaptureMethod::KWin:
+        // Used when KWin refuses this program its screenshots.
+        return std::make_unique<KWinScreenShotCapture>(
+            PortalDisplayCapture::available() ? portal() : std::make_unique<UnavailableCapture>());
+    case CaptureMethod::Portal:
+        return portal();
     case CaptureMethod::None:
         break;
     }

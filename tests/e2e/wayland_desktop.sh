@@ -8,9 +8,12 @@
 #       portal's own picture of it.
 #   wayland_desktop.sh refused   (GNOME's store says no): the first-run window shows access
 #       missing, and a capture shows the permission alert instead of a picture.
+#   wayland_desktop.sh granted METHOD [LOG]   the screen read through METHOD (as the log names
+#       it; default: the desktop portal), and LOG a line expected once the capture is done
+#       (!LOG: a line that must not be there).
 # The session passes portal-shot.py in $PORTAL_SHOT and show-picture.py in $SHOW_PICTURE.
 set -u
-mode=$1
+mode=$1 method=${2:-the desktop portal} expected=${3:-}
 cd "$WL_WORK" || exit 2
 export XDG_CONFIG_HOME="$WL_WORK/config"
 mkdir -p "$XDG_CONFIG_HOME/Vellumbox"
@@ -51,7 +54,7 @@ if [ "$mode" = granted ]; then
   sleep 1
   done_first_run
   start
-  grep -q "read through the desktop portal" app.log || fail "the portal is not the capture method"
+  grep -q "read through $method" app.log || fail "not read through $method"
   "$VELLUMBOX_BINARY" --capture
   waitfor 5 shown "Vellumbox Selection" || die "no selection"
   sleep 0.5
@@ -77,6 +80,11 @@ if [ "$mode" = granted ]; then
   [ "$centre" = "255,165,0" ] || fail "the desktop shows $centre where the picture is orange"
   differ=$(compare -metric AE copy.png truth-region.png null: 2>&1)
   [ "$differ" = 0 ] || fail "$differ pixels differ from the portal's own picture"
+  case $expected in
+    "") ;;
+    !*) ! grep -q "${expected#!}" app.log || fail "the log says: ${expected#!}" ;;
+    *) grep -q "$expected" app.log || fail "the log does not say: $expected" ;;
+  esac
   stop
 else
   start # the first run

@@ -1,19 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The portal's client against a stand-in portal on a private session bus (dbus-run-session).
+// The desktop's screenshot services against stand-ins on a private session bus
+// (dbus-run-session): the portal, its permission store and KWin's own interface.
+#include "platform/KWinScreenShot.h"
 #include "platform/PortalPermission.h"
 #include "platform/PortalScreenshot.h"
+#include "platform/fakes/FakePlatform.h"
 
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
+#include <QDBusUnixFileDescriptor>
 #include <QDBusVariant>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <QtConcurrentRun>
+
+#include <unistd.h>
 
 using namespace vellumbox;
 
@@ -70,6 +77,52 @@ public Q_SLOTS:
     }
 };
 
+// KWin's screenshot interface: raw pixels through the caller's pipe, or a refusal.
+class FakeKWin : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.KWin.ScreenShot2")
+    Q_PROPERTY(uint Version READ version)
+public:
+    bool refuse = false;
+    QRect asked;
+    QFuture<void> writing;
+    uint version() const { return 4; }
+
+public Q_SLOTS:
+    QVariantMap CaptureArea(int x, int y, uint width, uint height, const QVariantMap& options,
+                            const QDBusUnixFileDescriptor& pipe)
+    {
+        asked = QRect(x, y, static_cast<int>(width), static_cast<int>(height));
+        if (refuse || options.value(QStringLiteral("include-cursor")).toBool()) {
+            sendErrorReply(QStringLiteral("org.kde.KWin.ScreenShot2.Error.NoAuthorized"),
+                           QStringLiteral("not in the desktop entry"));
+            return {};
+        }
+        // At twice the density, each pixel's colour telling where it is.
+        QImage image(asked.size() * 2, QImage::Format_ARGB32);
+        for (int row = 0; row < image.height(); ++row)
+            for (int column = 0; column < image.width(); ++column)
+                image.setPixel(column, row, qRgb(column & 0xff, row & 0xff, 7));
+        // Written after the answer, from a thread, as KWin does.
+        writing = QtConcurrent::run([fd = ::dup(pipe.fileDescriptor()), image] {
+            const auto* bits = reinterpret_cast<const char*>(image.constBits());
+            for (qsizetype done = 0; done < image.sizeInBytes();) {
+                const ssize_t wrote =
+                    ::write(fd, bits + done, static_cast<size_t>(image.sizeInBytes() - done));
+                if (wrote <= 0)
+                    break;
+                done += wrote;
+            }
+            ::close(fd);
+        });
+        return {{QStringLiteral("type"), QStringLiteral("raw")},
+                {QStringLiteral("width"), static_cast<uint>(image.width())},
+                {QStringLiteral("height"), static_cast<uint>(image.height())},
+                {QStringLiteral("stride"), static_cast<uint>(image.bytesPerLine())},
+                {QStringLiteral("format"), static_cast<uint>(image.format())}};
+    }
+};
+
 } // namespace
 
 class TestPortalScreenshot : public QObject {
@@ -82,9 +135,11 @@ private Q_SLOTS:
     void aPortalThatNeverAnswersTimesOut();
     void accessFollowsTheStoreAndAsksOnlyWhenUnanswered_data();
     void accessFollowsTheStoreAndAsksOnlyWhenUnanswered();
+    void kwinGivesTheScreenAtItsDensityOrLeavesItToTheFallback();
 
 private:
     FakePortal portal_;
+    FakeKWin kwin_;
     FakePermissionStore store_;
     QTemporaryDir dir_;
     const QList<QRect> layout_{{0, 0, 200, 100}, {200, 0, 100, 50}};
@@ -220,6 +275,37 @@ void TestPortalScreenshot::accessFollowsTheStoreAndAsksOnlyWhenUnanswered()
     QCOMPARE(permission.preflight(), preflight);
     QCOMPARE(permission.request(), granted);
     QCOMPARE(portal_.calls - before, portalCalls);
+}
+
+void TestPortalScreenshot::kwinGivesTheScreenAtItsDensityOrLeavesItToTheFallback()
+{
+    QVERIFY(!KWinScreenShotCapture::available());
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    QVERIFY(
+        bus.registerObject(QStringLiteral("/org/kde/KWin/ScreenShot2"), &kwin_,
+                           QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties));
+    QVERIFY(bus.registerService(QStringLiteral("org.kde.KWin")));
+    QVERIFY(KWinScreenShotCapture::available());
+
+    auto fallback = std::make_unique<fakes::FakeDisplayCapture>();
+    fakes::FakeDisplayCapture& portal = *fallback;
+    KWinScreenShotCapture capture(std::move(fallback));
+    const ScreenInfo right{QStringLiteral("R"), {1920, 0, 640, 360}, 1.0, {1920, 0, 640, 360}};
+    const DisplayImage shot = capture.captureDisplay(right);
+    QVERIFY2(shot.ok(), qPrintable(shot.error));
+    QCOMPARE(kwin_.asked, right.geometry);
+    QCOMPARE(shot.image.size(), QSize(1280, 720));
+    QCOMPARE(shot.scale, 2.0);
+    QCOMPARE(shot.image.pixel(300, 200), qRgb(300 & 0xff, 200, 7));
+    QVERIFY(portal.requests.isEmpty());
+
+    // Refused (the desktop entry does not list the interface): the fallback from then on.
+    kwin_.refuse = true;
+    QVERIFY(capture.captureDisplay(right).ok());
+    QCOMPARE(portal.requests.size(), 1);
+    kwin_.refuse = false;
+    QVERIFY(capture.captureDisplay(right).ok());
+    QCOMPARE(portal.requests.size(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestPortalScreenshot)

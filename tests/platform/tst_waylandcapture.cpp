@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/CaptureChoice.h"
 #include "platform/DesktopPermission.h"
+#include "platform/KWinScreenShot.h"
 #include "platform/PortalPermission.h"
 #include "platform/PortalScreenshot.h"
 #include "platform/WaylandImage.h"
@@ -30,6 +31,8 @@ private Q_SLOTS:
     void theRequestPathIsTheSendersAndTheTokens();
     void aScreenIsCutFromTheLayoutAtItsScale_data();
     void aScreenIsCutFromTheLayoutAtItsScale();
+    void kwinAnswersAreCheckedBeforeRead_data();
+    void kwinAnswersAreCheckedBeforeRead();
     void theStoreKeepsTheUsersAnswer_data();
     void theStoreKeepsTheUsersAnswer();
     void settingsOpenWhereTheDesktopKeepsTheAnswer_data();
@@ -40,39 +43,42 @@ void TestWaylandCapture::theMethodFollowsTheSession_data()
 {
     QTest::addColumn<QByteArray>("forced");
     QTest::addColumn<bool>("wayland");
-    QTest::addColumn<bool>("screencopy");
-    QTest::addColumn<bool>("portal");
+    QTest::addColumn<QString>("offered"); // s: screen copy, k: KWin, p: portal
     QTest::addColumn<CaptureMethod>("method");
-    QTest::addColumn<QString>("asked"); // which probes ran: s, p
+    QTest::addColumn<QString>("asked"); // which probes ran, in order
     using M = CaptureMethod;
-    QTest::newRow("x11 session") << QByteArray() << false << true << true << M::X11 << "";
-    QTest::newRow("wlroots") << QByteArray() << true << true << true << M::WlrScreencopy << "s";
-    QTest::newRow("gnome, kde") << QByteArray() << true << false << true << M::Portal << "sp";
-    QTest::newRow("neither") << QByteArray() << true << false << false << M::None << "sp";
-    QTest::newRow("portal forced")
-        << QByteArray("portal") << true << true << true << M::Portal << "p";
-    QTest::newRow("forced, missing")
-        << QByteArray("Portal ") << true << true << false << M::None << "p";
+    const QByteArray none;
+    QTest::newRow("x11 session") << none << false << "skp" << M::X11 << "";
+    QTest::newRow("wlroots") << none << true << "sp" << M::WlrScreencopy << "s";
+    QTest::newRow("kde") << none << true << "kp" << M::KWin << "sk";
+    QTest::newRow("gnome") << none << true << "p" << M::Portal << "skp";
+    QTest::newRow("neither") << none << true << "" << M::None << "skp";
+    QTest::newRow("portal forced") << QByteArray("portal") << true << "skp" << M::Portal << "p";
+    QTest::newRow("kwin forced") << QByteArray("kwin") << true << "skp" << M::KWin << "k";
+    QTest::newRow("forced, missing") << QByteArray("Portal ") << true << "s" << M::None << "p";
     QTest::newRow("screencopy forced in x11")
-        << QByteArray("screencopy") << false << true << true << M::WlrScreencopy << "s";
-    QTest::newRow("x11 forced") << QByteArray("x11") << true << true << true << M::X11 << "";
-    QTest::newRow("unknown name") << QByteArray("pipewire") << true << false << true << M::Portal
-                                  << "sp";
+        << QByteArray("screencopy") << false << "s" << M::WlrScreencopy << "s";
+    QTest::newRow("x11 forced") << QByteArray("x11") << true << "skp" << M::X11 << "";
+    QTest::newRow("unknown name") << QByteArray("pipewire") << true << "p" << M::Portal << "skp";
 }
 
 void TestWaylandCapture::theMethodFollowsTheSession()
 {
     QFETCH(QByteArray, forced);
     QFETCH(bool, wayland);
-    QFETCH(bool, screencopy);
-    QFETCH(bool, portal);
+    QFETCH(QString, offered);
     QFETCH(CaptureMethod, method);
     QFETCH(QString, asked);
     QString probes;
-    const CaptureMethod chosen = chooseCaptureMethod(
-        forced, wayland, [&] { return probes += QLatin1Char('s'), screencopy; },
-        [&] { return probes += QLatin1Char('p'), portal; });
-    QCOMPARE(chosen, method);
+    const auto probe = [&](QChar which) {
+        return [&probes, &offered, which] {
+            probes += which;
+            return offered.contains(which);
+        };
+    };
+    const CaptureProbes all{probe(QLatin1Char('s')), probe(QLatin1Char('k')),
+                            probe(QLatin1Char('p'))};
+    QCOMPARE(chooseCaptureMethod(forced, wayland, all), method);
     QCOMPARE(probes, asked);
 }
 
@@ -225,6 +231,53 @@ void TestWaylandCapture::aScreenIsCutFromTheLayoutAtItsScale()
     if (crop) {
         QCOMPARE(crop->pixels, pixels);
         QCOMPARE(crop->scale, scale);
+    }
+}
+
+void TestWaylandCapture::kwinAnswersAreCheckedBeforeRead_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<uint>("format");
+    QTest::addColumn<uint>("stride");
+    QTest::addColumn<int>("bytes");
+    QTest::addColumn<bool>("read");
+    // 3 x 2 pixels.
+    const uint argb = QImage::Format_ARGB32;
+    QTest::newRow("raw ARGB32") << "raw" << argb << 12U << 24 << true;
+    QTest::newRow("padded rows") << "raw" << argb << 16U << 32 << true;
+    QTest::newRow("RGBX8888") << "raw" << uint(QImage::Format_RGBX8888) << 12U << 24 << true;
+    QTest::newRow("not raw") << "png" << argb << 12U << 24 << false;
+    QTest::newRow("too few bytes") << "raw" << argb << 12U << 20 << false;
+    QTest::newRow("rows too short") << "raw" << argb << 8U << 24 << false;
+    QTest::newRow("unknown format") << "raw" << 999U << 12U << 24 << false;
+    QTest::newRow("invalid format") << "raw" << 0U << 12U << 24 << false;
+}
+
+void TestWaylandCapture::kwinAnswersAreCheckedBeforeRead()
+{
+    QFETCH(QString, type);
+    QFETCH(uint, format);
+    QFETCH(uint, stride);
+    QFETCH(int, bytes);
+    QFETCH(bool, read);
+    const QVariantMap results{{QStringLiteral("type"), type},
+                              {QStringLiteral("width"), 3U},
+                              {QStringLiteral("height"), 2U},
+                              {QStringLiteral("stride"), stride},
+                              {QStringLiteral("format"), format}};
+    // Blue and opaque in ARGB32's memory order (and red in RGBX8888's).
+    QByteArray pixels;
+    while (pixels.size() < bytes)
+        pixels.append("\xff\x00\x00\xff", 4);
+    pixels.truncate(bytes);
+    const DisplayImage image = imageFromKWinScreenShot(results, pixels);
+    QCOMPARE(image.ok(), read);
+    if (read) {
+        QCOMPARE(image.image.size(), QSize(3, 2));
+        const QRgb first = format == QImage::Format_ARGB32 ? qRgb(0, 0, 255) : qRgb(255, 0, 0);
+        QCOMPARE(image.image.pixel(2, 1), first);
+    } else {
+        QVERIFY(!image.error.isEmpty());
     }
 }
 

@@ -3,15 +3,25 @@
 # output of 1920x1080, OpenGL on llvmpipe, which its screenshots need), XWayland, a D-Bus
 # session, pipewire and the KDE portal backend, then ends it.
 #
-#   kde-session.sh -- COMMAND [ARGS...]
+#   kde-session.sh [--desktop-entry] -- COMMAND [ARGS...]
+#
+# --desktop-entry installs Vellumbox's desktop entry for the copied binary, as a package would:
+# KWin then grants it its own screenshot interface.
 #
 # Like session.sh, the session runs as the unprivileged user $WL_USER (default "wltest");
 # COMMAND gets WAYLAND_DISPLAY, DISPLAY, XAUTHORITY, DBUS_SESSION_BUS_ADDRESS, XDG_RUNTIME_DIR,
 # WL_WORK, PORTAL_SHOT and SHOW_PICTURE (portal-shot.py, show-picture.py). VELLUMBOX_BINARY and COMMAND are copied into the
 # work folder. Exit status: COMMAND's.
 set -u
-[ "${1:-}" = -- ] && shift
-[ $# -gt 0 ] || { echo "usage: kde-session.sh -- COMMAND [ARGS...]" >&2; exit 2; }
+entry=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --desktop-entry) entry=1; shift ;;
+    --) shift; break ;;
+    *) break ;;
+  esac
+done
+[ $# -gt 0 ] || { echo "usage: kde-session.sh [--desktop-entry] -- COMMAND [ARGS...]" >&2; exit 2; }
 here=$(cd "$(dirname "$0")" && pwd)
 user=${WL_USER:-wltest}
 as_user=()
@@ -48,6 +58,11 @@ chmod 755 "$work/post.sh"
 pass=()
 if [ -n "${VELLUMBOX_BINARY:-}" ]; then
   cp "$VELLUMBOX_BINARY" "$work/vellumbox" && pass+=(VELLUMBOX_BINARY="$work/vellumbox")
+  if [ -n "$entry" ]; then
+    mkdir -p "$work/home/.local/share/applications"
+    sed "s|^Exec=vellumbox|Exec=$work/vellumbox|" "$here/../../data/org.vellumbox.Vellumbox.desktop" \
+      >"$work/home/.local/share/applications/org.vellumbox.Vellumbox.desktop"
+  fi
 fi
 for helper in portal-shot show-picture; do cp "$here/$helper.py" "$work/$helper.py"; done
 pass+=(PORTAL_SHOT="$work/portal-shot.py" SHOW_PICTURE="$work/show-picture.py")
