@@ -108,8 +108,8 @@ DisplayImage KWinScreenShotCapture::captureDisplay(const ScreenInfo& screen)
     // copy of the writing end, so the end of the file cannot mark the end of the picture.
     auto expected = std::make_shared<std::atomic<qsizetype>>(-1);
     QFutureWatcher<QByteArray> reading;
-    reading.setFuture(
-        QtConcurrent::run(readPicture, fds[0], expected, QDeadlineTimer(2 * replyTimeoutMs)));
+    reading.setFuture(QtConcurrent::run(readPicture, fds[0], expected,
+                                        QDeadlineTimer(qint64{2} * replyTimeoutMs)));
     const QRect& area = screen.geometry;
     QDBusMessage message = QDBusMessage::createMethodCall(
         kwinService, screenShotPath, screenShotInterface, QStringLiteral("CaptureArea"));
