@@ -356,4 +356,3 @@ void TestAppDelegate::quittingLeavesTheFirstRunUnfinished()
 
 QTEST_MAIN(TestAppDelegate)
 #include "tst_appdelegate.moc"
-
