@@ -12,7 +12,6 @@ using Tool = AnnotationToolType;
 
 namespace {
 
-// The annotations painted straight onto a picture of one colour.
 QImage render(const QList<Annotation>& annotations, QSize size, QColor background = Qt::white,
               bool antialiased = false)
 {
@@ -25,7 +24,6 @@ QImage render(const QList<Annotation>& annotations, QSize size, QColor backgroun
     return image;
 }
 
-// The bounding box of the red pixels.
 QRect redArea(const QImage& image)
 {
     QRect area;
@@ -196,7 +194,6 @@ void TestAnnotationCanvas::toolCursorsAreDrawn()
                                 .arg(int(tool))
                                 .arg(light)
                                 .arg(shadow)));
-        // White glyphs, but the highlighter is yellow.
         QCOMPARE(yellow > 0, tool == Tool::highlight);
     }
     QCOMPARE(toolCursorHotSpot(Tool::pencil), QPoint(4, 28));

@@ -144,7 +144,6 @@ void TestStatusBarController::aboutWindowShowsAllOfItsHelp()
 
 void TestStatusBarController::frontCardCoversTheRearOutlineOnlyWhenFilled()
 {
-    // Where the rear card's left edge runs inside the front card.
     const auto draw = [](std::optional<QColor> fill) {
         QImage image(80, 80, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);

@@ -198,7 +198,6 @@ void TestTextRecognition::readsTheRegionsPixelsAtTheImagesScale()
     // The recogniser works in pixels; the crop no longer carries the screen's scale.
     expected.setDevicePixelRatio(1.0);
     QCOMPARE(got, expected);
-    // Without a region, the whole image.
     recognizeText(recognizer, image, std::nullopt);
     QCOMPARE(recognizer.receivedImages().constLast().size(), QSize(800, 600));
 }

@@ -357,7 +357,6 @@ void TestScreenshotOverlayPanel::saveWritesPngOrJpeg()
     QCOMPARE(decoded.size(), f.picture.size());
     QVERIFY(qAbs(qRed(decoded.pixel(60, 40)) - qRed(f.picture.pixel(60, 40))) < 12);
 
-    // Cancelling writes nothing.
     f.panel->saveToFile();
     f.platform.saveDialog.answer(std::nullopt);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
@@ -636,7 +635,6 @@ void TestScreenshotOverlayPanel::secondScanAddsNoSecondSelection()
     QTest::keyClick(first, Qt::Key_Escape);
     QVERIFY(!f.panel->scanSelection());
     QVERIFY(f.platform.alerts.shown.isEmpty());
-    // A new scan after the first ended works again.
     f.panel->startScan();
     QVERIFY(f.panel->scanSelection());
     QVERIFY(f.panel->scanSelection() != first);

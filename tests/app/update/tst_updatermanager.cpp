@@ -110,7 +110,6 @@ public:
     }
 };
 
-// Remembers the pending shot; the test fires it.
 class FakeTimer final : public CheckTimer {
 public:
     std::optional<qint64> pendingDelayMs;

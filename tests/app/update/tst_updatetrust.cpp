@@ -26,7 +26,6 @@ QByteArray feed(const QByteArray& items)
            items + "</channel></rss>";
 }
 
-// An item titled "Odd one", with the version and enclosure attributes given.
 QByteArray item(const QByteArray& version, const QByteArray& enclosure)
 {
     return "<item><title>Odd one</title>" + version + "<enclosure " + enclosure + "/></item>";
