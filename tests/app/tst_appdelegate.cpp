@@ -52,7 +52,6 @@ struct Launch {
 class TestAppDelegate : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void launchRegistersTheHotkey();
     void hotkeyStartsACaptureAfterTheKeyEvent();
     void refusedHotkeyLeavesTheProgramRunning();
     void permissionMissingAsksThenAlerts_data();
@@ -70,23 +69,12 @@ private Q_SLOTS:
     void quittingLeavesTheFirstRunUnfinished();
 };
 
-void TestAppDelegate::launchRegistersTheHotkey()
-{
-    FakePlatform platform;
-    Launch first(platform, false);
-    QVERIFY(!first.delegate.hotkeyManager());
-    first.delegate.applicationDidFinishLaunching();
-    QVERIFY(first.delegate.hotkeyManager()->isRegistered());
-    QCOMPARE(first.hotkey.registeredKey, '9');
-    QVERIFY(first.delegate.isFirstRun());
-    platform.settings.setBoolValue(settings_keys::hasCompletedOnboarding, true);
-    QVERIFY(!Launch(platform).delegate.isFirstRun());
-}
-
 void TestAppDelegate::hotkeyStartsACaptureAfterTheKeyEvent()
 {
     FakePlatform platform;
     Launch launch(platform);
+    QVERIFY(launch.delegate.hotkeyManager()->isRegistered());
+    QCOMPARE(launch.hotkey.registeredKey, '9');
     launch.hotkey.press();
     QCOMPARE(launch.captures, 0); // posted, not run inside the key handler
     QTRY_COMPARE(launch.captures, 1);
@@ -236,7 +224,6 @@ void TestAppDelegate::finishingAsksOnceAndClosesTheWindow()
     // The controller and its window stay for the rest of the run.
     QCOMPARE(launch.onboarding(), onboarding);
 
-    // The next launch shows neither the window nor the prompt.
     Launch next(platform);
     QVERIFY(!next.onboarding());
     QCOMPARE(promptsShown(platform.alerts), 1);

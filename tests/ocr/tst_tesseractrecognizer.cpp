@@ -2,6 +2,7 @@
 // The real engine on pictures painted here: how much of each kind of screen text it reads,
 // and how it copes with input it cannot read.
 #include "TextSamples.h"
+#include "ocr/TextOrdering.h"
 #include "ocr/TextRecognition.h"
 #include "platform/TesseractRecognizer.h"
 
@@ -75,11 +76,9 @@ void TestTesseractRecognizer::linesCarryBoxesOnTheImage()
     const TextRecognitionResult result = recognizer.recognize(image);
     QVERIFY(!result.failure);
     QCOMPARE(result.lines.size(), 2);
-    const RecognizedLine& upper = result.lines.at(0).box.top() < result.lines.at(1).box.top()
-                                      ? result.lines.at(0)
-                                      : result.lines.at(1);
-    const RecognizedLine& lower =
-        &upper == &result.lines.at(0) ? result.lines.at(1) : result.lines.at(0);
+    const QList<RecognizedLine> lines = orderLines(result.lines);
+    const RecognizedLine& upper = lines.at(0);
+    const RecognizedLine& lower = lines.at(1);
     QCOMPARE(upper.text, std::optional<QString>(QStringLiteral("Upper left words")));
     QCOMPARE(lower.text, std::optional<QString>(QStringLiteral("Lower right")));
     QVERIFY(upper.box.left() < 0.1 && upper.box.bottom() < 0.4);
@@ -154,11 +153,10 @@ void TestTesseractRecognizer::releasedEngineLoadsAgain()
 void TestTesseractRecognizer::tallPictureReadInHalvesKeepsEveryLine()
 {
     // Tall enough to be read as two halves at once; the lines sit close, as in a list.
-    const QStringList words = {
-        QStringLiteral("apple"),   QStringLiteral("birch"),  QStringLiteral("cedar"),
-        QStringLiteral("dune"),    QStringLiteral("ember"),  QStringLiteral("fjord"),
-        QStringLiteral("grove"),   QStringLiteral("harbor"), QStringLiteral("island"),
-        QStringLiteral("juniper"), QStringLiteral("kettle"), QStringLiteral("lantern")};
+    const QStringList words =
+        QStringLiteral("apple birch cedar dune ember fjord grove harbor island juniper kettle "
+                       "lantern")
+            .split(QLatin1Char(' '));
     QStringList lines;
     QList<std::pair<QPointF, QString>> texts;
     for (int i = 0; i < words.size(); ++i) {

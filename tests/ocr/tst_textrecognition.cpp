@@ -1,26 +1,190 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "ocr/OcrGeometry.h"
+#include "ocr/TextOrdering.h"
 #include "ocr/TextRecognition.h"
 #include "platform/fakes/FakeTextRecognizer.h"
 #include "support/TestSupport.h"
 
-#include <QFutureWatcher>
-#include <QSignalSpy>
 #include <QTest>
-#include <QThread>
 
 using namespace vellumbox;
-
 using testing::positionPicture;
+
+Q_DECLARE_METATYPE(QList<vellumbox::RecognizedLine>)
+
+namespace {
+
+// A line from a box stated with the origin at the bottom-left, y upwards, as recognisers
+// that count from the bottom report them.
+RecognizedLine fromBottomLeft(double x, double bottom, double width, double height,
+                              const char* text)
+{
+    return {QRectF(x, 1.0 - bottom - height, width, height), QString::fromLatin1(text)};
+}
+
+QStringList texts(const QList<RecognizedLine>& lines)
+{
+    QStringList out;
+    for (const RecognizedLine& line : lines)
+        out.append(line.text.value_or(QStringLiteral("<none>")));
+    return out;
+}
+
+} // namespace
 
 class TestTextRecognition : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void orderLines_data();
+    void orderLines();
+    void joinSeparatesByLineFeedsAndSkipsLinesWithoutText();
+    void preview_data();
+    void preview();
+    void cropRect_data();
+    void cropRect();
     void readsTheRegionsPixelsAtTheImagesScale();
-    void ordersAndJoinsTheLinesOrFails();
     void regionsWithoutPixelsReadAsEmptyText();
-    void asyncOutcomeArrivesOnTheMainThread();
     void idleReleaseWaitsForTheLastRecognition();
 };
+
+void TestTextRecognition::orderLines_data()
+{
+    QTest::addColumn<QList<RecognizedLine>>("lines");
+    QTest::addColumn<QStringList>("expected");
+    const auto line = [](QRectF box, const char* text) {
+        return RecognizedLine{box, QString::fromLatin1(text)};
+    };
+    QTest::newRow("bottom edges within 1 %: one row")
+        << QList{fromBottomLeft(0.5, 0.800, 0.3, 0.004, "right"),
+                 fromBottomLeft(0.1, 0.805, 0.3, 0.004, "left")}
+        << QStringList{QStringLiteral("left"), QStringLiteral("right")};
+    QTest::newRow("rows top to bottom whatever their left edges")
+        << QList{fromBottomLeft(0.1, 0.7, 0.3, 0.05, "lower"),
+                 fromBottomLeft(0.6, 0.8, 0.3, 0.05, "higher")}
+        << QStringList{QStringLiteral("higher"), QStringLiteral("lower")};
+    // A button row 40 px high: "Apply" hangs 4 px lower than "OK" because of its descenders.
+    const double button = 1.0 / 40;
+    QTest::newRow("overlapping lines share a row despite descenders")
+        << QList{line({0.6, 14 * button, 0.1, 10 * button}, "OK"),
+                 line({0.2, 14 * button, 0.2, 14 * button}, "Apply"),
+                 line({0.8, 14 * button, 0.15, 10 * button}, "Cancel")}
+        << QStringList{QStringLiteral("Apply"), QStringLiteral("OK"), QStringLiteral("Cancel")};
+    // Tight line spacing: the descenders of one line reach into the ascenders of the next.
+    const double px = 1.0 / 100;
+    QTest::newRow("stacked lines of a paragraph stay separate rows")
+        << QList{line({0.0, 30 * px, 0.9, 16 * px}, "third"),
+                 line({0.3, 16 * px, 0.5, 16 * px}, "second"),
+                 line({0.1, 2 * px, 0.8, 16 * px}, "first")}
+        << QStringList{QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("third")};
+    // Each line is within 1 % of the one before, but not of the first: two rows, not one.
+    QTest::newRow("rows do not chain down a page")
+        << QList{fromBottomLeft(0.9, 0.800, 0.05, 0.002, "a"),
+                 fromBottomLeft(0.5, 0.794, 0.05, 0.002, "b"),
+                 fromBottomLeft(0.1, 0.788, 0.05, 0.002, "c")}
+        << QStringList{QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("c")};
+    const QRectF box(0.1, 0.1, 0.2, 0.05);
+    QTest::newRow("equal lines keep their order")
+        << QList{line(box, "one"), line(box, "two"), RecognizedLine{box, std::nullopt}}
+        << QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("<none>")};
+}
+
+void TestTextRecognition::orderLines()
+{
+    QFETCH(QList<RecognizedLine>, lines);
+    QFETCH(QStringList, expected);
+    QCOMPARE(texts(vellumbox::orderLines(lines)), expected);
+}
+
+void TestTextRecognition::joinSeparatesByLineFeedsAndSkipsLinesWithoutText()
+{
+    const QRectF box;
+    QCOMPARE(joinLines({{box, QStringLiteral("a")},
+                        {box, std::nullopt},
+                        {box, QStringLiteral("b")},
+                        {box, QStringLiteral("c")}}),
+             QStringLiteral("a\nb\nc"));
+    QCOMPARE(joinLines({{box, std::nullopt}}), QString());
+    QCOMPARE(joinLines({}), QString());
+    // A line read as empty is still a line.
+    QCOMPARE(joinLines({{box, QStringLiteral("a")}, {box, QString()}}), QStringLiteral("a\n"));
+}
+
+void TestTextRecognition::preview_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    const QString a200(200, QLatin1Char('a'));
+    QTest::newRow("empty") << QString() << QString();
+    QTest::newRow("200 characters, whole") << a200 << a200;
+    QTest::newRow("201 characters, cut") << a200 + QLatin1Char('b') << a200 + QStringLiteral("...");
+    QTest::newRow("line feeds count")
+        << QString(150, QLatin1Char('x')) + QString(60, QLatin1Char('\n'))
+        << QString(150, QLatin1Char('x')) + QString(50, QLatin1Char('\n')) + QStringLiteral("...");
+    // "e" + combining acute and a flag (two code points, four UTF-16 units) are one
+    // character each to the reader.
+    const QString accented = QStringLiteral("e\u0301");
+    const QString flag = QStringLiteral("\U0001F1E9\U0001F1EA");
+    QTest::newRow("200 composed characters, whole")
+        << accented.repeated(200) << accented.repeated(200);
+    QTest::newRow("201 flags, cut after 200")
+        << flag.repeated(201) << flag.repeated(200) + QStringLiteral("...");
+    QTest::newRow("never splits a character")
+        << QString(199, QLatin1Char('a')) + accented + QStringLiteral("z")
+        << QString(199, QLatin1Char('a')) + accented + QStringLiteral("...");
+}
+
+void TestTextRecognition::preview()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(previewText(text), expected);
+}
+
+void TestTextRecognition::cropRect_data()
+{
+    QTest::addColumn<QRectF>("region");
+    QTest::addColumn<QSizeF>("points");
+    QTest::addColumn<QSize>("pixels");
+    QTest::addColumn<QRect>("expected");
+    // (10, 20, 100, 50) counted from the bottom of a 300 point high image is (10, 230, 100, 50)
+    // from its top.
+    QTest::newRow("2x bitmap") << QRectF(10, 230, 100, 50) << QSizeF(400, 300) << QSize(800, 600)
+                               << QRect(20, 460, 200, 100);
+    QTest::newRow("1x bitmap") << QRectF(10, 230, 100, 50) << QSizeF(400, 300) << QSize(400, 300)
+                               << QRect(10, 230, 100, 50);
+    QTest::newRow("fractional scale widens to whole pixels")
+        << QRectF(10, 10, 10, 10) << QSizeF(100, 100) << QSize(150, 150) << QRect(15, 15, 15, 15);
+    QTest::newRow("fractional region")
+        << QRectF(0.5, 0.5, 2, 2) << QSizeF(10, 10) << QSize(10, 10) << QRect(0, 0, 3, 3);
+    QTest::newRow("clipped at the far edges") << QRectF(350, 250, 100, 100) << QSizeF(400, 300)
+                                              << QSize(800, 600) << QRect(700, 500, 100, 100);
+    QTest::newRow("clipped at the near edges")
+        << QRectF(-10, -10, 20, 20) << QSizeF(400, 300) << QSize(400, 300) << QRect(0, 0, 10, 10);
+    QTest::newRow("dragged backwards") << QRectF(110, 280, -100, -50) << QSizeF(400, 300)
+                                       << QSize(800, 600) << QRect(20, 460, 200, 100);
+    QTest::newRow("off the image")
+        << QRectF(500, 10, 50, 50) << QSizeF(400, 300) << QSize(400, 300) << QRect();
+    QTest::newRow("far off the image")
+        << QRectF(-1e12, -1e12, 10, 10) << QSizeF(400, 300) << QSize(400, 300) << QRect();
+    QTest::newRow("zero width") << QRectF(10, 10, 0, 50) << QSizeF(400, 300) << QSize(400, 300)
+                                << QRect();
+    QTest::newRow("one pixel") << QRectF(10, 10, 1, 1) << QSizeF(400, 300) << QSize(400, 300)
+                               << QRect(10, 10, 1, 1);
+    QTest::newRow("empty image") << QRectF(0, 0, 10, 10) << QSizeF(0, 0) << QSize(0, 0) << QRect();
+}
+
+void TestTextRecognition::cropRect()
+{
+    QFETCH(QRectF, region);
+    QFETCH(QSizeF, points);
+    QFETCH(QSize, pixels);
+    QFETCH(QRect, expected);
+    const QRect crop = cropRectForRegion(region, points, pixels);
+    if (expected.isEmpty())
+        QVERIFY2(crop.isEmpty(), qPrintable(QDebug::toString(crop)));
+    else
+        QCOMPARE(crop, expected);
+}
 
 void TestTextRecognition::readsTheRegionsPixelsAtTheImagesScale()
 {
@@ -34,64 +198,20 @@ void TestTextRecognition::readsTheRegionsPixelsAtTheImagesScale()
     // The recogniser works in pixels; the crop no longer carries the screen's scale.
     expected.setDevicePixelRatio(1.0);
     QCOMPARE(got, expected);
-    // Without a region, the whole image.
     recognizeText(recognizer, image, std::nullopt);
     QCOMPARE(recognizer.receivedImages().constLast().size(), QSize(800, 600));
-}
-
-void TestTextRecognition::ordersAndJoinsTheLinesOrFails()
-{
-    fakes::FakeTextRecognizer recognizer;
-    recognizer.lines = {
-        {QRectF(0.1, 0.60, 0.3, 0.1), QStringLiteral("c")},
-        {QRectF(0.5, 0.20, 0.3, 0.1), QStringLiteral("b")},
-        {QRectF(0.1, 0.40, 0.3, 0.1), std::nullopt},
-        {QRectF(0.1, 0.21, 0.3, 0.1), QStringLiteral("a")},
-    };
-    const TextRecognitionOutcome outcome =
-        recognizeText(recognizer, positionPicture({100, 100}), std::nullopt);
-    QVERIFY(!outcome.error);
-    QCOMPARE(outcome.text, QStringLiteral("a\nb\nc"));
-    // A failure reaches the caller, without the lines.
-    recognizer.failWith = QStringLiteral("No data");
-    const TextRecognitionOutcome failed =
-        recognizeText(recognizer, positionPicture({50, 50}), std::nullopt);
-    QCOMPARE(failed.error, std::optional<QString>(QStringLiteral("No data")));
-    QCOMPARE(failed.text, QString());
 }
 
 void TestTextRecognition::regionsWithoutPixelsReadAsEmptyText()
 {
     fakes::FakeTextRecognizer recognizer;
     recognizer.lines = {{QRectF(0, 0, 1, 1), QStringLiteral("never read")}};
-    const QImage image = positionPicture({200, 100});
-    for (const QRectF& region :
-         {QRectF(300, 10, 50, 50), QRectF(10, 10, 0, 0), QRectF(-80, -80, 40, 40)}) {
-        const TextRecognitionOutcome outcome = recognizeText(recognizer, image, region);
-        QVERIFY(!outcome.error);
-        QCOMPARE(outcome.text, QString());
-    }
+    const TextRecognitionOutcome offImage =
+        recognizeText(recognizer, positionPicture({200, 100}), QRectF(300, 10, 50, 50));
+    QVERIFY(!offImage.error);
+    QCOMPARE(offImage.text, QString());
     QCOMPARE(recognizeText(recognizer, QImage(), std::nullopt).text, QString());
     QVERIFY(recognizer.receivedImages().isEmpty());
-    // A single pixel is still handed over; the recogniser decides what it can read.
-    recognizeText(recognizer, image, QRectF(10, 10, 1, 1));
-    QCOMPARE(recognizer.receivedImages().constFirst().size(), QSize(1, 1));
-}
-
-void TestTextRecognition::asyncOutcomeArrivesOnTheMainThread()
-{
-    fakes::FakeTextRecognizer recognizer;
-    recognizer.lines = {{QRectF(0, 0, 1, 1), QStringLiteral("hello")}};
-    QFutureWatcher<TextRecognitionOutcome> watcher;
-    QThread* finishedOn = nullptr;
-    connect(&watcher, &QFutureWatcher<TextRecognitionOutcome>::finished, this,
-            [&finishedOn] { finishedOn = QThread::currentThread(); });
-    watcher.setFuture(
-        recognizeTextAsync(recognizer, positionPicture({64, 64}, 2.0), QRectF(0, 0, 16, 16)));
-    QTRY_VERIFY(finishedOn != nullptr);
-    QCOMPARE(finishedOn, QThread::currentThread());
-    QCOMPARE(watcher.result().text, QStringLiteral("hello"));
-    QCOMPARE(recognizer.receivedImages().constFirst().size(), QSize(32, 32));
 }
 
 void TestTextRecognition::idleReleaseWaitsForTheLastRecognition()
@@ -109,5 +229,5 @@ void TestTextRecognition::idleReleaseWaitsForTheLastRecognition()
     QCOMPARE(recognizer.releases.load(), 1);
 }
 
-QTEST_MAIN(TestTextRecognition)
+QTEST_GUILESS_MAIN(TestTextRecognition)
 #include "tst_textrecognition.moc"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "annotation/AnnotationCanvas.h"
 #include "overlay/CompactImage.h"
+#include "overlay/LoweredPanels.h"
 #include "overlay/OverlayManager.h"
 #include "overlay/ScreenshotOverlayPanel.h"
 #include "overlay/ScreenshotOverlayView.h"
@@ -68,7 +69,15 @@ struct Fixture {
         QCoreApplication::sendEvent(view, &event);
     }
     void release(QPoint at) { QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, at); }
+    // Whether the screenshot kept the key from reaching the windows under it.
+    bool key(int code, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QKeyEvent press(QEvent::KeyPress, code, modifiers);
+        QCoreApplication::sendEvent(view, &press);
+        return press.isAccepted();
+    }
     void draw(QPoint from, QPoint to) { drag(panel->annotationCanvas(), from, to); }
+    void select(QPoint from, QPoint to) { drag(panel->scanSelection(), from, to); }
     QAction* menuItem(int index, int subIndex = -1)
     {
         menu = panel->contextMenu();
@@ -117,6 +126,9 @@ private Q_SLOTS:
     void flatteningWithAndWithoutTheLayerAgree();
     void scanReadsWhatWasDraggedAtAnyZoomAndTurn();
     void secondScanAddsNoSecondSelection();
+    void removingKeepsTheOrderOfTheOthers();
+    void panelCreatedDuringACloseAllSurvivesIt();
+    void loweredWhileTheGuardLives();
 };
 
 void TestScreenshotOverlayPanel::floatsWhereTakenAndFadesIn()
@@ -189,17 +201,17 @@ void TestScreenshotOverlayPanel::dragMovesByEachEventsTravelAndNeverCloses()
 void TestScreenshotOverlayPanel::keysCopyCloseAndSwallow()
 {
     Fixture f;
-    QTest::keyClick(f.view, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(f.key(Qt::Key_C, Qt::ControlModifier));
     QCOMPARE(f.platform.clipboard.writes, 1);
     QCOMPARE(f.platform.clipboard.image, f.picture);
     QVERIFY(f.flashing());
-    QTest::keyClick(f.view, Qt::Key_Escape);
-    QTest::keyClick(f.view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    QTest::keyClick(f.view, Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
+    QVERIFY(f.key(Qt::Key_Escape));
+    QVERIFY(f.key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier));
+    QVERIFY(!f.key(Qt::Key_C, Qt::ControlModifier | Qt::AltModifier));
     QCOMPARE(f.platform.clipboard.writes, 1);
     QCOMPARE(f.manager.overlays().size(), 1);
     f.panel->togglePin();
-    QTest::keyClick(f.view, Qt::Key_W, Qt::ControlModifier);
+    QVERIFY(f.key(Qt::Key_W, Qt::ControlModifier));
     QTRY_VERIFY(f.manager.overlays().isEmpty());
 }
 
@@ -320,7 +332,6 @@ void TestScreenshotOverlayPanel::shareHandsOverTheFlattenedImage()
     f.menuItem(3, 1)->trigger();
     QCOMPARE(f.platform.share.shared.size(), 1);
     QCOMPARE(f.platform.share.shared.first().first, QStringLiteral("mail"));
-    QCOMPARE(f.platform.share.shared.first().second.size(), QSize(80, 120));
     QCOMPARE(f.platform.share.shared.first().second, f.panel->flattenedImage());
     QVERIFY(f.flashing());
 
@@ -337,7 +348,7 @@ void TestScreenshotOverlayPanel::saveWritesPngOrJpeg()
 {
     Fixture f;
     QTemporaryDir dir;
-    QTest::keyClick(f.view, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(f.key(Qt::Key_S, Qt::ControlModifier));
     QVERIFY(f.platform.saveDialog.proposedName.startsWith(QStringLiteral("Screenshot ")));
     const QString png = dir.filePath(QStringLiteral("shot.png"));
     f.platform.saveDialog.answer(png);
@@ -353,7 +364,6 @@ void TestScreenshotOverlayPanel::saveWritesPngOrJpeg()
     QCOMPARE(decoded.size(), f.picture.size());
     QVERIFY(qAbs(qRed(decoded.pixel(60, 40)) - qRed(f.picture.pixel(60, 40))) < 12);
 
-    // Cancelling writes nothing.
     f.panel->saveToFile();
     f.platform.saveDialog.answer(std::nullopt);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
@@ -489,7 +499,7 @@ void TestScreenshotOverlayPanel::annotationsOutliveEditModeAndClicksCloseAgain()
     QCOMPARE(f.panel->annotationCanvas()->annotations().size(), 1);
     // A short click while editing draws instead of closing.
     QCOMPARE(f.manager.overlays().size(), 1);
-    QTest::keyClick(f.view, Qt::Key_Escape);
+    QVERIFY(f.key(Qt::Key_Escape));
     QVERIFY(!f.panel->isInEditMode());
     QCOMPARE(f.panel->annotationCanvas()->annotations().size(), 1);
     QVERIFY(isRed(f.view->grab().toImage().pixel(20, 50)));
@@ -508,7 +518,7 @@ void TestScreenshotOverlayPanel::undoClearAndExportLeaveEditMode()
     f.panel->enterEditMode(Tool::pencil);
     f.draw({10, 10}, {50, 50});
     f.draw({60, 10}, {90, 50});
-    QTest::keyClick(f.view, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(f.key(Qt::Key_Z, Qt::ControlModifier));
     QCOMPARE(f.panel->annotationCanvas()->annotations().size(), 1);
     f.panel->exitEditMode();
     // Clear Edits works outside edit mode and does not enter it.
@@ -518,7 +528,7 @@ void TestScreenshotOverlayPanel::undoClearAndExportLeaveEditMode()
     // An action other than close leaves edit mode first; the marks stay and are exported.
     f.panel->enterEditMode(Tool::highlight);
     f.draw({10, 10}, {100, 60});
-    QTest::keyClick(f.view, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(f.key(Qt::Key_C, Qt::ControlModifier));
     QVERIFY(!f.panel->isInEditMode());
     // Yellow at 0.3 on white.
     QVERIFY(qAbs(qBlue(f.platform.clipboard.image.pixel(50, 30)) - 178) <= 1);
@@ -586,67 +596,97 @@ void TestScreenshotOverlayPanel::scanReadsWhatWasDraggedAtAnyZoomAndTurn()
 {
     // Captured on a 2x screen: 200 x 150 points in 400 x 300 pixels.
     Fixture f({200, 150}, positionPicture({400, 300}, 2.0));
-    const QImage& source = f.picture;
-    ScreenshotOverlayPanel* panel = f.panel;
-    ScreenshotOverlayView* view = f.view;
-    FakePlatform& platform = f.platform;
-    panel->setDisplayScale(1.5);
-    QTRY_COMPARE(view->size(), QSize(300, 225));
+    const auto read = [&f] { return f.platform.textRecognizer.receivedImages(); };
+    f.panel->setDisplayScale(1.5);
+    QTRY_COMPARE(f.view->size(), QSize(300, 225));
 
-    panel->startScan();
-    OCRSelectionView* selection = panel->scanSelection();
-    QVERIFY(selection);
-    QCOMPARE(selection->geometry(), view->rect());
+    f.panel->startScan();
+    QVERIFY(f.panel->scanSelection());
+    QCOMPARE(f.panel->scanSelection()->geometry(), f.view->rect());
     // 150 x 75 points of the view at 150 % are 100 x 50 image points, 200 x 100 pixels.
-    QTest::mousePress(selection, Qt::LeftButton, Qt::NoModifier, QPoint(30, 45));
-    QTest::mouseMove(selection, QPoint(180, 120));
-    QTest::mouseRelease(selection, Qt::LeftButton, Qt::NoModifier, QPoint(180, 120));
-    QTRY_VERIFY(!panel->scanSelection());
-    QCOMPARE(view->cursor().shape(), Qt::OpenHandCursor);
-    QCOMPARE(platform.textRecognizer.receivedImages().size(), 1);
-    QImage expected = source.copy(40, 60, 200, 100);
-    QImage read = platform.textRecognizer.receivedImages().first();
-    QCOMPARE(read.size(), expected.size());
-    QCOMPARE(read.convertToFormat(QImage::Format_RGB32).pixel(0, 0), expected.pixel(0, 0));
-    QCOMPARE(read.convertToFormat(QImage::Format_RGB32).pixel(199, 99), expected.pixel(199, 99));
+    f.select({30, 45}, {180, 120});
+    QTRY_VERIFY(!f.panel->scanSelection());
+    QCOMPARE(f.view->cursor().shape(), Qt::OpenHandCursor);
+    QCOMPARE(read().size(), 1);
+    QImage expected = f.picture.copy(40, 60, 200, 100);
+    expected.setDevicePixelRatio(1.0);
+    QCOMPARE(read().first().convertToFormat(QImage::Format_RGB32), expected);
 
     // Turned a quarter clockwise while the selection is open: the shown picture's top row is
     // the source's left column, read upwards.
-    panel->startScan();
-    selection = panel->scanSelection();
-    panel->rotate(90);
-    QTRY_COMPARE(view->size(), QSize(225, 300));
-    QCOMPARE(selection->geometry(), view->rect());
-    QTest::mousePress(selection, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
-    QTest::mouseMove(selection, QPoint(33, 33));
-    QTest::mouseRelease(selection, Qt::LeftButton, Qt::NoModifier, QPoint(33, 33));
-    QTRY_COMPARE(platform.textRecognizer.receivedImages().size(), 2);
+    f.panel->startScan();
+    OCRSelectionView* selection = f.panel->scanSelection();
+    f.panel->rotate(90);
+    QTRY_COMPARE(f.view->size(), QSize(225, 300));
+    QCOMPARE(selection->geometry(), f.view->rect());
+    f.select({3, 3}, {33, 33});
+    QTRY_COMPARE(read().size(), 2);
     // View (3, 3) is image point (2, 2), shown pixel (4, 4): source pixel (4, 299 - 4).
-    read = platform.textRecognizer.receivedImages().at(1).convertToFormat(QImage::Format_RGB32);
-    QCOMPARE(read.size(), QSize(40, 40));
-    QCOMPARE(read.pixel(0, 0), source.pixel(4, 295));
-    QCOMPARE(read.pixel(39, 0), source.pixel(4, 256));
-    QCOMPARE(read.pixel(0, 39), source.pixel(43, 295));
+    const QImage turned = read().at(1).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(turned.size(), QSize(40, 40));
+    QCOMPARE(turned.pixel(0, 0), f.picture.pixel(4, 295));
+    QCOMPARE(turned.pixel(39, 0), f.picture.pixel(4, 256));
+    QCOMPARE(turned.pixel(0, 39), f.picture.pixel(43, 295));
 }
 
 void TestScreenshotOverlayPanel::secondScanAddsNoSecondSelection()
 {
     Fixture f;
-    ScreenshotOverlayPanel* panel = f.panel;
-    panel->enterEditMode(AnnotationToolType::pencil);
-    panel->startScan();
-    QVERIFY(!panel->isInEditMode());
-    OCRSelectionView* first = panel->scanSelection();
-    panel->startScan();
-    QCOMPARE(panel->scanSelection(), first);
+    f.panel->enterEditMode(AnnotationToolType::pencil);
+    f.panel->startScan();
+    QVERIFY(!f.panel->isInEditMode());
+    OCRSelectionView* first = f.panel->scanSelection();
+    f.panel->startScan();
+    QCOMPARE(f.panel->scanSelection(), first);
     QCOMPARE(f.view->findChildren<OCRSelectionView*>().size(), 1);
     QTest::keyClick(first, Qt::Key_Escape);
-    QVERIFY(!panel->scanSelection());
+    QVERIFY(!f.panel->scanSelection());
     QVERIFY(f.platform.alerts.shown.isEmpty());
-    // A new scan after the first ended works again.
-    panel->startScan();
-    QVERIFY(panel->scanSelection());
-    QVERIFY(panel->scanSelection() != first);
+    f.panel->startScan();
+    QVERIFY(f.panel->scanSelection());
+    QVERIFY(f.panel->scanSelection() != first);
+}
+
+void TestScreenshotOverlayPanel::removingKeepsTheOrderOfTheOthers()
+{
+    Fixture f;
+    QPointer<ScreenshotOverlayPanel> b = f.manager.createOverlay(f.picture, {0, 0, 120, 80});
+    auto* c = f.manager.createOverlay(f.picture, {0, 100, 120, 80});
+    f.manager.removeOverlay(b);
+    QCOMPARE(f.manager.overlays(), (QList<ScreenshotOverlayPanel*>{f.panel, c}));
+    // A panel no longer in the list is ignored, and deleted once the event loop runs.
+    f.manager.removeOverlay(b);
+    QCOMPARE(f.manager.overlays().size(), 2);
+    QTRY_VERIFY(!b);
+}
+
+void TestScreenshotOverlayPanel::panelCreatedDuringACloseAllSurvivesIt()
+{
+    Fixture f;
+    f.manager.closeAllOverlays();
+    auto* late = f.manager.createOverlay(f.picture, {0, 0, 120, 80});
+    QTRY_COMPARE(f.manager.overlays(), QList<ScreenshotOverlayPanel*>{late});
+    QTest::qWait(ScreenshotOverlayPanel::fadeOutMs * 2);
+    QCOMPARE(f.manager.overlays(), QList<ScreenshotOverlayPanel*>{late});
+    // Dismissing twice still removes it once.
+    late->dismiss();
+    late->dismiss();
+    QTRY_VERIFY(f.manager.overlays().isEmpty());
+}
+
+void TestScreenshotOverlayPanel::loweredWhileTheGuardLives()
+{
+    Fixture f;
+    QPointer<ScreenshotOverlayPanel> other = f.manager.createOverlay(f.picture, {0, 0, 120, 80});
+    {
+        const std::shared_ptr<void> guard = f.panel->lowerAllPanels();
+        QCOMPARE(f.panel->level(), WindowLevel::Normal);
+        QCOMPARE(other->level(), WindowLevel::Normal);
+        // A panel that goes meanwhile is simply not lifted again.
+        f.manager.removeOverlay(other);
+        QTRY_VERIFY(!other);
+    }
+    QCOMPARE(f.panel->level(), WindowLevel::Floating);
 }
 
 QTEST_MAIN(TestScreenshotOverlayPanel)

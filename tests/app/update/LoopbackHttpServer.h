@@ -27,7 +27,6 @@ public:
         routes_[path].behaviour = behaviour;
     }
 
-    // Every path asked for, in order.
     QStringList requests;
 
 private:
