@@ -20,7 +20,7 @@ if [ -x ./vpd ]; then # sway
   drag() { printf 'abs %d %d 2560 1080\ndown 272\nsleep 50\nabs %d %d 2560 1080\nsleep 100\n' "$@" >&3; }
   release() { printf 'up 272\n' >&3; }
 else
-  methods=portal outputs="200,200" desktop=$XDG_CURRENT_DESKTOP
+  methods=default outputs="200,200" desktop=$XDG_CURRENT_DESKTOP
   drag() { xdotool mousemove "$1" "$2" mousedown 1 sleep 0.05 mousemove "$3" "$4" sleep 0.1; }
   release() { xdotool mouseup 1; }
 fi
@@ -30,9 +30,12 @@ count() { xdotool search --name "Vellumbox Screenshot" 2>/dev/null | wc -l; }
 
 for method in $methods; do
   : >"app-$method.log"
-  VELLUMBOX_CAPTURE=$method "$VELLUMBOX_BINARY" >>"app-$method.log" 2>&1 &
+  [ "$method" = default ] && forced= || forced=$method
+  VELLUMBOX_CAPTURE=$forced "$VELLUMBOX_BINARY" >>"app-$method.log" 2>&1 &
   app=$!
   n=0; until grep -q ready "app-$method.log" || [ $n -gt 100 ]; do sleep 0.1; n=$((n + 1)); done
+  label=$method
+  [ "$method" = default ] && label=$(sed -n 's/.*The screen is read through //p' "app-$method.log" | head -n 1)
   for output in $outputs; do
     set -- $(echo "$output" | tr , ' ')
     times=
@@ -52,7 +55,7 @@ for method in $methods; do
       i=$((i + 1))
     done
     scale=$([ "$1" -lt 1920 ] && echo 1 || echo 2)
-    echo "$times" | tr ' ' '\n' | grep . | sort -n | awk -v label="release to screenshot mapped, $desktop, $method, scale $scale" '
+    echo "$times" | tr ' ' '\n' | grep . | sort -n | awk -v label="release to screenshot mapped, $desktop, $label, scale $scale" '
       { v[NR] = $1 / 10 } END { if (NR == 0) { printf "%-52s no measurement\n", label; exit }
         printf "%-52s median %8.1f ms  (min %.1f, max %.1f, n %d)\n", label,
           (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2), v[1], v[NR], NR }'
