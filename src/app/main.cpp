@@ -4,10 +4,10 @@
 #include "SingleInstance.h"
 #include "capture/ScreenCaptureManager.h"
 #include "overlay/OverlayManager.h"
+#include "platform/HotkeyChoice.h"
 #include "platform/Logging.h"
 #include "platform/PlatformServices.h"
 #include "platform/QuitSignals.h"
-#include "platform/X11GlobalHotkey.h"
 #include "update/UpdaterManager.h"
 
 #include <QApplication>
@@ -69,10 +69,10 @@ int main(int argc, char* argv[])
     }
     quitOnTerminationSignals();
 
-    X11GlobalHotkey hotkey;
+    const std::unique_ptr<GlobalHotkey> hotkey = makeGlobalHotkey();
     const PlatformServices& platform = linuxPlatform();
     AppDelegate delegate(
-        {platform.settings, platform.alerts, platform.loginItems, platform.permission}, hotkey,
+        {platform.settings, platform.alerts, platform.loginItems, platform.permission}, *hotkey,
         OverlayManager::shared(), [] { ScreenCaptureManager::shared().startCapture(); },
         [] { return &UpdaterManager::shared(); });
     ScreenCaptureManager::shared().onPermissionMissing = [target = QPointer(&delegate)] {

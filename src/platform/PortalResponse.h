@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "PortalScreenshot.h"
-
+#include <QDBusMessage>
 #include <QObject>
 #include <QVariantMap>
 
@@ -10,16 +9,31 @@
 
 namespace vellumbox {
 
-// Receives the portal's Response signal for one request.
+// A portal request's outcome: the Response signal's code and results, or why there is none.
+struct PortalReply {
+    std::optional<uint> code; // unset: no answer
+    QVariantMap results;
+    QString error; // the call failed, or the answer did not come in time
+};
+
+// Calls a portal method whose last argument is its options, and waits at most timeoutMs for
+// the answer on the request's Response signal, listened to before the call (the answer may
+// come before the call returns). The handle token is added to the options.
+PortalReply callPortal(const QString& interface, const QString& method, QVariantList arguments,
+                       QVariantMap options, int timeoutMs);
+
+// Receives the Response signal of one request.
 class PortalResponse : public QObject {
     Q_OBJECT
 public:
-    std::optional<PortalAnswer> answer;
+    std::optional<uint> code;
+    QVariantMap results;
 
 public Q_SLOTS:
-    void response(uint code, const QVariantMap& results)
+    void response(uint answer, const QVariantMap& values)
     {
-        answer = interpretScreenshotResponse(code, results);
+        code = answer;
+        results = values;
         Q_EMIT answered();
     }
 

@@ -6,16 +6,10 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QImageReader>
 #include <QLoggingCategory>
-#include <QRandomGenerator>
-#include <QTimer>
 #include <QUrl>
 
 #include <cmath>
@@ -124,63 +118,16 @@ DisplayImage PortalDisplayCapture::captureLayout(int timeoutMs)
         busy_ = false;
         return result;
     };
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return done({{}, tr("There is no session bus to reach the desktop's screenshot service.")});
-
-    const QString token = QStringLiteral("vellumbox%1").arg(QRandomGenerator::global()->generate());
-    QString path = portalRequestPath(bus.baseService(), token);
-    PortalResponse response;
-    const auto listen = [&](const QString& on, bool connect) {
-        const QString interface = QStringLiteral("org.freedesktop.portal.Request");
-        const QString signal = QStringLiteral("Response");
-        const char* slot = SLOT(response(uint, QVariantMap));
-        if (connect)
-            bus.connect(portalService, on, interface, signal, &response, slot);
-        else
-            bus.disconnect(portalService, on, interface, signal, &response, slot);
-    };
-    // Listen before asking: the answer may come before the call returns.
-    listen(path, true);
-
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        portalService, portalPath, screenshotInterface, QStringLiteral("Screenshot"));
-    call << QString()
-         << QVariantMap{{QStringLiteral("handle_token"), token},
-                        {QStringLiteral("interactive"), false},
-                        {QStringLiteral("modal"), false}};
     QElapsedTimer elapsed;
     elapsed.start();
-    QEventLoop loop;
-    QDBusPendingCallWatcher watcher(bus.asyncCall(call, timeoutMs));
-    QString callError;
-    QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, [&] {
-        const QDBusPendingReply<QDBusObjectPath> reply = watcher;
-        if (reply.isError()) {
-            callError = reply.error().message();
-            loop.quit();
-        } else if (reply.value().path() != path) {
-            // Older portals choose the path themselves.
-            listen(path, false);
-            path = reply.value().path();
-            listen(path, true);
-        }
-    });
-    QObject::connect(&response, &PortalResponse::answered, &loop, &QEventLoop::quit);
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    if (!response.answer && callError.isEmpty())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    listen(path, false);
-
-    if (!callError.isEmpty())
-        return done({{}, tr("The desktop's screenshot service failed: %1").arg(callError)});
-    if (!response.answer) {
-        qCWarning(lcPortal) << "The screenshot portal did not answer within" << timeoutMs << "ms";
-        return done({{},
-                     tr("The desktop's screenshot service did not answer within %1 seconds.")
-                         .arg(timeoutMs / 1000)});
+    const PortalReply reply = callPortal(
+        screenshotInterface, QStringLiteral("Screenshot"), {QString()},
+        {{QStringLiteral("interactive"), false}, {QStringLiteral("modal"), false}}, timeoutMs);
+    if (!reply.code) {
+        qCWarning(lcPortal).noquote() << "The screenshot portal failed:" << reply.error;
+        return done({{}, tr("The desktop's screenshot service failed: %1").arg(reply.error)});
     }
-    const PortalAnswer& answer = *response.answer;
+    const PortalAnswer answer = interpretScreenshotResponse(*reply.code, reply.results);
     const qint64 answeredMs = elapsed.restart();
     if (answer.outcome == PortalAnswer::Outcome::Refused)
         return done({{}, answer.error, 0, true});

@@ -50,4 +50,15 @@ QList<xcb_keycode_t> keycodesFor(xcb_connection_t* conn, xcb_keysym_t keysym)
     return result;
 }
 
+xcb_keysym_t shiftedKeysym(xcb_connection_t* conn, xcb_keysym_t keysym)
+{
+    const QList<xcb_keycode_t> codes = keycodesFor(conn, keysym);
+    xcb_key_symbols_t* symbols = codes.isEmpty() ? nullptr : xcb_key_symbols_alloc(conn);
+    if (!symbols)
+        return 0;
+    const xcb_keysym_t shifted = xcb_key_symbols_get_keysym(symbols, codes.first(), 1);
+    xcb_key_symbols_free(symbols);
+    return shifted;
+}
+
 } // namespace vellumbox::x11

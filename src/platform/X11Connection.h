@@ -17,6 +17,8 @@ xcb_atom_t atom(const char* name);
 
 // Every key code that the current keymap maps to the key symbol.
 QList<xcb_keycode_t> keycodesFor(xcb_connection_t* conn, xcb_keysym_t keysym);
+// What the first key that types the symbol types with Shift; 0 when none does.
+xcb_keysym_t shiftedKeysym(xcb_connection_t* conn, xcb_keysym_t keysym);
 
 struct FreeDeleter {
     void operator()(void* pointer) const { std::free(pointer); }

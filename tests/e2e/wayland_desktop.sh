@@ -8,6 +8,8 @@
 #       portal's own picture of it.
 #   wayland_desktop.sh refused   (GNOME's store says no): the first-run window shows access
 #       missing, and a capture shows the permission alert instead of a picture.
+#   wayland_desktop.sh hotkey    (KDE): Ctrl+Shift+9 pressed while a native window has the focus
+#       starts a selection, through the desktop's shortcut service.
 #   wayland_desktop.sh granted METHOD [LOG]   the screen read through METHOD (as the log names
 #       it; default: the desktop portal), and LOG a line expected once the capture is done
 #       (!LOG: a line that must not be there).
@@ -85,6 +87,19 @@ if [ "$mode" = granted ]; then
     !*) ! grep -q "${expected#!}" app.log || fail "the log says: ${expected#!}" ;;
     *) grep -q "$expected" app.log || fail "the log does not say: $expected" ;;
   esac
+  stop
+elif [ "$mode" = hotkey ]; then
+  convert -size 1920x1080 xc:teal bg.png
+  GDK_BACKEND=wayland "$SHOW_PICTURE" bg.png >picture.log 2>&1 &
+  waitfor 10 grep -q shown picture.log || die "no native window"
+  done_first_run
+  start
+  grep -q "shortcut service binds CTRL+" app.log || fail "the shortcut service does not bind the hot key"
+  # The native window takes the focus: an X11 grab no longer sees the keys.
+  "$FAKE_INPUT" click 960 540
+  sleep 0.5
+  "$FAKE_INPUT" combo 29 42 10
+  waitfor 5 shown "Vellumbox Selection" || fail "Ctrl+Shift+9 over a native window started nothing"
   stop
 else
   start # the first run

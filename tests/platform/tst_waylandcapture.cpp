@@ -2,6 +2,7 @@
 #include "platform/CaptureChoice.h"
 #include "platform/DesktopPermission.h"
 #include "platform/KWinScreenShot.h"
+#include "platform/PortalGlobalHotkey.h"
 #include "platform/PortalPermission.h"
 #include "platform/PortalScreenshot.h"
 #include "platform/WaylandImage.h"
@@ -33,6 +34,8 @@ private Q_SLOTS:
     void aScreenIsCutFromTheLayoutAtItsScale();
     void kwinAnswersAreCheckedBeforeRead_data();
     void kwinAnswersAreCheckedBeforeRead();
+    void theTriggerIsWhatTheDesktopMatches_data();
+    void theTriggerIsWhatTheDesktopMatches();
     void theStoreKeepsTheUsersAnswer_data();
     void theStoreKeepsTheUsersAnswer();
     void settingsOpenWhereTheDesktopKeepsTheAnswer_data();
@@ -279,6 +282,33 @@ void TestWaylandCapture::kwinAnswersAreCheckedBeforeRead()
     } else {
         QVERIFY(!image.error.isEmpty());
     }
+}
+
+void TestWaylandCapture::theTriggerIsWhatTheDesktopMatches_data()
+{
+    QTest::addColumn<QString>("desktop");
+    QTest::addColumn<QString>("shifted"); // what Shift+9 types in the layout
+    QTest::addColumn<QString>("trigger");
+    QTest::newRow("kde, us layout") << "KDE"
+                                    << "parenleft"
+                                    << "CTRL+parenleft";
+    QTest::newRow("kde, german layout") << "KDE"
+                                        << "parenright"
+                                        << "CTRL+parenright";
+    QTest::newRow("kde, layout unknown") << "KDE"
+                                         << ""
+                                         << "CTRL+SHIFT+9";
+    QTest::newRow("gnome") << "ubuntu:GNOME"
+                           << "parenleft"
+                           << "CTRL+SHIFT+9";
+}
+
+void TestWaylandCapture::theTriggerIsWhatTheDesktopMatches()
+{
+    QFETCH(QString, desktop);
+    QFETCH(QString, shifted);
+    QFETCH(QString, trigger);
+    QCOMPARE(portalTrigger('9', desktop, shifted), trigger);
 }
 
 void TestWaylandCapture::theStoreKeepsTheUsersAnswer_data()

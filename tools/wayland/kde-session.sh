@@ -8,10 +8,11 @@
 # --desktop-entry installs Vellumbox's desktop entry for the copied binary, as a package would:
 # KWin then grants it its own screenshot interface.
 #
-# Like session.sh, the session runs as the unprivileged user $WL_USER (default "wltest");
+# Like session.sh, the session runs as the unprivileged user $WL_USER (default "wltest").
 # COMMAND gets WAYLAND_DISPLAY, DISPLAY, XAUTHORITY, DBUS_SESSION_BUS_ADDRESS, XDG_RUNTIME_DIR,
-# WL_WORK, PORTAL_SHOT and SHOW_PICTURE (portal-shot.py, show-picture.py). VELLUMBOX_BINARY and COMMAND are copied into the
-# work folder. Exit status: COMMAND's.
+# WL_WORK, PORTAL_SHOT and SHOW_PICTURE (portal-shot.py, show-picture.py), and FAKE_INPUT (fi:
+# keys and clicks through KWin's fake-input protocol, which KWin offers it through its desktop
+# entry). VELLUMBOX_BINARY and COMMAND are copied into the work folder. Exit status: COMMAND's.
 set -u
 entry=
 while [ $# -gt 0 ]; do
@@ -42,6 +43,15 @@ fi
 work=$(mktemp -d /tmp/kdesession.XXXXXX)
 chmod 755 "$work"; mkdir -m 700 "$work/rt"; mkdir -p "$work/portals" "$work/home/Pictures"
 cp -r "$qml" "$work/qml"
+proto=/usr/share/plasma-wayland-protocols/fake-input.xml
+if ! ( cd "$work" && wayland-scanner client-header "$proto" fake-input-client.h &&
+  wayland-scanner private-code "$proto" fake-input.c &&
+  gcc -O1 -I. -o fi "$here/fi.c" fake-input.c -lwayland-client ) >"$work/fi-build.log" 2>&1; then
+  echo "kde-session.sh: could not build the fake-input client (see $work/fi-build.log)" >&2; exit 2
+fi
+mkdir -p "$work/home/.local/share/applications"
+printf '[Desktop Entry]\nType=Application\nName=Test input\nExec=%s/fi\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n' \
+  "$work" >"$work/home/.local/share/applications/vellumbox-test-input.desktop"
 # kwin_wayland carries a file capability this machine's bounding set refuses; a copy has none.
 cp /usr/bin/kwin_wayland "$work/kwin_wayland"
 # Only KDE's backend: another desktop's installed backend would answer too.
@@ -65,7 +75,7 @@ if [ -n "${VELLUMBOX_BINARY:-}" ]; then
   fi
 fi
 for helper in portal-shot show-picture; do cp "$here/$helper.py" "$work/$helper.py"; done
-pass+=(PORTAL_SHOT="$work/portal-shot.py" SHOW_PICTURE="$work/show-picture.py")
+pass+=(PORTAL_SHOT="$work/portal-shot.py" SHOW_PICTURE="$work/show-picture.py" FAKE_INPUT="$work/fi")
 if [ -f "$1" ]; then
   cp "$1" "$work/command" && chmod 755 "$work/command"; shift; set -- "$work/command" "$@"
 fi

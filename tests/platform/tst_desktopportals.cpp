@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The desktop's screenshot services against stand-ins on a private session bus
-// (dbus-run-session): the portal, its permission store and KWin's own interface.
+// The desktop's services against stand-ins on a private session bus (dbus-run-session): the
+// portal's screenshots and global shortcuts, its permission store and KWin's screenshots.
+#include "platform/HotkeyChoice.h"
 #include "platform/KWinScreenShot.h"
+#include "platform/PortalGlobalHotkey.h"
 #include "platform/PortalPermission.h"
 #include "platform/PortalScreenshot.h"
 #include "platform/fakes/FakePlatform.h"
 
+#include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusMessage>
@@ -23,6 +26,30 @@
 #include <unistd.h>
 
 using namespace vellumbox;
+
+// One shortcut as the portal receives it: a(sa{sv}). Outside any unnamed namespace, so that
+// the slot's type name and the registered one agree.
+struct PortalShortcut {
+    QString id;
+    QVariantMap properties;
+};
+Q_DECLARE_METATYPE(PortalShortcut)
+
+QDBusArgument& operator<<(QDBusArgument& argument, const PortalShortcut& shortcut)
+{
+    argument.beginStructure();
+    argument << shortcut.id << shortcut.properties;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShortcut& shortcut)
+{
+    argument.beginStructure();
+    argument >> shortcut.id >> shortcut.properties;
+    argument.endStructure();
+    return argument;
+}
 
 namespace {
 
@@ -123,9 +150,67 @@ public Q_SLOTS:
     }
 };
 
+// Sends the Response of the request a portal call names in its options, after its reply.
+QDBusObjectPath answerLater(const QString& sender, const QVariantMap& options, uint code,
+                            const QVariantMap& results)
+{
+    const QString path =
+        portalRequestPath(sender, options.value(QStringLiteral("handle_token")).toString());
+    QDBusMessage response = QDBusMessage::createSignal(
+        path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
+    response << code << results;
+    QTimer::singleShot(20, [response] { QDBusConnection::sessionBus().send(response); });
+    return QDBusObjectPath(path);
+}
+
+// The portal's global shortcuts: a session, the binding (or a refusal) and key presses.
+class FakeShortcuts : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.GlobalShortcuts")
+    Q_PROPERTY(uint version READ version)
+public:
+    explicit FakeShortcuts(QObject* parent)
+        : QDBusAbstractAdaptor(parent)
+    {}
+    bool refuse = false;
+    QString trigger; // the preferred one, as asked
+    uint version() const { return 1; }
+
+    void press(const QString& id)
+    {
+        QDBusMessage activated = QDBusMessage::createSignal(
+            QStringLiteral("/org/freedesktop/portal/desktop"),
+            QStringLiteral("org.freedesktop.portal.GlobalShortcuts"), QStringLiteral("Activated"));
+        activated << QVariant::fromValue(QDBusObjectPath(session)) << id << qulonglong{1}
+                  << QVariantMap();
+        QDBusConnection::sessionBus().send(activated);
+    }
+
+    QString session;
+
+public Q_SLOTS:
+    QDBusObjectPath CreateSession(const QVariantMap& options)
+    {
+        session = QStringLiteral("/org/freedesktop/portal/desktop/session/1_1/%1")
+                      .arg(options.value(QStringLiteral("session_handle_token")).toString());
+        // Adaptors see no calling context; the test is the only caller.
+        return answerLater(QDBusConnection::sessionBus().baseService(), options, 0,
+                           {{QStringLiteral("session_handle"), session}});
+    }
+    QDBusObjectPath BindShortcuts(const QDBusObjectPath& /*session*/,
+                                  const QList<PortalShortcut>& shortcuts, const QString& /*parent*/,
+                                  const QVariantMap& options)
+    {
+        for (const PortalShortcut& shortcut : shortcuts)
+            trigger = shortcut.properties.value(QStringLiteral("preferred_trigger")).toString();
+        return answerLater(QDBusConnection::sessionBus().baseService(), options, refuse ? 1 : 0,
+                           {});
+    }
+};
+
 } // namespace
 
-class TestPortalScreenshot : public QObject {
+class TestDesktopPortals : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
@@ -136,9 +221,12 @@ private Q_SLOTS:
     void accessFollowsTheStoreAndAsksOnlyWhenUnanswered_data();
     void accessFollowsTheStoreAndAsksOnlyWhenUnanswered();
     void kwinGivesTheScreenAtItsDensityOrLeavesItToTheFallback();
+    void theHotKeyComesFromTheDesktopsShortcutService();
+    void aRefusedShortcutLeavesTheGrab();
 
 private:
     FakePortal portal_;
+    FakeShortcuts* shortcuts_ = nullptr; // made once its argument types are known
     FakeKWin kwin_;
     FakePermissionStore store_;
     QTemporaryDir dir_;
@@ -146,14 +234,19 @@ private:
     PortalDisplayCapture capture_{[this] { return layout_; }};
 };
 
-void TestPortalScreenshot::initTestCase()
+void TestDesktopPortals::initTestCase()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     QVERIFY2(bus.isConnected(), "run inside dbus-run-session");
     QVERIFY(!PortalDisplayCapture::available());
-    QVERIFY(
-        bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal_,
-                           QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties));
+    QVERIFY(!PortalGlobalHotkey::available());
+    qDBusRegisterMetaType<PortalShortcut>();
+    qDBusRegisterMetaType<QList<PortalShortcut>>();
+    shortcuts_ = new FakeShortcuts(&portal_);
+    QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal_,
+                               QDBusConnection::ExportAllSlots |
+                                   QDBusConnection::ExportAllProperties |
+                                   QDBusConnection::ExportAdaptors));
     QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
     QVERIFY(PortalDisplayCapture::available());
     qDBusRegisterMetaType<QMap<QString, QStringList>>();
@@ -162,7 +255,7 @@ void TestPortalScreenshot::initTestCase()
     QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.impl.portal.PermissionStore")));
 }
 
-void TestPortalScreenshot::theScreenIsCutFromTheWholePictureAndTheFileRemoved()
+void TestDesktopPortals::theScreenIsCutFromTheWholePictureAndTheFileRemoved()
 {
     // The layout at scale 2: the right screen is the picture's right part, in blue.
     QImage picture(600, 200, QImage::Format_RGB32);
@@ -183,7 +276,7 @@ void TestPortalScreenshot::theScreenIsCutFromTheWholePictureAndTheFileRemoved()
     QVERIFY(!QFile::exists(portal_.fileName));
 }
 
-void TestPortalScreenshot::refusalsAndFailuresAreTold_data()
+void TestDesktopPortals::refusalsAndFailuresAreTold_data()
 {
     QTest::addColumn<uint>("answer");
     QTest::addColumn<QByteArray>("file");
@@ -198,7 +291,7 @@ void TestPortalScreenshot::refusalsAndFailuresAreTold_data()
         << 0U << QByteArray() << QSize(300, 300) << false << "does not match";
 }
 
-void TestPortalScreenshot::refusalsAndFailuresAreTold()
+void TestDesktopPortals::refusalsAndFailuresAreTold()
 {
     QFETCH(uint, answer);
     QFETCH(QByteArray, file);
@@ -226,7 +319,7 @@ void TestPortalScreenshot::refusalsAndFailuresAreTold()
     QCOMPARE(QFile::exists(portal_.fileName), refused);
 }
 
-void TestPortalScreenshot::aPortalThatNeverAnswersTimesOut()
+void TestDesktopPortals::aPortalThatNeverAnswersTimesOut()
 {
     portal_.answer.reset();
     const int before = portal_.calls;
@@ -240,7 +333,7 @@ void TestPortalScreenshot::aPortalThatNeverAnswersTimesOut()
     QVERIFY(capture_.captureLayout(2000).refused);
 }
 
-void TestPortalScreenshot::accessFollowsTheStoreAndAsksOnlyWhenUnanswered_data()
+void TestDesktopPortals::accessFollowsTheStoreAndAsksOnlyWhenUnanswered_data()
 {
     QTest::addColumn<QString>("stored"); // "": no entry
     QTest::addColumn<bool>("desktopAsks");
@@ -256,7 +349,7 @@ void TestPortalScreenshot::accessFollowsTheStoreAndAsksOnlyWhenUnanswered_data()
     QTest::newRow("kde, refused in the store") << "no" << false << 0U << false << false << 0;
 }
 
-void TestPortalScreenshot::accessFollowsTheStoreAndAsksOnlyWhenUnanswered()
+void TestDesktopPortals::accessFollowsTheStoreAndAsksOnlyWhenUnanswered()
 {
     QFETCH(QString, stored);
     QFETCH(bool, desktopAsks);
@@ -277,7 +370,7 @@ void TestPortalScreenshot::accessFollowsTheStoreAndAsksOnlyWhenUnanswered()
     QCOMPARE(portal_.calls - before, portalCalls);
 }
 
-void TestPortalScreenshot::kwinGivesTheScreenAtItsDensityOrLeavesItToTheFallback()
+void TestDesktopPortals::kwinGivesTheScreenAtItsDensityOrLeavesItToTheFallback()
 {
     QVERIFY(!KWinScreenShotCapture::available());
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -308,5 +401,41 @@ void TestPortalScreenshot::kwinGivesTheScreenAtItsDensityOrLeavesItToTheFallback
     QCOMPARE(portal.requests.size(), 2);
 }
 
-QTEST_GUILESS_MAIN(TestPortalScreenshot)
-#include "tst_portalscreenshot.moc"
+void TestDesktopPortals::theHotKeyComesFromTheDesktopsShortcutService()
+{
+    QVERIFY(PortalGlobalHotkey::available());
+    PortalGlobalHotkey hotkey;
+    int pressed = 0;
+    QVERIFY2(hotkey.registerHotkey('9', [&pressed] { ++pressed; }), qPrintable(hotkey.lastError()));
+    QCOMPARE(shortcuts_->trigger, QStringLiteral("CTRL+SHIFT+9"));
+    // A fixed token: the desktop finds the same session, and its binding, next time.
+    QVERIFY(shortcuts_->session.endsWith(QStringLiteral("/vellumbox")));
+    shortcuts_->press(QStringLiteral("something-else"));
+    shortcuts_->press(QLatin1String(PortalGlobalHotkey::shortcutId));
+    QTRY_COMPARE(pressed, 1);
+    hotkey.unregisterHotkey();
+    shortcuts_->press(QLatin1String(PortalGlobalHotkey::shortcutId));
+    QTest::qWait(100);
+    QCOMPARE(pressed, 1);
+}
+
+void TestDesktopPortals::aRefusedShortcutLeavesTheGrab()
+{
+    shortcuts_->refuse = true;
+    auto grab = std::make_unique<fakes::FakeGlobalHotkey>();
+    fakes::FakeGlobalHotkey& x11 = *grab;
+    HotkeyWithFallback hotkey(std::make_unique<PortalGlobalHotkey>(), std::move(grab));
+    int pressed = 0;
+    QVERIFY(hotkey.registerHotkey('9', [&pressed] { ++pressed; }));
+    QCOMPARE(x11.registeredKey, '9');
+    x11.onPressed();
+    QCOMPARE(pressed, 1);
+    QVERIFY(hotkey.lastError().contains(QStringLiteral("refused")));
+    // Nothing takes it: the registration fails, with a reason.
+    x11.refuse = true;
+    QVERIFY(!hotkey.registerHotkey('9', [] {}));
+    shortcuts_->refuse = false;
+}
+
+QTEST_GUILESS_MAIN(TestDesktopPortals)
+#include "tst_desktopportals.moc"
