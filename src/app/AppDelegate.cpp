@@ -44,8 +44,8 @@ void AppDelegate::applicationDidFinishLaunching()
     if (isFirstRun_) {
         // The login prompt follows once the first-run window is finished.
         onboardingController_ = std::make_unique<OnboardingWindowController>(
-            services_.settings, services_.permission, [this] { showLoginItemPrompt(); },
-            [this] { openScreenRecordingSettings(); });
+            services_.settings, services_.permission, services_.shortcuts,
+            [this] { showLoginItemPrompt(); }, [this] { openScreenRecordingSettings(); });
         onboardingController_->showOnboarding();
     } else {
         showLoginItemPrompt();

@@ -11,6 +11,7 @@
 namespace vellumbox {
 
 class AlertPresenter;
+class DesktopShortcuts;
 class GlobalHotkey;
 class LoginItems;
 class ScreenRecordingPermission;
@@ -31,6 +32,7 @@ public:
         AlertPresenter& alerts;
         LoginItems& loginItems;
         ScreenRecordingPermission& permission;
+        DesktopShortcuts& shortcuts;
     };
     AppDelegate(const Services& services, GlobalHotkey& hotkey, OverlayManager& overlays,
                 std::function<void()> startCapture,

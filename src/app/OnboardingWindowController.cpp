@@ -2,6 +2,7 @@
 #include "OnboardingWindowController.h"
 
 #include "VellumboxLogoView.h"
+#include "platform/DesktopShortcuts.h"
 #include "platform/ScreenRecordingPermission.h"
 #include "platform/Settings.h"
 
@@ -28,10 +29,11 @@ void markOnboardingComplete(Settings& settings, const std::function<void()>& sho
 }
 
 OnboardingWindowController::OnboardingWindowController(
-    Settings& settings, ScreenRecordingPermission& permission,
+    Settings& settings, ScreenRecordingPermission& permission, DesktopShortcuts& shortcuts,
     std::function<void()> showLoginItemPrompt, std::function<void()> openScreenRecordingSettings)
     : settings_(settings)
     , permission_(permission)
+    , shortcuts_(shortcuts)
     , showLoginItemPrompt_(std::move(showLoginItemPrompt))
     , openScreenRecordingSettings_(std::move(openScreenRecordingSettings))
 {
@@ -77,6 +79,7 @@ void OnboardingWindowController::showOnboarding()
     connect(continueButton_, &QPushButton::clicked, this,
             &OnboardingWindowController::completeOnboarding);
     applyState(granted);
+    addShortcutOffer(content);
 
     connect(window.get(), &OnboardingWindow::willClose, this, [this] {
         stopPolling();
@@ -88,14 +91,51 @@ void OnboardingWindowController::showOnboarding()
     window_ = std::move(window);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
-        window_->move(area.center() -
-                      QPoint(onboardingWindowWidth / 2, onboardingWindowHeight / 2));
+        window_->move(area.center() - QPoint(window_->width() / 2, window_->height() / 2));
     }
     window_->show();
     window_->raise();
     window_->activateWindow();
     if (!granted)
         startPermissionPolling();
+}
+
+void OnboardingWindowController::addShortcutOffer(QWidget* content)
+{
+    const ShortcutOffer offer = shortcuts_.offer();
+    if (offer.kind == ShortcutOffer::Kind::None)
+        return;
+    content->setFixedSize(onboardingWindowWidth, onboardingWindowHeight + shortcutRowHeight);
+    shortcutLabel_ = new QLabel(content);
+    shortcutLabel_->setGeometry(30, onboardingWindowHeight, 400, 36);
+    shortcutLabel_->setWordWrap(true);
+    shortcutLabel_->setAlignment(Qt::AlignCenter);
+    if (offer.kind == ShortcutOffer::Kind::Gnome) {
+        shortcutLabel_->setText(tr("In this session Ctrl+Shift+9 reaches only Vellumbox's own "
+                                   "windows, unless GNOME knows it."));
+        shortcutButton_ = new QPushButton(tr("Add Ctrl+Shift+9 to GNOME's Shortcuts"), content);
+        shortcutButton_->setGeometry(100, onboardingWindowHeight + 40, 260, 32);
+        connect(shortcutButton_, &QPushButton::clicked, this,
+                &OnboardingWindowController::addDesktopShortcut);
+        return;
+    }
+    shortcutLabel_->setText(
+        tr("For Ctrl+Shift+9 from any window, add this line to your sway configuration:"));
+    shortcutLine_ = new QLineEdit(offer.line, content);
+    shortcutLine_->setReadOnly(true);
+    shortcutLine_->setGeometry(30, onboardingWindowHeight + 40, 400, 28);
+}
+
+void OnboardingWindowController::addDesktopShortcut()
+{
+    const std::optional<QString> failure = shortcuts_.add();
+    if (failure) {
+        shortcutLabel_->setText(tr("Could not add the shortcut: %1").arg(*failure));
+        return;
+    }
+    shortcutLabel_->setText(tr("Ctrl+Shift+9 now takes a screenshot from any window."));
+    shortcutButton_->setText(tr("Shortcut Added"));
+    shortcutButton_->setEnabled(false);
 }
 
 void OnboardingWindowController::applyState(bool granted)

@@ -5,6 +5,7 @@
 #include "PermissionSymbol.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QObject>
 #include <QPointer>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 
 namespace vellumbox {
 
+class DesktopShortcuts;
 class ScreenRecordingPermission;
 class Settings;
 
@@ -27,6 +29,7 @@ class OnboardingWindowController : public QObject {
     Q_OBJECT
 public:
     OnboardingWindowController(Settings& settings, ScreenRecordingPermission& permission,
+                               DesktopShortcuts& shortcuts,
                                std::function<void()> showLoginItemPrompt,
                                std::function<void()> openScreenRecordingSettings);
     ~OnboardingWindowController() override;
@@ -45,6 +48,12 @@ public:
     PermissionSymbol* statusImageView() const { return statusImageView_; }
     QLabel* statusLabel() const { return statusLabel_; }
     QPushButton* continueButton() const { return continueButton_; }
+    // Where the hot key cannot reach every window: the desktop shortcut offered instead.
+    QLabel* shortcutLabel() const { return shortcutLabel_; }
+    QPushButton* shortcutButton() const { return shortcutButton_; }
+    QLineEdit* shortcutLine() const { return shortcutLine_; }
+
+    static constexpr int shortcutRowHeight = 84;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -53,9 +62,12 @@ private:
     void markComplete();
     void stopPolling();
     void applyState(bool granted);
+    void addShortcutOffer(QWidget* content);
+    void addDesktopShortcut();
 
     Settings& settings_;
     ScreenRecordingPermission& permission_;
+    DesktopShortcuts& shortcuts_;
     std::function<void()> showLoginItemPrompt_;
     std::function<void()> openScreenRecordingSettings_;
     std::unique_ptr<OnboardingWindow> window_;
@@ -64,6 +76,9 @@ private:
     QPointer<PermissionSymbol> statusImageView_;
     QPointer<QLabel> statusLabel_;
     QPointer<QPushButton> continueButton_;
+    QPointer<QLabel> shortcutLabel_;
+    QPointer<QPushButton> shortcutButton_;
+    QPointer<QLineEdit> shortcutLine_;
     bool quitting_ = false;
 };
 

@@ -72,8 +72,9 @@ int main(int argc, char* argv[])
     const std::unique_ptr<GlobalHotkey> hotkey = makeGlobalHotkey();
     const PlatformServices& platform = linuxPlatform();
     AppDelegate delegate(
-        {platform.settings, platform.alerts, platform.loginItems, platform.permission}, *hotkey,
-        OverlayManager::shared(), [] { ScreenCaptureManager::shared().startCapture(); },
+        {platform.settings, platform.alerts, platform.loginItems, platform.permission,
+         platform.shortcuts},
+        *hotkey, OverlayManager::shared(), [] { ScreenCaptureManager::shared().startCapture(); },
         [] { return &UpdaterManager::shared(); });
     ScreenCaptureManager::shared().onPermissionMissing = [target = QPointer(&delegate)] {
         if (target)

@@ -2,6 +2,7 @@
 #include "CaptureChoice.h"
 #include "Clock.h"
 #include "DesktopPermission.h"
+#include "DesktopShortcuts.h"
 #include "GioShareService.h"
 #include "KWinScreenShot.h"
 #include "LoadableTextRecognizer.h"
@@ -115,9 +116,10 @@ struct LinuxServices {
     XdgAutostart loginItems;
     LoadableTextRecognizer textRecognizer{QStringLiteral("libvellumbox_tesseract.so"),
                                           textRecognitionModuleFolders()};
-    PlatformServices services{screens, capture,     permission, alerts,        cursor,
-                              windows, settings,    clipboard,  saveDialog,    clock,
-                              share,   globalInput, loginItems, textRecognizer};
+    LinuxDesktopShortcuts shortcuts;
+    PlatformServices services{screens, capture,     permission, alerts,         cursor,
+                              windows, settings,    clipboard,  saveDialog,     clock,
+                              share,   globalInput, loginItems, textRecognizer, shortcuts};
 };
 
 } // namespace

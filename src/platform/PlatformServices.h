@@ -7,6 +7,7 @@ class AlertPresenter;
 class Clipboard;
 class Clock;
 class CursorService;
+class DesktopShortcuts;
 class DisplayCapture;
 class GlobalInputMonitor;
 class LoginItems;
@@ -34,6 +35,7 @@ struct PlatformServices {
     GlobalInputMonitor& globalInput;
     LoginItems& loginItems;
     TextRecognizer& textRecognizer;
+    DesktopShortcuts& shortcuts;
 };
 
 // The Linux services, created on first use. Needs a QGuiApplication.

@@ -19,7 +19,7 @@ namespace {
 
 AppDelegate::Services appServices(FakePlatform& p)
 {
-    return {p.settings, p.alerts, p.loginItems, p.permission};
+    return {p.settings, p.alerts, p.loginItems, p.permission, p.shortcuts};
 }
 
 const QString loginPrompt = QStringLiteral("Start at Login?");
@@ -65,6 +65,8 @@ private Q_SLOTS:
     void grantButtonAsksAndOpensTheSettings();
     void laterLaunchAsksOnceThenNever_data();
     void laterLaunchAsksOnceThenNever();
+    void theFirstRunOffersADesktopShortcut_data();
+    void theFirstRunOffersADesktopShortcut();
     // Last: it ends the application's (not running) event loop.
     void quittingLeavesTheFirstRunUnfinished();
 };
@@ -324,6 +326,49 @@ void TestAppDelegate::laterLaunchAsksOnceThenNever()
                                                  "item: ") +
                                   failure),
              !failure.isEmpty());
+}
+
+void TestAppDelegate::theFirstRunOffersADesktopShortcut_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("failure"); // of adding it
+    QTest::addColumn<QString>("told");
+    using K = ShortcutOffer::Kind;
+    QTest::newRow("gnome, added") << int(K::Gnome) << QString()
+                                  << "Ctrl+Shift+9 now takes a screenshot from any window.";
+    QTest::newRow("gnome, taken")
+        << int(K::Gnome) << "Ctrl+Shift+9 already runs “Terminal”."
+        << "Could not add the shortcut: Ctrl+Shift+9 already runs “Terminal”.";
+    QTest::newRow("sway") << int(K::ConfigurationLine) << QString() << QString();
+}
+
+void TestAppDelegate::theFirstRunOffersADesktopShortcut()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, failure);
+    QFETCH(QString, told);
+    FakePlatform platform;
+    const QString line = QStringLiteral("bindsym Ctrl+Shift+9 exec /usr/bin/vellumbox --capture");
+    platform.shortcuts.offered = {static_cast<ShortcutOffer::Kind>(kind), line};
+    if (!failure.isEmpty())
+        platform.shortcuts.failWith = failure;
+    Launch launch(platform);
+    OnboardingWindowController* onboarding = launch.onboarding();
+    QCOMPARE(onboarding->window()->size(),
+             QSize(460, 420 + OnboardingWindowController::shortcutRowHeight));
+    QVERIFY(onboarding->window()->rect().contains(onboarding->shortcutLabel()->geometry()));
+    if (kind == int(ShortcutOffer::Kind::ConfigurationLine)) {
+        QVERIFY(!onboarding->shortcutButton());
+        QCOMPARE(onboarding->shortcutLine()->text(), line);
+        QVERIFY(onboarding->shortcutLine()->isReadOnly());
+        return;
+    }
+    QVERIFY(!onboarding->shortcutLine());
+    QTest::mouseClick(onboarding->shortcutButton(), Qt::LeftButton);
+    QCOMPARE(platform.shortcuts.added, 1);
+    QCOMPARE(onboarding->shortcutLabel()->text(), told);
+    // Once added there is nothing left to add; after a failure the user may try again.
+    QCOMPARE(onboarding->shortcutButton()->isEnabled(), !failure.isEmpty());
 }
 
 void TestAppDelegate::quittingLeavesTheFirstRunUnfinished()

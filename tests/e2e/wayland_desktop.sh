@@ -8,6 +8,8 @@
 #       portal's own picture of it.
 #   wayland_desktop.sh refused   (GNOME's store says no): the first-run window shows access
 #       missing, and a capture shows the permission alert instead of a picture.
+#   wayland_desktop.sh shortcut  (GNOME 43, which has no shortcut portal): the first-run window
+#       adds Ctrl+Shift+9 running `vellumbox --capture` to GNOME's own shortcuts.
 #   wayland_desktop.sh hotkey    (KDE): Ctrl+Shift+9 pressed while a native window has the focus
 #       starts a selection, through the desktop's shortcut service.
 #   wayland_desktop.sh granted METHOD [LOG]   the screen read through METHOD (as the log names
@@ -87,6 +89,27 @@ if [ "$mode" = granted ]; then
     !*) ! grep -q "${expected#!}" app.log || fail "the log says: ${expected#!}" ;;
     *) grep -q "$expected" app.log || fail "the log does not say: $expected" ;;
   esac
+  stop
+elif [ "$mode" = shortcut ]; then
+  start # the first run
+  waitfor 10 shown "Welcome to Vellumbox" || die "no first-run window"
+  sleep 1
+  eval "$(xdotool getwindowgeometry --shell "$(window "Welcome to Vellumbox")")"
+  [ "$HEIGHT" -gt 420 ] || fail "the first-run window offers no shortcut (${WIDTH}x$HEIGHT)"
+  waitfor 5 sh -c '[ "$(xdotool getwindowfocus getwindowname)" = "Welcome to Vellumbox" ]' ||
+    fail "the first-run window has no keyboard"
+  # Clicks through XWayland do not reach GNOME's managed windows; keys reach the focused one.
+  # The shortcut button follows "Get Started" in the focus chain.
+  xdotool key Tab sleep 0.2 key space
+  own=/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/vellumbox/
+  schema=org.gnome.settings-daemon.plugins.media-keys.custom-keybinding:$own
+  # GNOME's settings live in the session's own configuration folder, not the test's.
+  gsettings() { env -u XDG_CONFIG_HOME gsettings "$@"; }
+  waitfor 5 sh -c "env -u XDG_CONFIG_HOME gsettings get $schema binding | grep -q '<Control><Shift>9'" ||
+    fail "GNOME's shortcuts hold: $(gsettings get "$schema" binding)"
+  gsettings get "$schema" command | grep -q -- "--capture" || fail "the shortcut runs: $(gsettings get "$schema" command)"
+  gsettings get org.gnome.settings-daemon.plugins.media-keys custom-keybindings | grep -q "$own" ||
+    fail "GNOME does not list the shortcut"
   stop
 elif [ "$mode" = hotkey ]; then
   convert -size 1920x1080 xc:teal bg.png

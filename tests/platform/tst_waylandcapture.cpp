@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/CaptureChoice.h"
 #include "platform/DesktopPermission.h"
+#include "platform/DesktopShortcuts.h"
+#include "platform/GnomeShortcuts.h"
 #include "platform/KWinScreenShot.h"
 #include "platform/PortalGlobalHotkey.h"
 #include "platform/PortalPermission.h"
 #include "platform/PortalScreenshot.h"
 #include "platform/WaylandImage.h"
 
+#include <QProcess>
 #include <QTest>
+
+#include <gio/gio.h>
 
 using namespace vellumbox;
 using Entries = QMap<QString, QStringList>;
@@ -34,6 +39,9 @@ private Q_SLOTS:
     void aScreenIsCutFromTheLayoutAtItsScale();
     void kwinAnswersAreCheckedBeforeRead_data();
     void kwinAnswersAreCheckedBeforeRead();
+    void aDesktopShortcutIsOfferedWhereTheHotKeyCannotReach_data();
+    void aDesktopShortcutIsOfferedWhereTheHotKeyCannotReach();
+    void gnomeKeepsOneShortcutOfOursAndNoneTwice();
     void theTriggerIsWhatTheDesktopMatches_data();
     void theTriggerIsWhatTheDesktopMatches();
     void theStoreKeepsTheUsersAnswer_data();
@@ -282,6 +290,79 @@ void TestWaylandCapture::kwinAnswersAreCheckedBeforeRead()
     } else {
         QVERIFY(!image.error.isEmpty());
     }
+}
+
+void TestWaylandCapture::aDesktopShortcutIsOfferedWhereTheHotKeyCannotReach_data()
+{
+    QTest::addColumn<QByteArray>("desktop");
+    QTest::addColumn<bool>("wayland");
+    QTest::addColumn<bool>("portal");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("line");
+    using K = ShortcutOffer::Kind;
+    const QString sway = QStringLiteral("bindsym Ctrl+Shift+9 exec /usr/bin/vellumbox --capture");
+    QTest::newRow("gnome 43") << QByteArray("ubuntu:GNOME") << true << false << int(K::Gnome) << "";
+    QTest::newRow("gnome with the portal")
+        << QByteArray("GNOME") << true << true << int(K::None) << "";
+    QTest::newRow("sway") << QByteArray("sway") << true << false << int(K::ConfigurationLine)
+                          << sway;
+    QTest::newRow("kde has the portal") << QByteArray("KDE") << true << true << int(K::None) << "";
+    QTest::newRow("x11 session") << QByteArray("GNOME") << false << false << int(K::None) << "";
+    QTest::newRow("unknown desktop") << QByteArray("") << true << false << int(K::None) << "";
+}
+
+void TestWaylandCapture::aDesktopShortcutIsOfferedWhereTheHotKeyCannotReach()
+{
+    QFETCH(QByteArray, desktop);
+    QFETCH(bool, wayland);
+    QFETCH(bool, portal);
+    QFETCH(int, kind);
+    QFETCH(QString, line);
+    const ShortcutOffer offer =
+        shortcutOffer(desktop, wayland, portal, QStringLiteral("/usr/bin/vellumbox"));
+    QCOMPARE(int(offer.kind), kind);
+    QCOMPARE(offer.line, line);
+}
+
+void TestWaylandCapture::gnomeKeepsOneShortcutOfOursAndNoneTwice()
+{
+    // GNOME's schemas, kept in memory: nothing of the user's settings is touched.
+    qputenv("GSETTINGS_BACKEND", "memory");
+    QProcess probe;
+    probe.start(QStringLiteral("gsettings"),
+                {QStringLiteral("list-keys"),
+                 QStringLiteral("org.gnome.settings-daemon.plugins.media-keys")});
+    if (!probe.waitForFinished() || probe.exitCode() != 0)
+        QSKIP("GNOME's keyboard settings are not installed here");
+    QCOMPARE(addGnomeShortcut(QStringLiteral("/usr/bin/vellumbox --capture")), std::nullopt);
+    // Again, with a new command: still one entry, updated.
+    QCOMPARE(addGnomeShortcut(QStringLiteral("/opt/vellumbox --capture")), std::nullopt);
+    GSettings* keys = g_settings_new("org.gnome.settings-daemon.plugins.media-keys");
+    gchar** paths = g_settings_get_strv(keys, "custom-keybindings");
+    QCOMPARE(g_strv_length(paths), 1U);
+    QCOMPARE(QByteArray(paths[0]), QByteArray(gnomeShortcutPath));
+    GSettings* ours = g_settings_new_with_path(
+        "org.gnome.settings-daemon.plugins.media-keys.custom-keybinding", gnomeShortcutPath);
+    gchar* command = g_settings_get_string(ours, "command");
+    gchar* binding = g_settings_get_string(ours, "binding");
+    QCOMPARE(QByteArray(command), QByteArray("/opt/vellumbox --capture"));
+    QCOMPARE(QByteArray(binding), QByteArray("<Control><Shift>9"));
+    // Another shortcut of the user's holds the keys: told, not taken over.
+    const char* other = "/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom0/";
+    GSettings* theirs = g_settings_new_with_path(
+        "org.gnome.settings-daemon.plugins.media-keys.custom-keybinding", other);
+    g_settings_set_string(theirs, "name", "Terminal");
+    g_settings_set_string(theirs, "binding", "<Control><Shift>9");
+    const gchar* both[] = {other, nullptr};
+    g_settings_set_strv(keys, "custom-keybindings", both);
+    const std::optional<QString> refused = addGnomeShortcut(QStringLiteral("vellumbox --capture"));
+    QVERIFY(refused && refused->contains(QStringLiteral("Terminal")));
+    g_free(command);
+    g_free(binding);
+    g_strfreev(paths);
+    g_object_unref(theirs);
+    g_object_unref(ours);
+    g_object_unref(keys);
 }
 
 void TestWaylandCapture::theTriggerIsWhatTheDesktopMatches_data()

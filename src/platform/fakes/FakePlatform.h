@@ -8,6 +8,7 @@
 #include "../Clipboard.h"
 #include "../Clock.h"
 #include "../CursorService.h"
+#include "../DesktopShortcuts.h"
 #include "../DisplayCapture.h"
 #include "../GlobalHotkey.h"
 #include "../GlobalInputMonitor.h"
@@ -282,6 +283,20 @@ public:
     }
 };
 
+class FakeDesktopShortcuts final : public DesktopShortcuts {
+public:
+    ShortcutOffer offered;
+    std::optional<QString> failWith;
+    int added = 0;
+
+    ShortcutOffer offer() override { return offered; }
+    std::optional<QString> add() override
+    {
+        ++added;
+        return failWith;
+    }
+};
+
 struct FakePlatform {
     FakeScreenProvider screens;
     FakeDisplayCapture capture;
@@ -298,11 +313,13 @@ struct FakePlatform {
     FakeGlobalInputMonitor globalInput;
     FakeLoginItems loginItems;
     FakeTextRecognizer textRecognizer;
+    FakeDesktopShortcuts shortcuts;
 
     PlatformServices services()
     {
-        return {screens,   capture,    permission, alerts, cursor,      windows,    settings,
-                clipboard, saveDialog, clock,      share,  globalInput, loginItems, textRecognizer};
+        return {screens, capture,     permission, alerts,         cursor,
+                windows, settings,    clipboard,  saveDialog,     clock,
+                share,   globalInput, loginItems, textRecognizer, shortcuts};
     }
 };
 
