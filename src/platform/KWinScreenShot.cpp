@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "KWinScreenShot.h"
 
+#include "PortalResponse.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -89,12 +91,8 @@ KWinScreenShotCapture::KWinScreenShotCapture(std::unique_ptr<DisplayCapture> fal
 
 bool KWinScreenShotCapture::available()
 {
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        kwinService, screenShotPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-        QStringLiteral("Get"));
-    get << screenShotInterface << QStringLiteral("Version");
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 2000);
-    return reply.type() == QDBusMessage::ReplyMessage;
+    return offersInterface(kwinService, screenShotPath, screenShotInterface,
+                           QStringLiteral("Version"));
 }
 
 DisplayImage KWinScreenShotCapture::captureDisplay(const ScreenInfo& screen)

@@ -70,12 +70,7 @@ PortalGlobalHotkey::~PortalGlobalHotkey()
 
 bool PortalGlobalHotkey::available()
 {
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        portalService, portalPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-        QStringLiteral("Get"));
-    get << shortcutsInterface << QStringLiteral("version");
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 5000);
-    return reply.type() == QDBusMessage::ReplyMessage;
+    return offersInterface(portalService, portalPath, shortcutsInterface);
 }
 
 bool PortalGlobalHotkey::registerHotkey(char key, std::function<void()> onPressed)

@@ -14,6 +14,16 @@
 
 namespace vellumbox {
 
+bool offersInterface(const QString& service, const QString& path, const QString& interface,
+                     const QString& versionProperty)
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        service, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << interface << versionProperty;
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 5000);
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
 PortalReply callPortal(const QString& interface, const QString& method, QVariantList arguments,
                        QVariantMap options, int timeoutMs)
 {

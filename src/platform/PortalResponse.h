@@ -22,6 +22,11 @@ struct PortalReply {
 PortalReply callPortal(const QString& interface, const QString& method, QVariantList arguments,
                        QVariantMap options, int timeoutMs);
 
+// True when a service on the session bus answers for one of its interfaces: reading the
+// interface's version property (the service may be started for it).
+bool offersInterface(const QString& service, const QString& path, const QString& interface,
+                     const QString& versionProperty = QStringLiteral("version"));
+
 // Receives the Response signal of one request.
 class PortalResponse : public QObject {
     Q_OBJECT

@@ -80,13 +80,7 @@ PortalDisplayCapture::PortalDisplayCapture(std::function<QList<QRect>()> layout)
 
 bool PortalDisplayCapture::available()
 {
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        portalService, portalPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-        QStringLiteral("Get"));
-    get << screenshotInterface << QStringLiteral("version");
-    // The portal may have to start first.
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 5000);
-    return reply.type() == QDBusMessage::ReplyMessage;
+    return offersInterface(portalService, portalPath, screenshotInterface);
 }
 
 DisplayImage PortalDisplayCapture::captureDisplay(const ScreenInfo& screen)

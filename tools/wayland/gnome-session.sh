@@ -22,12 +22,8 @@ while [ $# -gt 0 ]; do
 done
 [ $# -gt 0 ] || { echo "usage: gnome-session.sh [--screenshots yes|no] -- COMMAND [ARGS...]" >&2; exit 2; }
 here=$(cd "$(dirname "$0")" && pwd)
-user=${WL_USER:-wltest}
-as_user=()
-if [ "$(id -u)" -eq 0 ]; then
-  id "$user" >/dev/null 2>&1 || useradd -m "$user" || { echo "gnome-session.sh: cannot create user $user" >&2; exit 2; }
-  as_user=(runuser -u "$user" --)
-fi
+. "$here/common.sh"
+session_user gnome-session.sh
 work=$(mktemp -d /tmp/gnsession.XXXXXX)
 chmod 755 "$work"; mkdir -m 700 "$work/rt"; mkdir -p "$work/portals" "$work/home/.local/share/gnome-shell/extensions"
 cp -r "$here/gnome" "$work/home/.local/share/gnome-shell/extensions/no-overview@vellumbox.tests"
@@ -74,10 +70,7 @@ env | grep -E "^(WAYLAND_DISPLAY|DISPLAY|XAUTHORITY|DBUS_SESSION_BUS_ADDRESS|DBU
 exec pipewire
 POST
 chmod 755 "$work/post.sh"
-pass=()
-if [ -n "${VELLUMBOX_BINARY:-}" ]; then
-  cp "$VELLUMBOX_BINARY" "$work/vellumbox" && pass+=(VELLUMBOX_BINARY="$work/vellumbox")
-fi
+pass_program
 for helper in portal-shot show-picture; do cp "$here/$helper.py" "$work/$helper.py"; done
 pass+=(PORTAL_SHOT="$work/portal-shot.py" SHOW_PICTURE="$work/show-picture.py")
 if [ -f "$1" ]; then
@@ -99,16 +92,5 @@ chmod 755 "$work/start.sh"
 [ ${#as_user[@]} -eq 0 ] || chown "$user" "$work/start.sh"
 "${as_user[@]}" "${base_env[@]}" setsid dbus-run-session -- "$work/start.sh" >"$work/shell.log" 2>&1 &
 session=$!
-stop() {
-  kill -TERM -- "-$session" 2>/dev/null
-  [ ${#as_user[@]} -eq 0 ] || pkill -TERM -u "$user"
-  sleep 1
-  kill -KILL -- "-$session" 2>/dev/null
-  [ ${#as_user[@]} -eq 0 ] || pkill -KILL -u "$user"
-  rm -rf "$work"
-}
-trap stop EXIT
-for _ in $(seq 300); do [ -s "$work/rt/session.env" ] && break; sleep 0.1; done
-[ -s "$work/rt/session.env" ] || { echo "gnome-session.sh: the shell did not come up:" >&2; tail -n 30 "$work/shell.log" >&2; exit 2; }
-sleep 1
-"${as_user[@]}" "${base_env[@]}" WL_WORK="$work" "${pass[@]}" sh -c 'set -a; . "$XDG_RUNTIME_DIR/session.env"; set +a; exec "$@"' sh "$@"
+trap stop_session EXIT
+run_in_session gnome-session.sh "$work/shell.log" "$@"

@@ -24,12 +24,8 @@ while [ $# -gt 0 ]; do
 done
 [ $# -gt 0 ] || { echo "usage: kde-session.sh [--desktop-entry] -- COMMAND [ARGS...]" >&2; exit 2; }
 here=$(cd "$(dirname "$0")" && pwd)
-user=${WL_USER:-wltest}
-as_user=()
-if [ "$(id -u)" -eq 0 ]; then
-  id "$user" >/dev/null 2>&1 || useradd -m "$user" || { echo "kde-session.sh: cannot create user $user" >&2; exit 2; }
-  as_user=(runuser -u "$user" --)
-fi
+. "$here/common.sh"
+session_user kde-session.sh
 # The portal's screenshot object loads two QML modules that only the (large) Plasma workspace
 # package ships: taken from its archive once.
 qml=${XDG_CACHE_HOME:-$HOME/.cache}/vellumbox-tests/kde-qml
@@ -65,14 +61,10 @@ env | grep -E "^(WAYLAND_DISPLAY|DISPLAY|XAUTHORITY|DBUS_SESSION_BUS_ADDRESS)=" 
 exec pipewire
 POST
 chmod 755 "$work/post.sh"
-pass=()
-if [ -n "${VELLUMBOX_BINARY:-}" ]; then
-  cp "$VELLUMBOX_BINARY" "$work/vellumbox" && pass+=(VELLUMBOX_BINARY="$work/vellumbox")
-  if [ -n "$entry" ]; then
-    mkdir -p "$work/home/.local/share/applications"
-    sed "s|^Exec=vellumbox|Exec=$work/vellumbox|" "$here/../../data/org.vellumbox.Vellumbox.desktop" \
-      >"$work/home/.local/share/applications/org.vellumbox.Vellumbox.desktop"
-  fi
+pass_program
+if [ -n "${VELLUMBOX_BINARY:-}" ] && [ -n "$entry" ]; then
+  sed "s|^Exec=vellumbox|Exec=$work/vellumbox|" "$here/../../data/org.vellumbox.Vellumbox.desktop" \
+    >"$work/home/.local/share/applications/org.vellumbox.Vellumbox.desktop"
 fi
 for helper in portal-shot show-picture; do cp "$here/$helper.py" "$work/$helper.py"; done
 pass+=(PORTAL_SHOT="$work/portal-shot.py" SHOW_PICTURE="$work/show-picture.py" FAKE_INPUT="$work/fi")
@@ -87,16 +79,5 @@ base_env=(env -i HOME="$work/home" PATH=/usr/local/bin:/usr/bin:/bin XDG_RUNTIME
 "${as_user[@]}" "${base_env[@]}" setsid dbus-run-session -- "$work/kwin_wayland" --virtual --width 1920 \
   --height 1080 --xwayland --no-lockscreen -s wayland-kde "$work/post.sh" >"$work/kwin.log" 2>&1 &
 session=$!
-stop() {
-  kill -TERM -- "-$session" 2>/dev/null
-  [ ${#as_user[@]} -eq 0 ] || pkill -TERM -u "$user"
-  sleep 1
-  kill -KILL -- "-$session" 2>/dev/null
-  [ ${#as_user[@]} -eq 0 ] || pkill -KILL -u "$user"
-  rm -rf "$work"
-}
-trap stop EXIT
-for _ in $(seq 300); do [ -s "$work/rt/session.env" ] && break; sleep 0.1; done
-[ -s "$work/rt/session.env" ] || { echo "kde-session.sh: KWin did not come up:" >&2; tail -n 30 "$work/kwin.log" >&2; exit 2; }
-sleep 1
-"${as_user[@]}" "${base_env[@]}" WL_WORK="$work" "${pass[@]}" sh -c 'set -a; . "$XDG_RUNTIME_DIR/session.env"; set +a; [ -n "${XAUTHORITY:-}" ] || unset XAUTHORITY; exec "$@"' sh "$@"
+trap stop_session EXIT
+run_in_session kde-session.sh "$work/kwin.log" "$@"

@@ -33,7 +33,6 @@ while [ $# -gt 0 ]; do
 done
 [ $# -gt 0 ] || { echo "usage: session.sh [--bg-left PNG] [--bg-right PNG] -- COMMAND [ARGS...]" >&2; exit 2; }
 here=$(cd "$(dirname "$0")" && pwd)
-user=${WL_USER:-wltest}
 pkgs=(sway xwayland xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk grim pipewire
       dbus dbus-bin wl-clipboard libwayland-dev libwayland-bin libxkbcommon-dev gcc)
 miss=()
@@ -43,11 +42,8 @@ if [ ${#miss[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${miss[@]}" >/dev/null ||
     { echo "session.sh: could not install ${miss[*]}" >&2; exit 2; }
 fi
-as_user=()
-if [ "$(id -u)" -eq 0 ]; then
-  id "$user" >/dev/null 2>&1 || useradd -m "$user" || { echo "session.sh: cannot create user $user" >&2; exit 2; }
-  as_user=(runuser -u "$user" --)
-fi
+. "$here/common.sh"
+session_user session.sh
 work=$(mktemp -d /tmp/wlsession.XXXXXX)
 chmod 755 "$work"; mkdir -m 700 "$work/rt"; mkdir "$work/portals"
 printf '[portal]\nDBusName=org.freedesktop.impl.portal.desktop.gtk\nInterfaces=org.freedesktop.impl.portal.Access;\nUseIn=sway;\n' >"$work/portals/gtk-access.portal"
@@ -69,10 +65,7 @@ fi
   echo "exec pipewire"
   echo "exec swaymsg create_output"
 } >"$work/sway.conf"
-pass=()
-if [ -n "${VELLUMBOX_BINARY:-}" ]; then
-  cp "$VELLUMBOX_BINARY" "$work/vellumbox" && pass+=(VELLUMBOX_BINARY="$work/vellumbox")
-fi
+pass_program
 if [ -f "$1" ]; then
   cp "$1" "$work/command" && chmod 755 "$work/command"; shift; set -- "$work/command" "$@"
 fi
@@ -82,18 +75,5 @@ base_env=(env -i HOME="$(getent passwd "${as_user:+$user}" 2>/dev/null | cut -d:
 "${as_user[@]}" "${base_env[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
   setsid dbus-run-session -- sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
 session=$!
-# runuser's child starts the session's own process group; as root, end everything the test
-# user runs (portals and XWayland leave that group).
-stop() {
-  kill -TERM -- "-$session" 2>/dev/null
-  [ ${#as_user[@]} -eq 0 ] || pkill -TERM -u "$user"
-  sleep 1
-  kill -KILL -- "-$session" 2>/dev/null
-  [ ${#as_user[@]} -eq 0 ] || pkill -KILL -u "$user"
-  rm -rf "$work"
-}
-trap stop EXIT
-for _ in $(seq 100); do [ -s "$work/rt/session.env" ] && break; sleep 0.1; done
-[ -s "$work/rt/session.env" ] || { echo "session.sh: sway did not come up (see $work/sway.log)" >&2; exit 2; }
-sleep 1.5
-"${as_user[@]}" "${base_env[@]}" WL_WORK="$work" "${pass[@]}" sh -c 'set -a; . "$XDG_RUNTIME_DIR/session.env"; set +a; exec "$@"' sh "$@"
+trap stop_session EXIT
+run_in_session session.sh "$work/sway.log" "$@"
