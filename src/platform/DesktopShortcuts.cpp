@@ -17,11 +17,10 @@ ShortcutOffer shortcutOffer(const QByteArray& currentDesktop, bool waylandSessio
     const QList<QByteArray> desktops = currentDesktop.toLower().split(':');
     if (desktops.contains("gnome"))
         return {ShortcutOffer::Kind::Gnome, {}};
-    for (const char* wlroots : {"sway", "wlroots", "river", "hyprland", "wayfire", "labwc"}) {
-        if (desktops.contains(wlroots))
-            return {ShortcutOffer::Kind::ConfigurationLine,
-                    QStringLiteral("bindsym Ctrl+Shift+9 exec %1 --capture").arg(executable)};
-    }
+    // The line is sway's own syntax; other compositors write bindings their own way.
+    if (desktops.contains("sway"))
+        return {ShortcutOffer::Kind::ConfigurationLine,
+                QStringLiteral("bindsym Ctrl+Shift+9 exec %1 --capture").arg(executable)};
     return {};
 }
 

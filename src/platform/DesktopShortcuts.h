@@ -9,8 +9,8 @@
 namespace vellumbox {
 
 // Where no shortcut service reaches every window, the desktop's own keyboard shortcuts can run
-// `vellumbox --capture`: GNOME keeps custom shortcuts in its settings; on sway and other
-// wlroots compositors the user adds a line to the configuration.
+// `vellumbox --capture`: GNOME keeps custom shortcuts in its settings; on sway the user adds a
+// line to the configuration.
 struct ShortcutOffer {
     enum class Kind { None, Gnome, ConfigurationLine };
     Kind kind = Kind::None;
@@ -20,7 +20,7 @@ struct ShortcutOffer {
 };
 
 // What to offer: nothing in an X11 session or where the shortcut portal serves (the hot key
-// already fires everywhere), GNOME's own shortcuts on GNOME, a sway line on wlroots desktops.
+// already fires everywhere), GNOME's own shortcuts on GNOME, the configuration line on sway.
 ShortcutOffer shortcutOffer(const QByteArray& currentDesktop, bool waylandSession,
                             bool shortcutPortal, const QString& executable);
 

@@ -309,6 +309,8 @@ void TestWaylandCapture::aDesktopShortcutIsOfferedWhereTheHotKeyCannotReach_data
     QTest::newRow("kde has the portal") << QByteArray("KDE") << true << true << int(K::None) << "";
     QTest::newRow("x11 session") << QByteArray("GNOME") << false << false << int(K::None) << "";
     QTest::newRow("unknown desktop") << QByteArray("") << true << false << int(K::None) << "";
+    QTest::newRow("hyprland: its own syntax")
+        << QByteArray("Hyprland") << true << false << int(K::None) << "";
 }
 
 void TestWaylandCapture::aDesktopShortcutIsOfferedWhereTheHotKeyCannotReach()
