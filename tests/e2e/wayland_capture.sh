@@ -90,7 +90,8 @@ if [ "$method" = screencopy ]; then
   keys "29 42 10"
   waitfor 5 xdotool search --onlyvisible --name "Vellumbox Selection" ||
     fail "sway's binding started no selection"
-  sleep 0.3
+  # As a person would: once the selection is up, not in the same instant.
+  sleep 1
   keys 1
   waitfor 5 sh -c '! xdotool search --onlyvisible --name "Vellumbox Selection"' ||
     fail "Escape left the selection open"
