@@ -12,24 +12,25 @@ namespace vellumbox {
 
 QString AboutWindow::helpText()
 {
-    return QStringLiteral("Click the tray icon or press Ctrl+Shift+9\n"
-                          "Click and drag to select an area\n"
-                          "Release to capture — screenshot floats\n"
-                          "Right-click for options\n"
-                          "Click to close · Drag to move\n"
-                          "\n"
-                          "Keyboard Shortcuts\n"
-                          "Ctrl+C  Copy to clipboard\n"
-                          "Ctrl+S  Save to file\n"
-                          "Ctrl+W  Close screenshot\n"
-                          "Ctrl+Z  Undo last annotation\n"
-                          "Esc   Exit edit mode");
+    return tr("Click the tray icon or press Ctrl+Shift+9\n"
+              "Click and drag to select an area\n"
+              "Release to capture — screenshot floats\n"
+              "Right-click for options\n"
+              "Click to close · Drag to move\n"
+              "\n"
+              "Keyboard Shortcuts\n"
+              "Ctrl+C  Copy to clipboard\n"
+              "Ctrl+S  Save to file\n"
+              "Ctrl+W  Close screenshot\n"
+              "Ctrl+Z  Undo last annotation\n"
+              "Esc   Exit edit mode");
 }
 
 AboutWindow::AboutWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint)
 {
-    setWindowTitle(QStringLiteral("About Vellumbox"));
+    setWindowTitle(tr("About Vellumbox"));
+
     setFixedSize(300, 440);
     // Laid out as on a y-down page: the logo 30 points from the top.
     auto* logo = new VellumboxLogoView(this);
@@ -41,8 +42,7 @@ AboutWindow::AboutWindow(QWidget* parent)
     name->setFont(nameFont);
     name->setAlignment(Qt::AlignCenter);
     name->setGeometry(0, 118, 300, 24);
-    auto* version =
-        new QLabel(QStringLiteral("Version %1").arg(QGuiApplication::applicationVersion()), this);
+    auto* version = new QLabel(tr("Version %1").arg(QGuiApplication::applicationVersion()), this);
     // Sizes in logical pixels, like the first-run window: a point is 1.33 pixels at 96 dpi,
     // which pushed the help's last lines out of the window.
     QFont small = version->font();

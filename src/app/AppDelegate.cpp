@@ -60,9 +60,9 @@ void AppDelegate::showLoginItemPrompt()
     services_.settings.setBoolValue(settings_keys::hasShownLoginItemPrompt, true);
     const int answer = services_.alerts.runModal(
         {AlertStyle::Informational,
-         QStringLiteral("Start at Login?"),
-         QStringLiteral("Would you like Vellumbox to start automatically when you log in?"),
-         {QStringLiteral("Yes"), QStringLiteral("No")}});
+         tr("Start at Login?"),
+         tr("Would you like Vellumbox to start automatically when you log in?"),
+         {tr("Yes"), tr("No")}});
     if (answer == alertFirstButtonReturn)
         enableLoginItem();
 }
@@ -83,11 +83,11 @@ void AppDelegate::requestScreenRecordingPermission()
         return;
     const int answer = services_.alerts.runModal(
         {AlertStyle::Warning,
-         QStringLiteral("Screen Recording Permission Required"),
-         QStringLiteral("Vellumbox needs Screen Recording permission to capture screenshots. "
-                        "Please grant access in your desktop's privacy settings, then "
-                        "relaunch the app."),
-         {QStringLiteral("Open Settings"), QStringLiteral("Cancel")}});
+         tr("Screen Recording Permission Required"),
+         tr("Vellumbox needs Screen Recording permission to capture screenshots. "
+            "Please grant access in your desktop's privacy settings, then relaunch the app."),
+
+         {tr("Open Settings"), tr("Cancel")}});
     if (answer == alertFirstButtonReturn)
         openScreenRecordingSettings();
 }

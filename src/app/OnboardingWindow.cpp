@@ -36,25 +36,25 @@ OnboardingWindow::OnboardingWindow()
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint)
 {
-    setWindowTitle(QStringLiteral("Welcome to Vellumbox"));
+    setWindowTitle(tr("Welcome to Vellumbox"));
     setFixedSize(onboardingWindowWidth, onboardingWindowHeight);
     // Frames as on a y-down page: top = 420 - (y + height) of a bottom-up layout.
     auto* logo = new VellumboxLogoView(this);
     logo->setGeometry(194, 30, 72, 72);
     addLabel(this, QStringLiteral("Vellumbox"), QRect(0, 114, 460, 28), 22, QFont::DemiBold, false);
-    addLabel(this, QStringLiteral("Capture. Float. Annotate."), QRect(0, 148, 460, 18), 13,
-             QFont::Normal, true);
+    addLabel(this, tr("Capture. Float. Annotate."), QRect(0, 148, 460, 18), 13, QFont::Normal,
+             true);
     auto* separator = new QFrame(this);
     separator->setFrameShape(QFrame::HLine);
     separator->setFrameShadow(QFrame::Sunken);
     separator->setGeometry(30, 185, 400, 1);
-    addLabel(this, QStringLiteral("One Quick Setup Step"), QRect(0, 210, 460, 20), 15,
-             QFont::DemiBold, false);
+    addLabel(this, tr("One Quick Setup Step"), QRect(0, 210, 460, 20), 15, QFont::DemiBold, false);
     QLabel* explanation = addLabel(
         this,
-        QStringLiteral("Vellumbox needs Screen Recording permission to capture screenshots. "
-                       "This is a desktop security requirement — your screen content stays on "
-                       "your computer and is never sent anywhere."),
+        tr("Vellumbox needs Screen Recording permission to capture screenshots. This is a "
+           "desktop security requirement — your screen content stays on your computer and is "
+           "never sent anywhere."),
+
         QRect(30, 240, 400, 56), 12, QFont::Normal, true);
     explanation->setWordWrap(true);
 }

@@ -143,20 +143,19 @@ void OnboardingWindowController::applyState(bool granted)
     if (statusImageView_)
         statusImageView_->setGranted(granted);
     if (statusLabel_) {
-        statusLabel_->setText(granted ? QStringLiteral("Screen Recording: Granted")
-                                      : QStringLiteral("Screen Recording: Not Granted"));
+        statusLabel_->setText(granted ? tr("Screen Recording: Granted")
+                                      : tr("Screen Recording: Not Granted"));
         QPalette palette = statusLabel_->palette();
         palette.setColor(QPalette::WindowText, PermissionSymbol::colour(granted));
         statusLabel_->setPalette(palette);
     }
     if (grantButton_) {
         grantButton_->setEnabled(!granted);
-        grantButton_->setText(granted ? QStringLiteral("Permission Granted")
-                                      : QStringLiteral("Grant Screen Recording Access…"));
+        grantButton_->setText(granted ? tr("Permission Granted")
+                                      : tr("Grant Screen Recording Access…"));
     }
     if (continueButton_) {
-        continueButton_->setText(granted ? QStringLiteral("Get Started")
-                                         : QStringLiteral("Continue Without Permission"));
+        continueButton_->setText(granted ? tr("Get Started") : tr("Continue Without Permission"));
         continueButton_->setDefault(granted);
         if (auto* window = qobject_cast<OnboardingWindow*>(continueButton_->window()))
             window->returnButton = granted ? continueButton_.data() : nullptr;

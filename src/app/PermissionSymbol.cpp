@@ -18,7 +18,7 @@ PermissionSymbol::PermissionSymbol(QWidget* parent)
 void PermissionSymbol::setGranted(bool granted)
 {
     granted_ = granted;
-    setAccessibleDescription(granted ? QStringLiteral("Granted") : QStringLiteral("Not granted"));
+    setAccessibleDescription(granted ? tr("Granted") : tr("Not granted"));
     update();
 }
 

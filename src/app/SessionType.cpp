@@ -23,12 +23,12 @@ std::optional<QString> missingDisplayReason(const QByteArray& qpaPlatform,
         return std::nullopt;
     if (sessionType.toLower() == "wayland" || !waylandDisplay.isEmpty())
         return QCoreApplication::translate(
-            "vellumbox", "Vellumbox needs XWayland to run in a Wayland session, and this session "
-                         "has no X display (DISPLAY is not set). Turn XWayland on in your "
-                         "desktop's settings, or log in to an X11 session.");
+            "SessionType", "Vellumbox needs XWayland to run in a Wayland session, and this session "
+                           "has no X display (DISPLAY is not set). Turn XWayland on in your "
+                           "desktop's settings, or log in to an X11 session.");
     return QCoreApplication::translate(
-        "vellumbox", "Vellumbox needs an X display, and none is set (DISPLAY is empty). Start it "
-                     "from a desktop session.");
+        "SessionType", "Vellumbox needs an X display, and none is set (DISPLAY is empty). Start it "
+                       "from a desktop session.");
 }
 
 } // namespace vellumbox

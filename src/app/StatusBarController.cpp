@@ -44,22 +44,19 @@ StatusBarController::~StatusBarController() = default;
 void StatusBarController::rebuildMenu()
 {
     menu_->clear();
-    QAction* take = menu_->addAction(QStringLiteral("Take Screenshot"), this,
-                                     [this] { beginScreenshot(captureDelayMs); });
+    QAction* take =
+        menu_->addAction(tr("Take Screenshot"), this, [this] { beginScreenshot(captureDelayMs); });
     // Shown for the global hot key, which is registered elsewhere.
     take->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+9")));
     take->setShortcutContext(Qt::WidgetShortcut);
     menu_->addSeparator();
-    menu_->addAction(QStringLiteral("Close All Screenshots"), &overlays_,
-                     &OverlayManager::closeAllOverlays);
+    menu_->addAction(tr("Close All Screenshots"), &overlays_, &OverlayManager::closeAllOverlays);
     menu_->addSeparator();
-    menu_->addAction(QStringLiteral("About Vellumbox"), this,
-                     &StatusBarController::showAboutWindow);
-    menu_->addAction(QStringLiteral("Check for Updates…"), this,
-                     &StatusBarController::checkForUpdates);
+    menu_->addAction(tr("About Vellumbox"), this, &StatusBarController::showAboutWindow);
+    menu_->addAction(tr("Check for Updates…"), this, &StatusBarController::checkForUpdates);
     menu_->addSeparator();
-    QAction* quit = menu_->addAction(QStringLiteral("Quit"), QCoreApplication::instance(),
-                                     &QCoreApplication::quit);
+    QAction* quit =
+        menu_->addAction(tr("Quit"), QCoreApplication::instance(), &QCoreApplication::quit);
     quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
     quit->setShortcutContext(Qt::WidgetShortcut);
 }

@@ -2,6 +2,7 @@
 #include "AppDelegate.h"
 #include "SessionType.h"
 #include "SingleInstance.h"
+#include "Translations.h"
 #include "capture/ScreenCaptureManager.h"
 #include "overlay/OverlayManager.h"
 #include "platform/HotkeyChoice.h"
@@ -39,14 +40,18 @@ int main(int argc, char* argv[])
     // No main window: closing the last window never ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     installLogHandler();
+    installTranslations(app, preferredLanguages([](const char* name) { return qgetenv(name); }),
+                        translationFolders());
 
     QCommandLineParser options;
-    options.setApplicationDescription(
-        QStringLiteral("Captures a region of the screen and keeps it floating above your work."));
+    options.setApplicationDescription(QCoreApplication::translate(
+        "main", "Captures a region of the screen and keeps it floating above your work."));
     options.addHelpOption();
     options.addVersionOption();
     const QCommandLineOption captureOption(
-        QStringLiteral("capture"), QStringLiteral("Start a capture as soon as Vellumbox runs."));
+        QStringLiteral("capture"),
+        QCoreApplication::translate("main", "Start a capture as soon as Vellumbox runs."));
+
     options.addOption(captureOption);
     options.process(app);
 

@@ -240,8 +240,7 @@ void ScreenCaptureManager::showFailure(const QString& description)
     qCCritical(lcScreenCapture).noquote()
         << QStringLiteral("Screen capture failed: %1").arg(description);
     const LoweredPanels lowered(overlays_);
-    services_.alerts.runModal(
-        {AlertStyle::Warning, QStringLiteral("Screenshot Failed"), description, {}});
+    services_.alerts.runModal({AlertStyle::Warning, tr("Screenshot Failed"), description, {}});
 }
 
 } // namespace vellumbox

@@ -16,7 +16,7 @@ SelectionOverlayWindow::SelectionOverlayWindow(const ScreenInfo& screen, QImage 
                            Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint)
     , screen_(screen)
 {
-    setWindowTitle(QStringLiteral("Vellumbox Selection"));
+    setWindowTitle(tr("Vellumbox Selection"));
     setAttribute(Qt::WA_TranslucentBackground, translucent);
     for (QScreen* candidate : QGuiApplication::screens()) {
         if (candidate->name() == screen.name)

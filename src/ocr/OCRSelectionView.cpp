@@ -30,17 +30,17 @@ void showRecognitionOutcome(const TextRecognitionOutcome& outcome,
     const std::shared_ptr<void> lowered = services.lowerPanels ? services.lowerPanels() : nullptr;
     if (outcome.error) {
         services.alerts.runModal(
-            {AlertStyle::Warning, QStringLiteral("OCR Failed"), *outcome.error, {}});
+            {AlertStyle::Warning, OCRSelectionView::tr("OCR Failed"), *outcome.error, {}});
     } else if (outcome.text.isEmpty()) {
         services.alerts.runModal({AlertStyle::Informational,
-                                  QStringLiteral("No Text Found"),
-                                  QStringLiteral("No text found in selected area."),
+                                  OCRSelectionView::tr("No Text Found"),
+                                  OCRSelectionView::tr("No text found in selected area."),
                                   {}});
     } else {
         // The whole text goes to the clipboard; only the alert shortens it.
         services.clipboard.setText(outcome.text);
         services.alerts.runModal({AlertStyle::Informational,
-                                  QStringLiteral("Text Copied to Clipboard!"),
+                                  OCRSelectionView::tr("Text Copied to Clipboard!"),
                                   previewText(outcome.text),
                                   {}});
     }

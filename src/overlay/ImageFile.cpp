@@ -4,6 +4,7 @@
 #include "platform/SafeFile.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QImageWriter>
 
@@ -22,7 +23,7 @@ QString defaultScreenshotName(const QDateTime& when, const QLocale& locale)
                                                           .remove(QStringLiteral("dddd, "))
                                                           .remove(QStringLiteral("dddd ")));
     const QString time = locale.toString(when.time(), QLocale::ShortFormat);
-    QString name = QStringLiteral("Screenshot %1 at %2").arg(date, time);
+    QString name = QCoreApplication::translate("ImageFile", "Screenshot %1 at %2").arg(date, time);
     // A file name never holds a "/"; ":" is kept out too, for other file systems' sake.
     name.replace(QLatin1Char('/'), QLatin1Char('-')).replace(QLatin1Char(':'), QLatin1Char('.'));
     return name;
@@ -31,7 +32,7 @@ QString defaultScreenshotName(const QDateTime& when, const QLocale& locale)
 std::optional<QString> writeImageFile(const QImage& image, const QString& path)
 {
     if (image.isNull())
-        return QStringLiteral("There is no image to save.");
+        return QCoreApplication::translate("ImageFile", "There is no image to save.");
     // Encoded in memory first: nothing touches the disk unless there is something to write.
     QByteArray encoded;
     QBuffer buffer(&encoded);
@@ -41,7 +42,7 @@ std::optional<QString> writeImageFile(const QImage& image, const QString& path)
     if (format == "JPEG")
         writer.setQuality(jpegQuality);
     if (!writer.write(image) || encoded.isEmpty())
-        return QStringLiteral("The image could not be encoded as %1: %2")
+        return QCoreApplication::translate("ImageFile", "The image could not be encoded as %1: %2")
             .arg(QString::fromLatin1(format), writer.errorString());
     return writeFileSafely(path, encoded);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "InteractionRules.h"
 
+#include <QCoreApplication>
 #include <QLineF>
 
 #include <array>
@@ -46,17 +47,13 @@ bool isClickDuration(qint64 elapsedMs)
 
 QList<ResizePreset> resizePresets(double displayScale)
 {
-    struct Row {
-        const char* title;
-        int tag;
-    };
-    constexpr std::array<Row, 5> rows{
-        {{"100% (Original)", 100}, {"125%", 125}, {"150%", 150}, {"200%", 200}, {"300%", 300}}};
     QList<ResizePreset> presets;
-    for (const Row& row : rows) {
-        const double scale = row.tag / 100.0;
-        presets.append({QString::fromLatin1(row.title), row.tag,
-                        !(scale < displayScale && scale != 1.0),
+    for (const int tag : {100, 125, 150, 200, 300}) {
+        const double scale = tag / 100.0;
+        const QString title = tag == 100
+                                  ? QCoreApplication::translate("ScreenshotMenu", "100% (Original)")
+                                  : QCoreApplication::translate("ScreenshotMenu", "%1%").arg(tag);
+        presets.append({title, tag, !(scale < displayScale && scale != 1.0),
                         std::abs(scale - displayScale) < 0.01});
     }
     return presets;

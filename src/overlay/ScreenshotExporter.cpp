@@ -56,7 +56,8 @@ void ScreenshotExporter::save(QObject* owner, std::function<QImage()> image,
             if (!guard || !path || path->isEmpty())
                 return;
             if (const std::optional<QString> failure = writeImageFile(image(), *path)) {
-                alerts.runModal({AlertStyle::Warning, QStringLiteral("Save Failed"), *failure, {}});
+                alerts.runModal(
+                    {AlertStyle::Warning, ScreenshotExporter::tr("Save Failed"), *failure, {}});
                 return;
             }
             done();
@@ -67,8 +68,7 @@ bool ScreenshotExporter::share(const ShareTarget& target, const QImage& image)
 {
     if (const std::optional<QString> failure = services_.share.share(target, image)) {
         qCWarning(lcOverlay).noquote() << QStringLiteral("Sharing failed: %1").arg(*failure);
-        services_.alerts.runModal(
-            {AlertStyle::Warning, QStringLiteral("Share Failed"), *failure, {}});
+        services_.alerts.runModal({AlertStyle::Warning, tr("Share Failed"), *failure, {}});
         return false;
     }
     return true;

@@ -3,6 +3,7 @@
 
 #include "platform/ShareService.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QPointer>
 
@@ -23,6 +24,8 @@ QImage flattenedScreenshot(const QImage& shown, AnnotationCanvas* canvas);
 // What leaves a floating screenshot: the clipboard, a file, another application. Failures are
 // told to the user; `done` runs only on success, for the screenshot's flash.
 class ScreenshotExporter {
+    Q_DECLARE_TR_FUNCTIONS(ScreenshotExporter)
+
 public:
     struct Services {
         Clipboard& clipboard;

@@ -3,6 +3,7 @@
 
 #include "InteractionRules.h"
 
+#include <QCoreApplication>
 #include <QMenu>
 
 #include <array>
@@ -11,9 +12,13 @@ namespace vellumbox {
 
 namespace {
 
+struct ScreenshotMenu {
+    Q_DECLARE_TR_FUNCTIONS(ScreenshotMenu)
+};
+
 void addResizeMenu(QMenu& menu, double displayScale, const ScreenshotMenuActions& actions)
 {
-    QMenu* resizeMenu = menu.addMenu(QStringLiteral("Resize"));
+    QMenu* resizeMenu = menu.addMenu(ScreenshotMenu::tr("Resize"));
     for (const ResizePreset& preset : resizePresets(displayScale)) {
         QAction* item = resizeMenu->addAction(
             preset.title, [resize = actions.resize, tag = preset.tag] { resize(tag); });
@@ -25,20 +30,20 @@ void addResizeMenu(QMenu& menu, double displayScale, const ScreenshotMenuActions
 
 void addEditMenu(QMenu& menu, bool editing, const ScreenshotMenuActions& actions)
 {
-    QMenu* editMenu = menu.addMenu(QStringLiteral("Edit"));
+    QMenu* editMenu = menu.addMenu(ScreenshotMenu::tr("Edit"));
     const std::array<std::pair<const char*, AnnotationToolType>, 5> tools{
-        {{"Pencil", AnnotationToolType::pencil},
-         {"Circle", AnnotationToolType::circle},
-         {"Square", AnnotationToolType::square},
-         {"Arrow", AnnotationToolType::arrow},
-         {"Highlight", AnnotationToolType::highlight}}};
+        {{QT_TRANSLATE_NOOP("ScreenshotMenu", "Pencil"), AnnotationToolType::pencil},
+         {QT_TRANSLATE_NOOP("ScreenshotMenu", "Circle"), AnnotationToolType::circle},
+         {QT_TRANSLATE_NOOP("ScreenshotMenu", "Square"), AnnotationToolType::square},
+         {QT_TRANSLATE_NOOP("ScreenshotMenu", "Arrow"), AnnotationToolType::arrow},
+         {QT_TRANSLATE_NOOP("ScreenshotMenu", "Highlight"), AnnotationToolType::highlight}}};
     for (const auto& [title, tool] : tools)
-        editMenu->addAction(QString::fromLatin1(title),
+        editMenu->addAction(ScreenshotMenu::tr(title),
                             [edit = actions.edit, tool = tool] { edit(tool); });
     editMenu->addSeparator();
-    editMenu->addAction(QStringLiteral("Clear Edits"), actions.clearEdits);
+    editMenu->addAction(ScreenshotMenu::tr("Clear Edits"), actions.clearEdits);
     if (editing)
-        editMenu->addAction(QStringLiteral("Exit Edit Mode"), actions.exitEditMode);
+        editMenu->addAction(ScreenshotMenu::tr("Exit Edit Mode"), actions.exitEditMode);
 }
 
 } // namespace
@@ -47,26 +52,26 @@ std::unique_ptr<QMenu> buildScreenshotMenu(const ScreenshotMenuState& state,
                                            const ScreenshotMenuActions& actions)
 {
     auto menu = std::make_unique<QMenu>();
-    menu->addAction(QStringLiteral("Copy to Clipboard"), actions.copy);
-    menu->addAction(QStringLiteral("Scan Text (OCR)"), actions.scanText);
-    menu->addAction(QStringLiteral("Save as File..."), actions.save);
-    QMenu* shareMenu = menu->addMenu(QStringLiteral("Share"));
+    menu->addAction(ScreenshotMenu::tr("Copy to Clipboard"), actions.copy);
+    menu->addAction(ScreenshotMenu::tr("Scan Text (OCR)"), actions.scanText);
+    menu->addAction(ScreenshotMenu::tr("Save as File..."), actions.save);
+    QMenu* shareMenu = menu->addMenu(ScreenshotMenu::tr("Share"));
     for (const ShareTarget& target : state.shareTargets)
         shareMenu->addAction(target.icon, target.name,
                              [share = actions.share, target] { share(target); });
     menu->addSeparator();
-    menu->addAction(state.pinned ? QStringLiteral("Unpin") : QStringLiteral("Pin"),
+    menu->addAction(state.pinned ? ScreenshotMenu::tr("Unpin") : ScreenshotMenu::tr("Pin"),
                     actions.togglePin);
     addResizeMenu(*menu, state.displayScale, actions);
-    QMenu* rotateMenu = menu->addMenu(QStringLiteral("Rotate"));
-    rotateMenu->addAction(QStringLiteral("Rotate 90° Clockwise"),
+    QMenu* rotateMenu = menu->addMenu(ScreenshotMenu::tr("Rotate"));
+    rotateMenu->addAction(ScreenshotMenu::tr("Rotate 90° Clockwise"),
                           [rotate = actions.rotate] { rotate(90); });
-    rotateMenu->addAction(QStringLiteral("Rotate 90° Counter-Clockwise"),
+    rotateMenu->addAction(ScreenshotMenu::tr("Rotate 90° Counter-Clockwise"),
                           [rotate = actions.rotate] { rotate(-90); });
     menu->addSeparator();
-    menu->addAction(QStringLiteral("Close All Screenshots"), actions.closeAll);
+    menu->addAction(ScreenshotMenu::tr("Close All Screenshots"), actions.closeAll);
     addEditMenu(*menu, state.editing, actions);
-    menu->addAction(QStringLiteral("Close"), actions.close);
+    menu->addAction(ScreenshotMenu::tr("Close"), actions.close);
     return menu;
 }
 

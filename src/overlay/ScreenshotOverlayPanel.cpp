@@ -69,7 +69,7 @@ ScreenshotOverlayPanel::ScreenshotOverlayPanel(QImage image, const QRectF& captu
     , targetFrame_(captureRect)
     , translucent_(services.windows.compositingActive())
 {
-    setWindowTitle(QStringLiteral("Vellumbox Screenshot"));
+    setWindowTitle(tr("Vellumbox Screenshot"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     // Without a compositor a translucent window shows black corners: a shape mask cuts them.
     setAttribute(Qt::WA_TranslucentBackground, translucent_);

@@ -39,7 +39,7 @@ ShortcutOffer LinuxDesktopShortcuts::offer()
 std::optional<QString> LinuxDesktopShortcuts::add()
 {
     if (offer().kind != ShortcutOffer::Kind::Gnome)
-        return QCoreApplication::translate("vellumbox",
+        return QCoreApplication::translate("DesktopShortcuts",
                                            "This desktop keeps no shortcuts Vellumbox can add.");
     return addGnomeShortcut(
         QStringLiteral("%1 --capture").arg(QCoreApplication::applicationFilePath()));

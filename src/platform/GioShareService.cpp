@@ -18,6 +18,10 @@ namespace vellumbox {
 
 namespace {
 
+struct GioShareServiceText {
+    Q_DECLARE_TR_FUNCTIONS(GioShareService)
+};
+
 const QString emailTargetId = QStringLiteral("org.vellumbox.email");
 
 struct GObjectUnref {
@@ -85,7 +89,7 @@ QList<ShareTarget> GioShareService::targets()
     }
     g_list_free_full(apps, g_object_unref);
     if (!QStandardPaths::findExecutable(QStringLiteral("xdg-email")).isEmpty())
-        result.append({emailTargetId, QStringLiteral("E-mail"),
+        result.append({emailTargetId, GioShareServiceText::tr("E-mail"),
                        QIcon::fromTheme(QStringLiteral("mail-send"))});
     return result;
 }
@@ -95,10 +99,10 @@ std::optional<QString> GioShareService::share(const ShareTarget& target, const Q
     const QString folder = shareFolder();
     if (!QDir().mkpath(folder) ||
         !QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
-        return QStringLiteral("The folder %1 could not be made.").arg(folder);
+        return GioShareServiceText::tr("The folder %1 could not be made.").arg(folder);
     const QString path = QStringLiteral("%1/Screenshot %2.png").arg(folder).arg(++counter_);
     if (!image.save(path, "PNG"))
-        return QStringLiteral("The image could not be written to %1.").arg(path);
+        return GioShareServiceText::tr("The image could not be written to %1.").arg(path);
 
     if (target.id == emailTargetId) {
         if (!QProcess::startDetached(QStringLiteral("xdg-email"),
@@ -108,14 +112,14 @@ std::optional<QString> GioShareService::share(const ShareTarget& target, const Q
     }
     const GPointer<GDesktopAppInfo> app(g_desktop_app_info_new(target.id.toUtf8().constData()));
     if (!app)
-        return QStringLiteral("%1 is no longer installed.").arg(target.name);
+        return GioShareServiceText::tr("%1 is no longer installed.").arg(target.name);
     const GPointer<GFile> file(g_file_new_for_path(QFile::encodeName(path).constData()));
     GList files{file.get(), nullptr, nullptr};
     GError* error = nullptr;
     if (!g_app_info_launch(G_APP_INFO(app.get()), &files, nullptr, &error)) {
         const QString reason = QString::fromUtf8(error ? error->message : "unknown error");
         g_clear_error(&error);
-        return QStringLiteral("%1 could not be started: %2").arg(target.name, reason);
+        return GioShareServiceText::tr("%1 could not be started: %2").arg(target.name, reason);
     }
     return std::nullopt;
 }

@@ -22,10 +22,9 @@ struct Unref {
 };
 using Settings = std::unique_ptr<GSettings, Unref>;
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("vellumbox", text);
-}
+struct GnomeShortcutsText {
+    Q_DECLARE_TR_FUNCTIONS(GnomeShortcuts)
+};
 
 bool schemaInstalled(const char* id)
 {
@@ -50,7 +49,7 @@ QString stringAt(GSettings* settings, const char* key)
 std::optional<QString> addGnomeShortcut(const QString& command)
 {
     if (!schemaInstalled(keysSchema) || !schemaInstalled(shortcutSchema))
-        return tr("GNOME's keyboard settings are not installed.");
+        return GnomeShortcutsText::tr("GNOME's keyboard settings are not installed.");
     const Settings keys(g_settings_new(keysSchema));
     gchar** listed = g_settings_get_strv(keys.get(), "custom-keybindings");
     QStringList paths;
@@ -63,7 +62,7 @@ std::optional<QString> addGnomeShortcut(const QString& command)
             continue;
         const Settings other(g_settings_new_with_path(shortcutSchema, path.toUtf8().constData()));
         if (stringAt(other.get(), "binding") == QLatin1String(binding))
-            return tr("Ctrl+Shift+9 already runs “%1” in GNOME's shortcuts.")
+            return GnomeShortcutsText::tr("Ctrl+Shift+9 already runs “%1” in GNOME's shortcuts.")
                 .arg(stringAt(other.get(), "name"));
     }
     const Settings shortcut(g_settings_new_with_path(shortcutSchema, gnomeShortcutPath));
@@ -84,7 +83,7 @@ std::optional<QString> addGnomeShortcut(const QString& command)
     }
     g_settings_sync();
     if (!written)
-        return tr("GNOME's settings did not take the shortcut.");
+        return GnomeShortcutsText::tr("GNOME's settings did not take the shortcut.");
     return std::nullopt;
 }
 

@@ -33,10 +33,9 @@ const QString kwinService = QStringLiteral("org.kde.KWin");
 const QString screenShotPath = QStringLiteral("/org/kde/KWin/ScreenShot2");
 const QString screenShotInterface = QStringLiteral("org.kde.KWin.ScreenShot2");
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("vellumbox", text);
-}
+struct KWinScreenShotText {
+    Q_DECLARE_TR_FUNCTIONS(KWinScreenShot)
+};
 
 // The picture's bytes: as many as the answer announces (known only once it came; until then
 // negative), or up to the writer's end of the pipe, or what came before the deadline.
@@ -79,7 +78,7 @@ DisplayImage imageFromKWinScreenShot(const QVariantMap& results, const QByteArra
         stride < QImage::toPixelFormat(static_cast<QImage::Format>(format)).bitsPerPixel() *
                      qsizetype{width} / 8 ||
         pixels.size() < stride * height)
-        return {{}, tr("KWin sent a screenshot Vellumbox cannot read.")};
+        return {{}, KWinScreenShotText::tr("KWin sent a screenshot Vellumbox cannot read.")};
     const QImage wrapped(reinterpret_cast<const uchar*>(pixels.constData()), width, height, stride,
                          static_cast<QImage::Format>(format));
     return {wrapped.convertToFormat(QImage::Format_RGB32), {}};
@@ -101,7 +100,7 @@ DisplayImage KWinScreenShotCapture::captureDisplay(const ScreenInfo& screen)
         return fallback_->captureDisplay(screen);
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
-        return {{}, tr("There are no resources left to read the screen.")};
+        return {{}, KWinScreenShotText::tr("There are no resources left to read the screen.")};
     // Read while KWin writes: the picture is far larger than a pipe holds. The call keeps a
     // copy of the writing end, so the end of the file cannot mark the end of the picture.
     auto expected = std::make_shared<std::atomic<qsizetype>>(-1);
@@ -143,12 +142,14 @@ DisplayImage KWinScreenShotCapture::captureDisplay(const ScreenInfo& screen)
             refused_ = true;
             return fallback_->captureDisplay(screen);
         }
-        return {{}, tr("KWin could not take the screenshot: %1").arg(error.message())};
+        return {
+            {},
+            KWinScreenShotText::tr("KWin could not take the screenshot: %1").arg(error.message())};
     }
     if (!reading.isFinished()) {
         // The reader ends on its own by its deadline.
         qCWarning(lcKWin) << "KWin's picture did not arrive within" << replyTimeoutMs << "ms";
-        return {{}, tr("KWin did not send the screenshot in time.")};
+        return {{}, KWinScreenShotText::tr("KWin did not send the screenshot in time.")};
     }
     DisplayImage image = imageFromKWinScreenShot(results, reading.result());
     if (image.ok() && !area.isEmpty()) {

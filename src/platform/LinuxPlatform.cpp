@@ -40,9 +40,9 @@ public:
     {
         return {{},
                 QCoreApplication::translate(
-                    "vellumbox", "This Wayland session lets no application read the screen: it "
-                                 "offers neither the wlroots screen-copy protocol nor the "
-                                 "desktop portal's Screenshot interface.")};
+                    "LinuxPlatform", "This Wayland session lets no application read the screen: it "
+                                     "offers neither the wlroots screen-copy protocol nor the "
+                                     "desktop portal's Screenshot interface.")};
     }
 };
 

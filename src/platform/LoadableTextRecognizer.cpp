@@ -8,6 +8,14 @@
 
 namespace vellumbox {
 
+namespace {
+
+struct LoadableTextRecognizerText {
+    Q_DECLARE_TR_FUNCTIONS(LoadableTextRecognizer)
+};
+
+} // namespace
+
 LoadableTextRecognizer::LoadableTextRecognizer(QString moduleName, QStringList folders)
     : moduleName_(std::move(moduleName))
     , folders_(std::move(folders))
@@ -35,7 +43,8 @@ TextRecognizer* LoadableTextRecognizer::load(QString* failure)
         }
     }
     if (path.isEmpty()) {
-        failure_ = QStringLiteral("Text recognition is not installed (%1 was not found in %2).")
+        failure_ = LoadableTextRecognizerText::tr(
+                       "Text recognition is not installed (%1 was not found in %2).")
                        .arg(moduleName_, folders_.join(QStringLiteral(", ")));
     } else {
         library_.setFileName(path);
@@ -44,7 +53,7 @@ TextRecognizer* LoadableTextRecognizer::load(QString* failure)
         if (create)
             loaded_.reset(create());
         if (!loaded_)
-            failure_ = QStringLiteral("Text recognition could not be loaded: %1")
+            failure_ = LoadableTextRecognizerText::tr("Text recognition could not be loaded: %1")
                            .arg(library_.errorString());
     }
     *failure = failure_;

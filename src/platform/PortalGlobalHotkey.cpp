@@ -81,7 +81,7 @@ bool PortalGlobalHotkey::registerHotkey(char key, std::function<void()> onPresse
     const QList<Shortcut> shortcuts{
         {QLatin1String(shortcutId),
          {{QStringLiteral("description"),
-           QCoreApplication::translate("vellumbox", "Take a screenshot")},
+           QCoreApplication::translate("PortalGlobalHotkey", "Take a screenshot")},
           {QStringLiteral("preferred_trigger"), trigger_(key)}}}};
     const QVariant list = QVariant::fromValue(shortcuts);
     // KDE 5.27 takes the shortcuts from the session's options too.

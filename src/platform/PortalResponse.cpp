@@ -30,7 +30,7 @@ PortalReply callPortal(const QString& interface, const QString& method, QVariant
     const QString service = QStringLiteral("org.freedesktop.portal.Desktop");
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
-        return {{}, {}, QCoreApplication::translate("vellumbox", "There is no session bus.")};
+        return {{}, {}, QCoreApplication::translate("PortalResponse", "There is no session bus.")};
     const QString token = QStringLiteral("vellumbox%1").arg(QRandomGenerator::global()->generate());
     options.insert(QStringLiteral("handle_token"), token);
     QString path = portalRequestPath(bus.baseService(), token);
@@ -75,7 +75,7 @@ PortalReply callPortal(const QString& interface, const QString& method, QVariant
     if (!response.code)
         return {{},
                 {},
-                QCoreApplication::translate("vellumbox", "it did not answer within %1 s")
+                QCoreApplication::translate("PortalResponse", "it did not answer within %1 s")
                     .arg(timeoutMs / 1000.0)};
     return {response.code, response.results, {}};
 }

@@ -24,10 +24,9 @@ const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString screenshotInterface = QStringLiteral("org.freedesktop.portal.Screenshot");
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("vellumbox", text);
-}
+struct PortalScreenshotText {
+    Q_DECLARE_TR_FUNCTIONS(PortalScreenshot)
+};
 
 } // namespace
 
@@ -38,16 +37,18 @@ PortalAnswer interpretScreenshotResponse(uint code, const QVariantMap& results)
     if (code == 1 || code == 2)
         return {PortalAnswer::Outcome::Refused,
                 {},
-                tr("The desktop did not allow Vellumbox to take the screenshot.")};
+                PortalScreenshotText::tr(
+                    "The desktop did not allow Vellumbox to take the screenshot.")};
     if (code != 0)
         return {PortalAnswer::Outcome::Failed,
                 {},
-                tr("The desktop's screenshot service failed (answer %1).").arg(code)};
+                PortalScreenshotText::tr("The desktop's screenshot service failed (answer %1).")
+                    .arg(code)};
     const QUrl uri(results.value(QStringLiteral("uri")).toString());
     if (!uri.isLocalFile())
         return {PortalAnswer::Outcome::Failed,
                 {},
-                tr("The desktop's screenshot service gave no picture file.")};
+                PortalScreenshotText::tr("The desktop's screenshot service gave no picture file.")};
     return {PortalAnswer::Outcome::Taken, uri.toLocalFile(), {}};
 }
 
@@ -95,7 +96,8 @@ DisplayImage PortalDisplayCapture::captureDisplay(const ScreenInfo& screen)
     if (!crop || crop->pixels.isEmpty()) {
         qCWarning(lcPortal) << "The portal's picture" << whole.image.size()
                             << "does not show the layout" << layout;
-        return {{}, tr("The desktop's screenshot does not match the screens.")};
+        return {{},
+                PortalScreenshotText::tr("The desktop's screenshot does not match the screens.")};
     }
     // Converted only now: the whole layout is several times the screen.
     QImage image = whole.image.copy(crop->pixels).convertToFormat(QImage::Format_RGB32);
@@ -106,7 +108,7 @@ DisplayImage PortalDisplayCapture::captureDisplay(const ScreenInfo& screen)
 DisplayImage PortalDisplayCapture::captureLayout(int timeoutMs)
 {
     if (busy_)
-        return {{}, tr("A screenshot is already being taken.")};
+        return {{}, PortalScreenshotText::tr("A screenshot is already being taken.")};
     busy_ = true;
     const auto done = [this](DisplayImage result) {
         busy_ = false;
@@ -119,7 +121,9 @@ DisplayImage PortalDisplayCapture::captureLayout(int timeoutMs)
         {{QStringLiteral("interactive"), false}, {QStringLiteral("modal"), false}}, timeoutMs);
     if (!reply.code) {
         qCWarning(lcPortal).noquote() << "The screenshot portal failed:" << reply.error;
-        return done({{}, tr("The desktop's screenshot service failed: %1").arg(reply.error)});
+        return done({{},
+                     PortalScreenshotText::tr("The desktop's screenshot service failed: %1")
+                         .arg(reply.error)});
     }
     const PortalAnswer answer = interpretScreenshotResponse(*reply.code, reply.results);
     const qint64 answeredMs = elapsed.restart();
@@ -135,8 +139,9 @@ DisplayImage PortalDisplayCapture::captureLayout(int timeoutMs)
     qCInfo(lcPortal) << "The screenshot portal answered in" << answeredMs << "ms; its picture"
                      << image.size() << "was read in" << elapsed.elapsed() << "ms";
     if (image.isNull())
-        return done(
-            {{}, tr("The desktop's screenshot could not be read: %1").arg(reader.errorString())});
+        return done({{},
+                     PortalScreenshotText::tr("The desktop's screenshot could not be read: %1")
+                         .arg(reader.errorString())});
     return done({image, {}});
 }
 

@@ -12,7 +12,14 @@ namespace vellumbox {
 
 namespace {
 
-const QString jpegFilter = QStringLiteral("JPEG image (*.jpg *.jpeg)");
+struct QtSaveDialogText {
+    Q_DECLARE_TR_FUNCTIONS(QtSaveDialog)
+};
+
+QString jpegFilter()
+{
+    return QtSaveDialogText::tr("JPEG image (*.jpg *.jpeg)");
+}
 
 // Completes the name before the dialog's own check for an existing file, so that the file
 // really written is the one the user was asked about.
@@ -25,7 +32,7 @@ public:
         const QStringList files = selectedFiles();
         if (!files.isEmpty()) {
             const QString completed =
-                withImageSuffix(files.first(), selectedNameFilter() == jpegFilter);
+                withImageSuffix(files.first(), selectedNameFilter() == jpegFilter());
             if (completed != files.first())
                 selectFile(completed);
         }
@@ -51,11 +58,12 @@ void QtSaveDialog::ask(const QString& proposedName,
         const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
         lastDirectory_ = QDir(pictures).exists() ? pictures : QDir::homePath();
     }
-    auto* dialog = new ImageFileDialog(nullptr, QStringLiteral("Save Screenshot"), lastDirectory_);
+    auto* dialog =
+        new ImageFileDialog(nullptr, QtSaveDialogText::tr("Save Screenshot"), lastDirectory_);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setNameFilters({QStringLiteral("PNG image (*.png)"), jpegFilter});
+    dialog->setNameFilters({QtSaveDialogText::tr("PNG image (*.png)"), jpegFilter()});
     dialog->setDefaultSuffix(QStringLiteral("png"));
     dialog->selectFile(proposedName + QStringLiteral(".png"));
     // Above the floating screenshots, which stay on top of ordinary windows.
@@ -65,7 +73,7 @@ void QtSaveDialog::ask(const QString& proposedName,
         if (result == QDialog::Accepted && !dialog->selectedFiles().isEmpty()) {
             // A native dialog does not go through accept(): complete the name here too.
             path = withImageSuffix(dialog->selectedFiles().first(),
-                                   dialog->selectedNameFilter() == jpegFilter);
+                                   dialog->selectedNameFilter() == jpegFilter());
             lastDirectory_ = QFileInfo(*path).absolutePath();
         }
         // Answered once the dialog is gone, so that an alert about the save never sits on

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TesseractRecognizer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
@@ -19,6 +20,10 @@
 namespace vellumbox {
 
 namespace {
+
+struct TesseractRecognizerText {
+    Q_DECLARE_TR_FUNCTIONS(TesseractRecognizer)
+};
 
 Q_LOGGING_CATEGORY(lcTextRecognition, "vellumbox.OCR")
 
@@ -439,8 +444,8 @@ std::optional<QString> TesseractRecognizer::start()
         return QFileInfo(dir.filePath(language + QStringLiteral(".traineddata"))).isFile();
     };
     if (!installed(QStringLiteral("eng")))
-        return QStringLiteral("English text recognition data (eng.traineddata) is not "
-                              "installed in %1.")
+        return TesseractRecognizerText::tr("English text recognition data (eng.traineddata) is not "
+                                           "installed in %1.")
             .arg(QDir::toNativeSeparators(folder));
     QStringList languages;
     for (const QString& language : std::as_const(wanted)) {
@@ -453,7 +458,7 @@ std::optional<QString> TesseractRecognizer::start()
     engine = createEngine();
     if (!engine) {
         loaded.clear();
-        return QStringLiteral("Text recognition could not load its data from %1.")
+        return TesseractRecognizerText::tr("Text recognition could not load its data from %1.")
             .arg(QDir::toNativeSeparators(folder));
     }
     qCDebug(lcTextRecognition) << "Tesseract" << tesseract::TessBaseAPI::Version() << "with"
@@ -467,8 +472,9 @@ TextRecognitionResult TesseractRecognizer::recognize(const QImage& image)
         return {};
     if (static_cast<qint64>(image.width()) * image.height() > maximumPixels)
         return {{},
-                QStringLiteral("The area is too large to read text from (%1 × %2 pixels; at most "
-                               "%3 million pixels).")
+                TesseractRecognizerText::tr(
+                    "The area is too large to read text from (%1 × %2 pixels; at most "
+                    "%3 million pixels).")
                     .arg(image.width())
                     .arg(image.height())
                     .arg(maximumPixels / 1'000'000)};

@@ -43,13 +43,13 @@ DisplayImage imageFromShmBuffer(const uchar* data, const QSize& size, qsizetype 
     const std::optional<QImage::Format> format = qtFormat(shmFormat);
     if (!format)
         return {{},
-                QCoreApplication::translate("vellumbox",
+                QCoreApplication::translate("WaylandImage",
                                             "The compositor sent the screen in a pixel format "
                                             "Vellumbox does not read (code 0x%1).")
                     .arg(shmFormat, 8, 16, QLatin1Char('0'))};
     if (data == nullptr || size.isEmpty() || stride < qsizetype{size.width()} * 4)
         return {{},
-                QCoreApplication::translate("vellumbox",
+                QCoreApplication::translate("WaylandImage",
                                             "The compositor sent an empty or malformed picture.")};
     // Opaque in every case: an output has no transparency, whatever the alpha bytes hold.
     // Copied first: the wrapper shares the compositor's buffer, and a conversion to the same

@@ -24,10 +24,9 @@ namespace vellumbox {
 
 namespace {
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("vellumbox", text);
-}
+struct WlrScreencopyCaptureText {
+    Q_DECLARE_TR_FUNCTIONS(WlrScreencopyCapture)
+};
 
 // One frame's state, filled in by the compositor's events.
 struct Frame {
@@ -242,7 +241,7 @@ bool WlrScreencopyCapture::dispatchUntil(const std::function<bool()>& done, int 
 QString WlrScreencopyCapture::connectionError() const
 {
     const int error = wl_display_get_error(display_);
-    return tr("The connection to the compositor failed (%1).")
+    return WlrScreencopyCaptureText::tr("The connection to the compositor failed (%1).")
         .arg(QString::fromLocal8Bit(std::strerror(error != 0 ? error : EPIPE)));
 }
 
@@ -257,7 +256,9 @@ DisplayImage WlrScreencopyCapture::captureDisplay(const ScreenInfo& screen)
     const int index = outputIndexForScreen(geometries, screen.geometry);
     if (index < 0)
         return {{},
-                tr("The compositor shows no output where the screen \"%1\" was.").arg(screen.name)};
+                WlrScreencopyCaptureText::tr(
+                    "The compositor shows no output where the screen \"%1\" was.")
+                    .arg(screen.name)};
     const Output& output = *outputs_.at(static_cast<size_t>(index));
 
     Frame frame;
@@ -271,18 +272,24 @@ DisplayImage WlrScreencopyCapture::captureDisplay(const ScreenInfo& screen)
         return finish({{},
                        wl_display_get_error(display_) != 0
                            ? connectionError()
-                           : tr("The compositor did not answer a request for the screen.")});
+                           : WlrScreencopyCaptureText::tr(
+                                 "The compositor did not answer a request for the screen.")});
     if (frame.failed)
-        return finish({{}, tr("The compositor could not copy the screen.")});
+        return finish(
+            {{}, WlrScreencopyCaptureText::tr("The compositor could not copy the screen.")});
     ShmBuffer buffer(shm_, frame);
     if (buffer.buffer() == nullptr)
-        return finish({{}, tr("There is not enough memory for the screen's picture.")});
+        return finish(
+            {{},
+             WlrScreencopyCaptureText::tr("There is not enough memory for the screen's picture.")});
     zwlr_screencopy_frame_v1_copy(handle, buffer.buffer());
     if (!dispatchUntil([&frame] { return frame.finished(); }, replyTimeoutMs) || !frame.ready)
-        return finish({{},
-                       frame.failed ? tr("The compositor could not copy the screen.")
-                                    : tr("The compositor did not answer a request for the "
-                                         "screen.")});
+        return finish(
+            {{},
+             frame.failed
+                 ? WlrScreencopyCaptureText::tr("The compositor could not copy the screen.")
+                 : WlrScreencopyCaptureText::tr("The compositor did not answer a request for the "
+                                                "screen.")});
     DisplayImage image =
         imageFromShmBuffer(buffer.data(), frame.size, frame.stride, frame.format, frame.yInverted);
     if (image.ok() && !output.geometry.isEmpty()) {

@@ -3,6 +3,7 @@
 
 #include "X11Connection.h"
 
+#include <QCoreApplication>
 #include <xcb/shm.h>
 
 #include <sys/ipc.h>
@@ -14,6 +15,10 @@
 namespace vellumbox {
 
 namespace {
+
+struct X11DisplayCaptureText {
+    Q_DECLARE_TR_FUNCTIONS(X11DisplayCapture)
+};
 
 constexpr uint32_t allPlanes = ~0U;
 
@@ -40,14 +45,14 @@ QImage capturePlain(xcb_connection_t* conn, xcb_window_t root, const QRect& rect
     const x11::Reply<xcb_get_image_reply_t> reply(xcb_get_image_reply(conn, cookie, &error));
     const x11::Reply<xcb_generic_error_t> errorGuard(error);
     if (!reply) {
-        *why = QStringLiteral("The display could not be read (X error %1).")
+        *why = X11DisplayCaptureText::tr("The display could not be read (X error %1).")
                    .arg(error ? error->error_code : 0);
         return {};
     }
     const size_t expected = static_cast<size_t>(rect.width()) * rect.height() * 4;
     if (!isSupportedDepth(reply->depth) ||
         static_cast<size_t>(xcb_get_image_data_length(reply.get())) < expected) {
-        *why = QStringLiteral("The display has an unsupported pixel format (depth %1).")
+        *why = X11DisplayCaptureText::tr("The display has an unsupported pixel format (depth %1).")
                    .arg(reply->depth);
         return {};
     }
@@ -170,10 +175,12 @@ DisplayImage X11DisplayCapture::captureDisplay(const ScreenInfo& screen)
     xcb_connection_t* conn = x11::connection();
     const xcb_window_t root = x11::rootWindow();
     if (!conn || root == XCB_WINDOW_NONE)
-        return {{}, QStringLiteral("There is no X11 display to capture.")};
+        return {{}, X11DisplayCaptureText::tr("There is no X11 display to capture.")};
     const QRect rect = screen.nativeGeometry.intersected(rootRect(conn));
     if (rect.isEmpty())
-        return {{}, QStringLiteral("The screen “%1” lies outside the display.").arg(screen.name)};
+        return {{},
+                X11DisplayCaptureText::tr("The screen “%1” lies outside the display.")
+                    .arg(screen.name)};
 
     QImage image;
     const xcb_query_extension_reply_t* shm = xcb_get_extension_data(conn, &xcb_shm_id);

@@ -27,4 +27,7 @@ grep -q "<release version=\"$version\"" "$metainfo" || {
     echo "metadata does not list version $version" >&2
     exit 1
 }
+# The installed program finds its translations next to it.
+QT_QPA_PLATFORM=offscreen LANGUAGE=de "$prefix/bin/vellumbox" --help 2>/dev/null |
+    grep -q 'Eine Aufnahme beginnen' || { echo "the installed program is not translated" >&2; exit 1; }
 echo "installed files are complete and valid"

@@ -3,6 +3,7 @@
 
 #include "Version.h"
 
+#include <QCoreApplication>
 #include <QXmlStreamReader>
 
 namespace vellumbox {
@@ -160,16 +161,20 @@ AppcastParseResult parseAppcast(const QByteArray& data)
 {
     if (data.size() > maxAppcastBytes)
         return {std::nullopt,
-                QStringLiteral("the feed is larger than %1 bytes").arg(maxAppcastBytes)};
+                QCoreApplication::translate("Appcast", "the feed is larger than %1 bytes")
+                    .arg(maxAppcastBytes)};
     GuardedReader guarded(data);
     QXmlStreamReader& reader = guarded.reader();
     if (!guarded.toRootElement()) {
         if (guarded.sawDtd())
-            return {std::nullopt, QStringLiteral("the feed declares a document type")};
-        return {std::nullopt, QStringLiteral("the feed is not XML: %1").arg(reader.errorString())};
+            return {std::nullopt,
+                    QCoreApplication::translate("Appcast", "the feed declares a document type")};
+        return {std::nullopt, QCoreApplication::translate("Appcast", "the feed is not XML: %1")
+                                  .arg(reader.errorString())};
     }
     if (!reader.namespaceUri().isEmpty() || reader.name() != QLatin1String("rss"))
-        return {std::nullopt, QStringLiteral("the feed is not an RSS document")};
+        return {std::nullopt,
+                QCoreApplication::translate("Appcast", "the feed is not an RSS document")};
     Appcast appcast;
     while (reader.readNextStartElement()) {
         if (reader.namespaceUri().isEmpty() && reader.name() == QLatin1String("channel"))
@@ -181,7 +186,8 @@ AppcastParseResult parseAppcast(const QByteArray& data)
     while (!reader.atEnd() && !reader.hasError())
         reader.readNext();
     if (reader.hasError())
-        return {std::nullopt, QStringLiteral("the feed is not well-formed XML: %1 (line %2)")
+        return {std::nullopt, QCoreApplication::translate(
+                                  "Appcast", "the feed is not well-formed XML: %1 (line %2)")
                                   .arg(reader.errorString())
                                   .arg(reader.lineNumber())};
     return {std::move(appcast), {}};

@@ -25,7 +25,7 @@ BoundedTransfer::BoundedTransfer(QNetworkAccessManager& network, QUrl url, Trans
 {
     deadline_.setSingleShot(true);
     connect(&deadline_, &QTimer::timeout, this,
-            [this] { fail(QStringLiteral("The server took too long to answer.")); });
+            [this] { fail(tr("The server took too long to answer.")); });
 }
 
 BoundedTransfer::~BoundedTransfer()
@@ -38,8 +38,7 @@ void BoundedTransfer::start()
     if (!isAllowedUpdateUrl(url_)) {
         // Reported from the event loop, like every other ending.
         QTimer::singleShot(0, this, [this] {
-            fail(QStringLiteral("The address %1 is not a secure address.")
-                     .arg(url_.toDisplayString()));
+            fail(tr("The address %1 is not a secure address.").arg(url_.toDisplayString()));
         });
         return;
     }
@@ -70,7 +69,7 @@ void BoundedTransfer::cancel()
 void BoundedTransfer::onRedirected(const QUrl& target)
 {
     if (!isAllowedRedirect(url_, target)) {
-        fail(QStringLiteral("The server redirected to %1, which is not a secure address.")
+        fail(tr("The server redirected to %1, which is not a secure address.")
                  .arg(target.toDisplayString()));
         return;
     }
@@ -86,7 +85,7 @@ void BoundedTransfer::onMetaDataChanged()
     const qint64 announced =
         reply_->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
     if (known && announced > limits_.maxBytes)
-        fail(QStringLiteral("The server sent more data than expected."));
+        fail(tr("The server sent more data than expected."));
 }
 
 void BoundedTransfer::onReadyRead()
@@ -97,13 +96,13 @@ void BoundedTransfer::onReadyRead()
     // Only the body of the final answer counts; a redirect's body is dropped.
     const QByteArray chunk = reply_->readAll();
     if (chunk.size() > limits_.maxBytes - received_) {
-        fail(QStringLiteral("The server sent more data than expected."));
+        fail(tr("The server sent more data than expected."));
         return;
     }
     received_ += chunk.size();
     if (sink_) {
         if (sink_->write(chunk) != chunk.size()) {
-            fail(QStringLiteral("The update could not be saved: %1.").arg(sink_->errorString()));
+            fail(tr("The update could not be saved: %1.").arg(sink_->errorString()));
             return;
         }
     } else {
@@ -122,7 +121,7 @@ void BoundedTransfer::onReplyFinished()
     const QNetworkReply::NetworkError error = reply_->error();
     if (error == QNetworkReply::OperationCanceledError) {
         // The stall timeout cancels the reply itself.
-        fail(QStringLiteral("The server took too long to answer."));
+        fail(tr("The server took too long to answer."));
         return;
     }
     if (error != QNetworkReply::NoError) {
@@ -131,7 +130,7 @@ void BoundedTransfer::onReplyFinished()
     }
     const int status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status != 200) {
-        fail(QStringLiteral("The server answered with status %1.").arg(status));
+        fail(tr("The server answered with status %1.").arg(status));
         return;
     }
     finish(true, {});

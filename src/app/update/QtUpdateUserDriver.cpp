@@ -18,7 +18,10 @@ namespace vellumbox {
 
 namespace {
 
-const QString windowTitle = QStringLiteral("Software Update");
+QString windowTitle()
+{
+    return QtUpdateUserDriver::tr("Software Update");
+}
 
 void openIfSecure(const QUrl& url)
 {
@@ -43,26 +46,26 @@ QTextBrowser* releaseNotesView(const AppcastItem& update)
 QDialog* makeUpdateDialog(const AppcastItem& update, const QString& currentVersion)
 {
     auto* dialog = new QDialog;
-    dialog->setWindowTitle(windowTitle);
+    dialog->setWindowTitle(windowTitle());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     auto* layout = new QVBoxLayout(dialog);
-    auto* heading = new QLabel(QStringLiteral("A new version of Vellumbox is available!"));
+    auto* heading = new QLabel(QtUpdateUserDriver::tr("A new version of Vellumbox is available!"));
     QFont bold = heading->font();
     bold.setBold(true);
     heading->setFont(bold);
     layout->addWidget(heading);
-    auto* text = new QLabel(QStringLiteral("Vellumbox %1 is now available—you have %2. Would you "
-                                           "like to download it now?")
+    auto* text = new QLabel(QtUpdateUserDriver::tr("Vellumbox %1 is now available—you have %2. "
+                                                   "Would you like to download it now?")
                                 .arg(update.displayVersion(), currentVersion));
     text->setWordWrap(true);
     layout->addWidget(text);
     if (!update.description.isEmpty()) {
-        layout->addWidget(new QLabel(QStringLiteral("Release Notes:")));
+        layout->addWidget(new QLabel(QtUpdateUserDriver::tr("Release Notes:")));
         layout->addWidget(releaseNotesView(update));
     }
     if (update.releaseNotesLink.scheme() == QLatin1String("https")) {
         auto* link = new QLabel(
-            QStringLiteral("<a href=\"%1\">Read the release notes</a>")
+            QtUpdateUserDriver::tr("<a href=\"%1\">Read the release notes</a>")
                 .arg(update.releaseNotesLink.toString(QUrl::FullyEncoded).toHtmlEscaped()));
         QObject::connect(link, &QLabel::linkActivated, link,
                          [](const QString& href) { openIfSecure(QUrl(href)); });
@@ -92,11 +95,12 @@ void addChoices(QDialog* dialog, std::function<void(UpdateChoice)> reply)
         });
         return button;
     };
-    addChoice(QStringLiteral("Skip This Version"), QDialogButtonBox::DestructiveRole,
+    addChoice(QtUpdateUserDriver::tr("Skip This Version"), QDialogButtonBox::DestructiveRole,
               UpdateChoice::Skip);
-    addChoice(QStringLiteral("Remind Me Later"), QDialogButtonBox::RejectRole,
+    addChoice(QtUpdateUserDriver::tr("Remind Me Later"), QDialogButtonBox::RejectRole,
               UpdateChoice::RemindLater);
-    addChoice(QStringLiteral("Install Update"), QDialogButtonBox::AcceptRole, UpdateChoice::Install)
+    addChoice(QtUpdateUserDriver::tr("Install Update"), QDialogButtonBox::AcceptRole,
+              UpdateChoice::Install)
         ->setDefault(true);
     // Closing the window is a "later".
     QObject::connect(dialog, &QDialog::finished, dialog,
@@ -125,20 +129,19 @@ QtUpdateUserDriver::~QtUpdateUserDriver()
 void QtUpdateUserDriver::showNoFeed()
 {
     // Asked from the tray; a build without a feed never checks by itself.
-    showMessage(false, QStringLiteral("Check for Updates"),
-                QStringLiteral("This build of Vellumbox has no update feed, so it cannot check "
-                               "for updates."));
+    showMessage(false, tr("Check for Updates"),
+                tr("This build of Vellumbox has no update feed, so it cannot check for updates."));
 }
 
 void QtUpdateUserDriver::showUpToDate(const QString& currentVersion, const QString& skippedVersion)
 {
-    showMessage(false, QStringLiteral("You're up to date!"),
-                skippedVersion.isEmpty()
-                    ? QStringLiteral("Vellumbox %1 is currently the newest version available.")
-                          .arg(currentVersion)
-                    : QStringLiteral("You chose to skip Vellumbox %1, the newest version "
-                                     "available. You have %2.")
-                          .arg(skippedVersion, currentVersion));
+    showMessage(
+        false, tr("You're up to date!"),
+        skippedVersion.isEmpty()
+            ? tr("Vellumbox %1 is currently the newest version available.").arg(currentVersion)
+            : tr("You chose to skip Vellumbox %1, the newest version available. "
+                 "You have %2.")
+                  .arg(skippedVersion, currentVersion));
 }
 
 void QtUpdateUserDriver::showUpdateFound(const AppcastItem& update, const QString& currentVersion,
@@ -154,9 +157,9 @@ void QtUpdateUserDriver::showUpdateFound(const AppcastItem& update, const QStrin
 void QtUpdateUserDriver::showDownloadStarted(const QString& version, std::function<void()> cancel)
 {
     discard(progress_);
-    auto* progress = new QProgressDialog(QStringLiteral("Downloading Vellumbox %1…").arg(version),
-                                         QStringLiteral("Cancel"), 0, 100);
-    progress->setWindowTitle(windowTitle);
+    auto* progress =
+        new QProgressDialog(tr("Downloading Vellumbox %1…").arg(version), tr("Cancel"), 0, 100);
+    progress->setWindowTitle(windowTitle());
     progress->setAttribute(Qt::WA_DeleteOnClose);
     progress->setAutoClose(false);
     progress->setAutoReset(false);
@@ -184,7 +187,7 @@ void QtUpdateUserDriver::dismissDownload()
 
 void QtUpdateUserDriver::showUpdateError(const QString& reason)
 {
-    showMessage(true, QStringLiteral("Update Error!"), reason);
+    showMessage(true, tr("Update Error!"), reason);
 }
 
 void QtUpdateUserDriver::bringToFront()
@@ -220,7 +223,7 @@ void QtUpdateUserDriver::showMessage(bool warning, const QString& message,
 {
     discard(message_);
     auto* box = new QMessageBox(warning ? QMessageBox::Warning : QMessageBox::Information,
-                                windowTitle, message, QMessageBox::Ok);
+                                windowTitle(), message, QMessageBox::Ok);
     box->setInformativeText(informativeText);
     // Wide enough for its title and a sentence per line, as the other alerts read.
     box->setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label, QLabel#qt_msgbox_informativelabel "

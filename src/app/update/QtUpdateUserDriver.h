@@ -3,6 +3,7 @@
 
 #include "UpdateUserDriver.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QWidget>
 
@@ -14,6 +15,8 @@ namespace vellumbox {
 
 // The update windows. None is modal: the tray and the screenshots keep working meanwhile.
 class QtUpdateUserDriver final : public UpdateUserDriver {
+    Q_DECLARE_TR_FUNCTIONS(QtUpdateUserDriver)
+
 public:
     QtUpdateUserDriver() = default;
     ~QtUpdateUserDriver() override;

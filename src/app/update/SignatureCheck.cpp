@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SignatureCheck.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <sodium.h>
@@ -46,15 +47,18 @@ QString describe(PackageCheck check)
 {
     switch (check) {
     case PackageCheck::Valid:
-        return QStringLiteral("the update is valid");
+        return QCoreApplication::translate("SignatureCheck", "the update is valid");
     case PackageCheck::Unreadable:
-        return QStringLiteral("the downloaded update could not be read");
+        return QCoreApplication::translate("SignatureCheck",
+                                           "the downloaded update could not be read");
     case PackageCheck::WrongLength:
-        return QStringLiteral("the downloaded update does not have the announced size");
+        return QCoreApplication::translate(
+            "SignatureCheck", "the downloaded update does not have the announced size");
     case PackageCheck::Unsigned:
-        return QStringLiteral("the update is not signed");
+        return QCoreApplication::translate("SignatureCheck", "the update is not signed");
     case PackageCheck::BadSignature:
-        return QStringLiteral("the update is improperly signed and could not be validated");
+        return QCoreApplication::translate(
+            "SignatureCheck", "the update is improperly signed and could not be validated");
     }
     return {};
 }

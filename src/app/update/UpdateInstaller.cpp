@@ -93,19 +93,19 @@ void UpdateInstaller::install(const AppcastItem& update)
 bool UpdateInstaller::prepare(const AppcastItem& update)
 {
     if (!QDir().mkpath(config_.downloadDirectory)) {
-        fail(QStringLiteral("The folder %1 could not be created.").arg(config_.downloadDirectory));
+        fail(tr("The folder %1 could not be created.").arg(config_.downloadDirectory));
         return false;
     }
     const qint64 available = config_.availableBytes(config_.downloadDirectory);
     if (available >= 0 && available - spareBytes < update.enclosureLength) {
-        fail(QStringLiteral("There is not enough free disk space for the update (%1 MB needed).")
+        fail(tr("There is not enough free disk space for the update (%1 MB needed).")
                  .arg(megabytes(update.enclosureLength + spareBytes)));
         return false;
     }
     finalPath_ = QDir(config_.downloadDirectory).filePath(packageFileName(update));
     file_.setFileName(finalPath_ + QStringLiteral(".part"));
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        fail(QStringLiteral("The update could not be saved: %1.").arg(file_.errorString()));
+        fail(tr("The update could not be saved: %1.").arg(file_.errorString()));
         return false;
     }
     return true;
@@ -129,7 +129,7 @@ void UpdateInstaller::onTransferFinished(bool ok, const QString& error)
     }
     // Writes out the buffer now: a full disk often shows only here.
     if (!file_.flush()) {
-        fail(QStringLiteral("The update could not be saved: %1.").arg(file_.errorString()));
+        fail(tr("The update could not be saved: %1.").arg(file_.errorString()));
         return;
     }
     file_.close();
@@ -141,12 +141,13 @@ void UpdateInstaller::verifyAndOpen()
     const PackageCheck check = checkPackage(file_.fileName(), update_.enclosureLength,
                                             update_.edSignature, config_.publicKey);
     if (check != PackageCheck::Valid) {
-        fail(describe(check) + QStringLiteral(" It has been deleted."));
+        fail(tr("The update was refused: %1. It has been deleted.").arg(describe(check)));
+
         return;
     }
     QFile::remove(finalPath_);
     if (!file_.rename(finalPath_)) {
-        fail(QStringLiteral("The update could not be saved: %1.").arg(file_.errorString()));
+        fail(tr("The update could not be saved: %1.").arg(file_.errorString()));
         return;
     }
     dropTransfer();
@@ -154,8 +155,7 @@ void UpdateInstaller::verifyAndOpen()
     qCInfo(lcUpdater) << "Opening the verified update" << finalPath_;
     if (!opener_.open(finalPath_)) {
         driver_.showUpdateError(
-            QStringLiteral("The update was downloaded to %1, but it could not be opened.")
-                .arg(finalPath_));
+            tr("The update was downloaded to %1, but it could not be opened.").arg(finalPath_));
         Q_EMIT finished(false);
         return;
     }

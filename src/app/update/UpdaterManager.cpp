@@ -164,7 +164,7 @@ void UpdaterManager::onFeedFinished(bool ok, const QString& error)
     if (started_)
         scheduleCheck(config_.checkIntervalMs);
     if (!ok) {
-        fail(QStringLiteral("The update feed could not be loaded. %1").arg(error));
+        fail(tr("The update feed could not be loaded. %1").arg(error));
         return;
     }
     evaluateFeed(body);
@@ -174,7 +174,7 @@ void UpdaterManager::evaluateFeed(const QByteArray& body)
 {
     const AppcastParseResult parsed = parseAppcast(body);
     if (!parsed.appcast) {
-        fail(QStringLiteral("The update feed could not be read: %1.").arg(parsed.error));
+        fail(tr("The update feed could not be read: %1.").arg(parsed.error));
         return;
     }
     for (const QString& reason : parsed.appcast->rejected)
@@ -197,13 +197,13 @@ void UpdaterManager::evaluateFeed(const QByteArray& body)
         return;
     }
     if (best->edSignature.isEmpty()) {
-        fail(QStringLiteral("Vellumbox %1 is offered without a signature, so it cannot be "
-                            "trusted.")
+        fail(tr("Vellumbox %1 is offered without a signature, so it cannot be "
+                "trusted.")
                  .arg(best->displayVersion()));
         return;
     }
     if (!isAllowedUpdateUrl(best->enclosureUrl)) {
-        fail(QStringLiteral("Vellumbox %1 would be downloaded from an insecure address.")
+        fail(tr("Vellumbox %1 would be downloaded from an insecure address.")
                  .arg(best->displayVersion()));
         return;
     }
