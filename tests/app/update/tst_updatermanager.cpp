@@ -37,7 +37,7 @@ constexpr qint64 hour = 60 * minute;
 const QString feedPath = QStringLiteral("/appcast.xml");
 const QString packagePath = QStringLiteral("/Vellumbox-1.1.deb");
 
-// How the feed's server misbehaves; None serves the row's document.
+// How the server treats a path; None answers as told.
 enum class Fault { None, NotFound, Silent, Endless, Trickle, RedirectToHttp, NoServer };
 enum class Disk { Roomy, Full, Unwritable };
 
