@@ -3,11 +3,12 @@
 #include "app/HotkeyManager.h"
 #include "app/OnboardingWindowController.h"
 #include "app/SessionType.h"
+#include "app/SingleInstance.h"
 #include "overlay/OverlayManager.h"
 #include "platform/fakes/FakePlatform.h"
 #include "support/OverlayServices.h"
+#include "support/TestSupport.h"
 
-#include <QLabel>
 #include <QTest>
 
 #include <algorithm>
@@ -56,13 +57,10 @@ private Q_SLOTS:
     void refusedHotkeyLeavesTheProgramRunning();
     void permissionMissingAsksThenAlerts_data();
     void permissionMissingAsksThenAlerts();
-    void sessionTypeChoosesX11UnderWayland();
-    void firstLaunchShowsTheWindowAndNoPromptUntilFinished();
+    void startsInAnySession();
     void finishingAsksOnceAndClosesTheWindow_data();
     void finishingAsksOnceAndClosesTheWindow();
-    void grantedLaterSwitchesTheWindowAndStopsPolling();
-    void returnFinishesOnlyOnceGranted();
-    void grantButtonAsksAndOpensTheSettings();
+    void notGrantedUntilTheDesktopSaysSo();
     void laterLaunchAsksOnceThenNever_data();
     void laterLaunchAsksOnceThenNever();
     void theFirstRunOffersADesktopShortcut_data();
@@ -140,7 +138,7 @@ void TestAppDelegate::permissionMissingAsksThenAlerts()
     QCOMPARE(alert.style, AlertStyle::Warning);
 }
 
-void TestAppDelegate::sessionTypeChoosesX11UnderWayland()
+void TestAppDelegate::startsInAnySession()
 {
     QVERIFY(shouldUseXcb("", "wayland", "wayland-0", ":0"));
     QVERIFY(shouldUseXcb("", "", "wayland-0", ":0"));
@@ -157,38 +155,14 @@ void TestAppDelegate::sessionTypeChoosesX11UnderWayland()
     QVERIFY(missingDisplayReason("xcb", "x11", "", "")->contains(u"DISPLAY is empty"));
     QVERIFY(!missingDisplayReason("", "wayland", "wayland-0", ":0"));
     QVERIFY(!missingDisplayReason("offscreen", "", "", ""));
-}
 
-void TestAppDelegate::firstLaunchShowsTheWindowAndNoPromptUntilFinished()
-{
-    FakePlatform platform;
-    Launch launch(platform);
-    OnboardingWindowController* onboarding = launch.onboarding();
-    QVERIFY(onboarding);
-    QVERIFY(onboarding->window()->isVisible());
-    QCOMPARE(onboarding->window()->windowTitle(), QStringLiteral("Welcome to Vellumbox"));
-    QCOMPARE(onboarding->window()->size(), QSize(460, 420));
-    QCOMPARE(promptsShown(platform.alerts), 0);
-    // Granted from the start (as on X11): no polling, the finishing button reads so.
-    QVERIFY(onboarding->statusImageView()->isGranted());
-    QCOMPARE(onboarding->statusLabel()->text(), QStringLiteral("Screen Recording: Granted"));
-    QVERIFY(!onboarding->grantButton()->isEnabled());
-    QCOMPARE(onboarding->grantButton()->text(), QStringLiteral("Permission Granted"));
-    QCOMPARE(onboarding->continueButton()->text(), QStringLiteral("Get Started"));
-    QVERIFY(!onboarding->permissionCheckTimer());
-    const QString explanation = QStringLiteral(
-        "Vellumbox needs Screen Recording permission to capture screenshots. This is a desktop "
-        "security requirement — your screen content stays on your computer and is never sent "
-        "anywhere.");
-    const QList<QLabel*> labels = onboarding->window()->findChildren<QLabel*>();
-    QVERIFY(std::any_of(labels.begin(), labels.end(),
-                        [&](const QLabel* label) { return label->text() == explanation; }));
-    // Both buttons lie wholly inside the window and do not cover each other.
-    const QRect window = onboarding->window()->rect();
-    QVERIFY(window.contains(onboarding->grantButton()->geometry()));
-    QVERIFY(window.contains(onboarding->continueButton()->geometry()));
-    QVERIFY(!onboarding->grantButton()->geometry().intersects(
-        onboarding->continueButton()->geometry()));
+    // No session bus: this process runs the program all the same, and says why it is alone.
+    const QDBusConnection none = QDBusConnection::connectToBus(
+        QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("none"));
+    InstanceService service([] {});
+    QString message;
+    QCOMPARE(claimSingleInstance(none, &service, &message), InstanceRole::Primary);
+    QVERIFY2(message.startsWith(u"No session bus"), qPrintable(message));
 }
 
 void TestAppDelegate::finishingAsksOnceAndClosesTheWindow_data()
@@ -207,7 +181,23 @@ void TestAppDelegate::finishingAsksOnceAndClosesTheWindow()
     platform.permission.granted = granted;
     Launch launch(platform);
     OnboardingWindowController* onboarding = launch.onboarding();
+    QVERIFY(onboarding->window()->isVisible());
+    QCOMPARE(onboarding->window()->windowTitle(), QStringLiteral("Welcome to Vellumbox"));
+    QCOMPARE(onboarding->window()->size(), QSize(460, 420));
+    QVERIFY(testing::childWithText<QLabel>(
+        onboarding->window(),
+        QStringLiteral("Vellumbox needs Screen Recording permission to capture screenshots. This "
+                       "is a desktop security requirement — your screen content stays on your "
+                       "computer and is never sent anywhere.")));
+    // Both buttons lie wholly inside the window and do not cover each other.
+    const QRect window = onboarding->window()->rect();
+    QVERIFY(window.contains(onboarding->grantButton()->geometry()));
+    QVERIFY(window.contains(onboarding->continueButton()->geometry()));
+    QVERIFY(!onboarding->grantButton()->geometry().intersects(
+        onboarding->continueButton()->geometry()));
+    // Granted from the start (as on X11): nothing to poll.
     QCOMPARE(!onboarding->permissionCheckTimer(), granted);
+    QCOMPARE(promptsShown(platform.alerts), 0);
     bool windowOpenDuringPrompt = false;
     platform.alerts.whileShown = [&](const Alert&) {
         windowOpenDuringPrompt = onboarding->window()->isVisible();
@@ -231,18 +221,27 @@ void TestAppDelegate::finishingAsksOnceAndClosesTheWindow()
     QCOMPARE(promptsShown(platform.alerts), 1);
 }
 
-void TestAppDelegate::grantedLaterSwitchesTheWindowAndStopsPolling()
+void TestAppDelegate::notGrantedUntilTheDesktopSaysSo()
 {
     FakePlatform platform;
     platform.permission.granted = false;
     Launch launch(platform);
     OnboardingWindowController* onboarding = launch.onboarding();
     QVERIFY(!onboarding->statusImageView()->isGranted());
+    // A cross: both of its strokes white on red.
+    const QImage cross = onboarding->statusImageView()->grab().toImage();
+    QVERIFY(qGreen(cross.pixel(8, 12)) > 200 && qGreen(cross.pixel(12, 8)) > 200);
     QCOMPARE(onboarding->statusLabel()->text(), QStringLiteral("Screen Recording: Not Granted"));
-    QVERIFY(onboarding->grantButton()->isEnabled());
     QCOMPARE(onboarding->grantButton()->text(), QStringLiteral("Grant Screen Recording Access…"));
     QCOMPARE(onboarding->continueButton()->text(), QStringLiteral("Continue Without Permission"));
     QCOMPARE(onboarding->permissionCheckTimer()->interval(), 1000);
+    // The grant button asks and opens the settings; Return finishes nothing yet.
+    QTest::mouseClick(onboarding->grantButton(), Qt::LeftButton);
+    QCOMPARE(platform.permission.requestCount, 1);
+    QCOMPARE(platform.permission.openSettingsCount, 1);
+    QTest::keyClick(onboarding->window(), Qt::Key_Return);
+    QVERIFY(onboarding->window()->isVisible());
+    QCOMPARE(promptsShown(platform.alerts), 0);
 
     const int checksBefore = platform.permission.preflightCount;
     QTest::qWait(1100);
@@ -253,37 +252,12 @@ void TestAppDelegate::grantedLaterSwitchesTheWindowAndStopsPolling()
     QTRY_VERIFY_WITH_TIMEOUT(onboarding->statusImageView()->isGranted(), 2500);
     QCOMPARE(onboarding->statusLabel()->text(), QStringLiteral("Screen Recording: Granted"));
     QVERIFY(!onboarding->grantButton()->isEnabled());
+    QCOMPARE(onboarding->grantButton()->text(), QStringLiteral("Permission Granted"));
     QCOMPARE(onboarding->continueButton()->text(), QStringLiteral("Get Started"));
     QTRY_VERIFY(!onboarding->permissionCheckTimer());
-}
-
-void TestAppDelegate::returnFinishesOnlyOnceGranted()
-{
-    FakePlatform platform;
-    platform.permission.granted = false;
-    Launch launch(platform);
-    OnboardingWindowController* onboarding = launch.onboarding();
-    QTest::keyClick(onboarding->window(), Qt::Key_Return);
-    QVERIFY(onboarding->window()->isVisible());
-    QCOMPARE(promptsShown(platform.alerts), 0);
-
-    platform.permission.granted = true;
-    onboarding->checkPermission();
     QTest::keyClick(onboarding->window(), Qt::Key_Return);
     QVERIFY(!onboarding->window()->isVisible());
     QCOMPARE(promptsShown(platform.alerts), 1);
-}
-
-void TestAppDelegate::grantButtonAsksAndOpensTheSettings()
-{
-    FakePlatform platform;
-    platform.permission.granted = false;
-    Launch launch(platform);
-    QTest::mouseClick(launch.onboarding()->grantButton(), Qt::LeftButton);
-    QCOMPARE(platform.permission.requestCount, 1);
-    QCOMPARE(platform.permission.openSettingsCount, 1);
-    QVERIFY(launch.onboarding()->window()->isVisible());
-    QCOMPARE(promptsShown(platform.alerts), 0);
 }
 
 void TestAppDelegate::laterLaunchAsksOnceThenNever_data()

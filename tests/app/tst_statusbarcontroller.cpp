@@ -7,6 +7,7 @@
 #include "overlay/ScreenshotOverlayPanel.h"
 #include "platform/fakes/FakePlatform.h"
 #include "support/OverlayServices.h"
+#include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -23,22 +24,33 @@ using namespace vellumbox::fakes;
 class TestStatusBarController : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void menuItemsAndKeys();
-    void leftClickCapturesAtOnceTheMenuItemAfterItCloses();
     void menuLowersTheScreenshotsWhileOpen();
+    void leftClickCapturesAtOnceTheMenuItemAfterItCloses();
     void aboutTwiceIsOneWindow();
-    void aboutWindowShowsAllOfItsHelp_data();
     void aboutWindowShowsAllOfItsHelp();
     void iconCardsStayInsideTheTile();
     void frontCardCoversTheRearOutlineOnlyWhenFilled();
     void trayIconStrokesFollowTheDensity();
 };
 
-void TestStatusBarController::menuItemsAndKeys()
+void TestStatusBarController::menuLowersTheScreenshotsWhileOpen()
 {
     FakePlatform platform;
     OverlayManager overlays(testing::overlayServices(platform));
+    QImage image(10, 10, QImage::Format_RGB32);
+    image.fill(Qt::gray);
+    overlays.createOverlay(image, {0, 0, 10, 10});
+    overlays.createOverlay(image, {20, 0, 10, 10});
+    const auto levels = [&overlays] {
+        QList<WindowLevel> all;
+        for (const ScreenshotOverlayPanel* panel : overlays.overlays())
+            all.append(panel->level());
+        return all;
+    };
     StatusBarController controller(overlays, [] {});
+    Q_EMIT controller.menu()->aboutToShow();
+    QCOMPARE(levels(), QList<WindowLevel>(2, WindowLevel::Normal));
+    // Rebuilt on opening, not doubled.
     QStringList items;
     for (const QAction* action : controller.menu()->actions())
         items.append(action->isSeparator()
@@ -49,6 +61,8 @@ void TestStatusBarController::menuItemsAndKeys()
                           QStringLiteral("Close All Screenshots|"), QStringLiteral("-"),
                           QStringLiteral("About Vellumbox|"), QStringLiteral("Check for Updates…|"),
                           QStringLiteral("-"), QStringLiteral("Quit|Ctrl+Q")}));
+    Q_EMIT controller.menu()->aboutToHide();
+    QCOMPARE(levels(), QList<WindowLevel>(2, WindowLevel::Floating));
     // The item asks the updater, once per choice.
     int checks = 0;
     controller.onCheckForUpdates = [&checks] { ++checks; };
@@ -64,10 +78,10 @@ void TestStatusBarController::leftClickCapturesAtOnceTheMenuItemAfterItCloses()
     StatusBarController controller(overlays, [&captures] { ++captures; });
     // A left click opens no menu: the capture follows from the event loop, no later.
     Q_EMIT controller.trayIcon()->activated(QSystemTrayIcon::Trigger);
-    Q_EMIT controller.trayIcon()->activated(QSystemTrayIcon::Context);
     QCOMPARE(captures, 0);
     QCoreApplication::processEvents();
     QCOMPARE(captures, 1);
+    Q_EMIT controller.trayIcon()->activated(QSystemTrayIcon::Context);
     // The menu's item waits for the menu to be gone from the screen.
     controller.menu()->actions().at(0)->trigger();
     QTRY_COMPARE(captures, 2);
@@ -75,30 +89,12 @@ void TestStatusBarController::leftClickCapturesAtOnceTheMenuItemAfterItCloses()
     QCOMPARE(captures, 2); // the right click captured nothing
 }
 
-void TestStatusBarController::menuLowersTheScreenshotsWhileOpen()
-{
-    FakePlatform platform;
-    OverlayManager overlays(testing::overlayServices(platform));
-    QImage image(10, 10, QImage::Format_RGB32);
-    image.fill(Qt::gray);
-    auto* a = overlays.createOverlay(image, {0, 0, 10, 10});
-    auto* b = overlays.createOverlay(image, {20, 0, 10, 10});
-    StatusBarController controller(overlays, [] {});
-    Q_EMIT controller.menu()->aboutToShow();
-    QCOMPARE(a->level(), WindowLevel::Normal);
-    QCOMPARE(b->level(), WindowLevel::Normal);
-    QCOMPARE(controller.menu()->actions().size(), 8); // rebuilt, not doubled
-    Q_EMIT controller.menu()->aboutToHide();
-    QCOMPARE(a->level(), WindowLevel::Floating);
-    QCOMPARE(b->level(), WindowLevel::Floating);
-}
-
 void TestStatusBarController::aboutTwiceIsOneWindow()
 {
     FakePlatform platform;
     OverlayManager overlays(testing::overlayServices(platform));
     StatusBarController controller(overlays, [] {});
-    controller.showAboutWindow();
+    controller.menu()->actions().at(4)->trigger(); // About Vellumbox
     QPointer<AboutWindow> first = controller.aboutWindow();
     QVERIFY(first && first->isVisible());
     QCOMPARE(first->windowTitle(), QStringLiteral("About Vellumbox"));
@@ -112,34 +108,21 @@ void TestStatusBarController::aboutTwiceIsOneWindow()
     controller.aboutWindow()->close();
 }
 
-void TestStatusBarController::aboutWindowShowsAllOfItsHelp_data()
-{
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<int>("pointSize");
-    QTest::newRow("Qt's default font") << QString() << -1;
-    QTest::newRow("a desktop's larger font") << QStringLiteral("DejaVu Sans") << 11;
-}
-
 void TestStatusBarController::aboutWindowShowsAllOfItsHelp()
 {
-    QFETCH(QString, family);
-    QFETCH(int, pointSize);
+    // A desktop's larger font, which the help's own size must not follow out of the window.
     const QFont original = QApplication::font();
     const auto restore = qScopeGuard([&original] { QApplication::setFont(original); });
-    if (pointSize > 0)
-        QApplication::setFont(QFont(family, pointSize));
+    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 11));
     AboutWindow about;
     about.show();
-    const QList<QLabel*> labels = about.findChildren<QLabel*>();
-    const auto help = std::find_if(labels.begin(), labels.end(), [](const QLabel* label) {
-        return label->text() == AboutWindow::helpText();
-    });
-    QVERIFY(help != labels.end());
+    const QLabel* help = testing::childWithText<QLabel>(&about, AboutWindow::helpText());
+    QVERIFY(help);
     // Every line, wrapped or not, lies inside the label, and the label inside the window.
-    const int needed = (*help)->heightForWidth((*help)->width());
-    QVERIFY2(needed <= (*help)->height(),
-             qPrintable(QStringLiteral("%1 of %2 pixels").arg(needed).arg((*help)->height())));
-    QVERIFY(about.rect().contains((*help)->geometry()));
+    const int needed = help->heightForWidth(help->width());
+    QVERIFY2(needed <= help->height(),
+             qPrintable(QStringLiteral("%1 of %2 pixels").arg(needed).arg(help->height())));
+    QVERIFY(about.rect().contains(help->geometry()));
 }
 
 void TestStatusBarController::frontCardCoversTheRearOutlineOnlyWhenFilled()
@@ -172,44 +155,43 @@ void TestStatusBarController::trayIconStrokesFollowTheDensity()
             rows += y > image.height() * 3 / 4 && qAlpha(image.pixel(qRound(6 * ratio), y)) > 128;
         return std::pair{image.size(), rows};
     };
-    QCOMPARE(strokeRows(1.0).first, QSize(18, 18));
-    QCOMPARE(strokeRows(2.0).first, QSize(36, 36));
-    QVERIFY2(strokeRows(2.0).second >= 2 * strokeRows(1.0).second - 1,
-             qPrintable(QStringLiteral("%1 rows at 2x, %2 at 1x")
-                            .arg(strokeRows(2.0).second)
-                            .arg(strokeRows(1.0).second)));
-    QVERIFY(strokeRows(1.0).second >= 1);
+    const auto [small, thin] = strokeRows(1.0);
+    const auto [large, thick] = strokeRows(2.0);
+    QCOMPARE(small, QSize(18, 18));
+    QCOMPARE(large, QSize(36, 36));
+    QVERIFY(thin >= 1);
+    QVERIFY2(thick >= 2 * thin - 1,
+             qPrintable(QStringLiteral("%1 rows at 2x, %2 at 1x").arg(thick).arg(thin)));
 }
 
 void TestStatusBarController::iconCardsStayInsideTheTile()
 {
     QXmlStreamReader svg(logoSvg());
-    QList<QRectF> rects;
-    QList<qreal> strokes;
-    QStringList fills;
+    QList<QXmlStreamAttributes> rects;
     while (!svg.atEnd()) {
-        if (svg.readNext() != QXmlStreamReader::StartElement || svg.name() != u"rect")
-            continue;
-        const auto a = svg.attributes();
-        rects.append(QRectF(a.value(QLatin1String("x")).toDouble(),
-                            a.value(QLatin1String("y")).toDouble(),
-                            a.value(QLatin1String("width")).toDouble(),
-                            a.value(QLatin1String("height")).toDouble()));
-        strokes.append(a.value(QLatin1String("stroke-width")).toDouble());
-        fills.append(a.value(QLatin1String("fill")).toString());
+        if (svg.readNext() == QXmlStreamReader::StartElement && svg.name() == u"rect")
+            rects.append(svg.attributes());
     }
     QVERIFY2(!svg.hasError(), qPrintable(svg.errorString()));
     QCOMPARE(rects.size(), 3);
-    const QRectF tile = rects.at(0);
+    const auto value = [&rects](int i, const char* name) {
+        return rects.at(i).value(QLatin1String(name));
+    };
+    // Each card with half its stroke on either side of its edges.
+    const auto outline = [&value](int i) {
+        const qreal half = value(i, "stroke-width").toDouble() / 2;
+        return QRectF(value(i, "x").toDouble(), value(i, "y").toDouble(),
+                      value(i, "width").toDouble(), value(i, "height").toDouble())
+            .adjusted(-half, -half, half, half);
+    };
     for (int i = 1; i < 3; ++i) {
-        const qreal half = strokes.at(i) / 2;
-        QVERIFY(strokes.at(i) > 0);
-        QVERIFY(tile.contains(rects.at(i).adjusted(-half, -half, half, half)));
+        QVERIFY(value(i, "stroke-width").toDouble() > 0);
+        QVERIFY(outline(0).contains(outline(i)));
     }
+    QVERIFY(outline(1).intersects(outline(2)));
     // The front card is filled with the tile so that it hides the rear card's outline.
-    QCOMPARE(fills.at(2), fills.at(0));
-    QCOMPARE(fills.at(1), QStringLiteral("none"));
-    QVERIFY(rects.at(1).intersects(rects.at(2)));
+    QCOMPARE(value(2, "fill"), value(0, "fill"));
+    QCOMPARE(value(1, "fill"), u"none");
 }
 
 QTEST_MAIN(TestStatusBarController)

@@ -58,6 +58,16 @@ inline void drag(QWidget* widget, QPoint from, QPoint to)
     QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, to);
 }
 
+// The first child of type T whose text() is `text`, or null.
+template <typename T> T* childWithText(const QObject* parent, const QString& text)
+{
+    for (T* child : parent->findChildren<T*>()) {
+        if (child->text() == text)
+            return child;
+    }
+    return nullptr;
+}
+
 // The program's own log lines (categories "vellumbox.*") while it lives.
 class LogCapture {
 public:

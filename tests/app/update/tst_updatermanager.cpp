@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "LoopbackHttpServer.h"
 #include "TestKeyPair.h"
 #include "app/update/CheckTimer.h"
 #include "app/update/PackageOpener.h"
@@ -7,6 +6,7 @@
 #include "app/update/UpdaterManager.h"
 #include "app/update/UpdaterState.h"
 #include "platform/fakes/FakePlatform.h"
+#include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,16 +16,19 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
 
 using namespace vellumbox;
 using Outcome = UpdaterManager::CheckOutcome;
-using Behaviour = LoopbackHttpServer::Behaviour;
+using testing::childWithText;
 
 namespace {
 
@@ -34,9 +37,83 @@ constexpr qint64 hour = 60 * minute;
 const QString feedPath = QStringLiteral("/appcast.xml");
 const QString packagePath = QStringLiteral("/Vellumbox-1.1.deb");
 
-// How the feed's server misbehaves; None serves the row's document.
+// How the server treats a path; None answers as told.
 enum class Fault { None, NotFound, Silent, Endless, Trickle, RedirectToHttp, NoServer };
 enum class Disk { Roomy, Full, Unwritable };
+
+// An HTTP/1.1 server on 127.0.0.1 that answers each path as it is told, or misbehaves:
+// Silent never answers, Endless sends data for ever, Trickle a byte now and then.
+class LoopbackHttpServer {
+public:
+    QStringList requests; // the paths asked for, in order
+
+    LoopbackHttpServer()
+    {
+        server_.listen(QHostAddress::LocalHost);
+        QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                QObject::connect(socket, &QTcpSocket::readyRead, socket,
+                                 [this, socket] { serve(socket); });
+            }
+        });
+    }
+    QUrl url(const QString& path) const
+    {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path));
+    }
+    void answer(const QString& path, const QByteArray& body, const QByteArray& status = "200 OK",
+                const QByteArray& headers = {})
+    {
+        routes_[path] = {Fault::None, "HTTP/1.1 " + status +
+                                          "\r\nContent-Length: " + QByteArray::number(body.size()) +
+                                          "\r\nConnection: close\r\n" + headers + "\r\n" + body};
+    }
+    void redirect(const QString& path, const QUrl& target)
+    {
+        answer(path, {}, "302 Found", "Location: " + target.toEncoded() + "\r\n");
+    }
+    void misbehave(const QString& path, Fault fault) { routes_[path].fault = fault; }
+
+private:
+    struct Route {
+        Fault fault = Fault::None;
+        QByteArray response;
+    };
+
+    void serve(QTcpSocket* socket)
+    {
+        // The request may come in pieces; each connection asks once.
+        if (socket->property("served").toBool())
+            return;
+        const QByteArray request = socket->property("request").toByteArray() + socket->readAll();
+        socket->setProperty("request", request);
+        if (!request.contains("\r\n\r\n"))
+            return;
+        socket->setProperty("served", true);
+        const QString path = QString::fromLatin1(request.split(' ').value(1));
+        requests.append(path);
+        const Route route = routes_.value(
+            path, {Fault::None, "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"});
+        if (route.fault == Fault::None) {
+            socket->write(route.response);
+            socket->disconnectFromHost();
+        } else if (route.fault != Fault::Silent) {
+            const bool endless = route.fault == Fault::Endless;
+            socket->write("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
+            auto* timer = new QTimer(socket);
+            QObject::connect(timer, &QTimer::timeout, socket,
+                             [socket, chunk = QByteArray(endless ? 64 * 1024 : 1, 'x')] {
+                                 if (socket->state() == QAbstractSocket::ConnectedState)
+                                     socket->write(chunk);
+                             });
+            timer->start(endless ? 1 : 20);
+        }
+    }
+
+    QTcpServer server_;
+    QHash<QString, Route> routes_;
+};
 
 struct Release {
     QString version;
@@ -112,37 +189,20 @@ public:
 
 class FakeTimer final : public CheckTimer {
 public:
-    std::optional<qint64> pendingDelayMs;
-    void start(qint64 delayMs, std::function<void()> fire) override
+    qint64 delayMs = -1;
+    std::function<void()> pending; // empty while stopped
+    void start(qint64 delay, std::function<void()> fire) override
     {
-        pendingDelayMs = delayMs;
-        pending_ = std::move(fire);
+        delayMs = delay;
+        pending = std::move(fire);
     }
-    void stop() override
-    {
-        pendingDelayMs.reset();
-        pending_ = nullptr;
-    }
+    void stop() override { pending = nullptr; }
     void fire()
     {
-        auto pending = std::exchange(pending_, nullptr);
-        pendingDelayMs.reset();
-        if (pending)
-            pending();
+        if (auto due = std::exchange(pending, nullptr))
+            due();
     }
-
-private:
-    std::function<void()> pending_;
 };
-
-QPushButton* button(QWidget* window, const QString& text)
-{
-    for (QPushButton* candidate : window->findChildren<QPushButton*>()) {
-        if (candidate->text() == text)
-            return candidate;
-    }
-    return nullptr;
-}
 
 } // namespace
 
@@ -165,32 +225,20 @@ private Q_SLOTS:
     void checksOnceADay();
     void updateWindowAnswersOnce_data();
     void updateWindowAnswersOnce();
-    void closingEverythingAnswersNothing();
-    void progressCancelsOnlyWhenTheUserSaysSo();
+    void windowsGoneAnswerNothing();
     void messagesSayWhatHappened();
 
 private:
-    UpdaterConfig config() const
+    bool eventFilter(QObject* watched, QEvent* event) override
     {
-        UpdaterConfig config;
-        config.feedUrl = server_->url(feedPath);
-        config.publicKey = keys_.publicKey;
-        config.currentVersion = QStringLiteral("1.0");
-        config.stateFile = dir_->filePath(QStringLiteral("state/updater.ini"));
-        config.downloadDirectory = dir_->filePath(QStringLiteral("downloads"));
-        // Short, so that the faults that wait for them end soon.
-        config.feedLimits.stallTimeoutMs = 500;
-        config.feedLimits.totalTimeoutMs = 1500;
-        config.downloadStallTimeoutMs = 500;
-        config.availableBytes = [](const QString&) { return qint64(1) << 40; };
-        return config;
+        if (event->type() == QEvent::ZOrderChange)
+            raised_.append(watched);
+        return false;
     }
-    std::unique_ptr<UpdaterManager> makeManager(UpdaterConfig config)
+    std::unique_ptr<UpdaterManager> makeManager()
     {
-        return std::make_unique<UpdaterManager>(std::move(config), desktop_, desktop_, clock_,
-                                                timer_);
+        return std::make_unique<UpdaterManager>(config_, desktop_, desktop_, clock_, timer_);
     }
-    std::unique_ptr<UpdaterManager> makeManager() { return makeManager(config()); }
     void serve(const QList<Release>& releases)
     {
         server_->answer(feedPath, feed(releases, server_->url({}).toString()));
@@ -229,12 +277,14 @@ private:
         return QDir(dir_->filePath(QStringLiteral("downloads"))).entryList(QDir::Files);
     }
 
+    UpdaterConfig config_; // for the next manager made
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<LoopbackHttpServer> server_;
     TestKeyPair keys_;
     FakeDesktop desktop_;
     fakes::FakeClock clock_;
     FakeTimer timer_;
+    QList<QObject*> raised_;
 };
 
 void TestUpdaterManager::init()
@@ -242,6 +292,17 @@ void TestUpdaterManager::init()
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(dir_->isValid());
     server_ = std::make_unique<LoopbackHttpServer>();
+    config_ = {};
+    config_.feedUrl = server_->url(feedPath);
+    config_.publicKey = keys_.publicKey;
+    config_.currentVersion = QStringLiteral("1.0");
+    config_.stateFile = dir_->filePath(QStringLiteral("state/updater.ini"));
+    config_.downloadDirectory = dir_->filePath(QStringLiteral("downloads"));
+    // Short, so that the faults that wait for them end soon.
+    config_.feedLimits.stallTimeoutMs = 500;
+    config_.feedLimits.totalTimeoutMs = 1500;
+    config_.downloadStallTimeoutMs = 500;
+    config_.availableBytes = [](const QString&) { return qint64(1) << 40; };
     desktop_ = {};
     timer_.stop();
     clock_.dateTime = QDateTime(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
@@ -260,14 +321,13 @@ void TestUpdaterManager::withoutAFeedNothingIsChecked()
 {
     QFETCH(QString, feed);
     QFETCH(bool, withKey);
-    UpdaterConfig settings = config();
-    settings.feedUrl = feed.startsWith(QLatin1Char('/')) ? server_->url(feed) : QUrl(feed);
+    config_.feedUrl = feed.startsWith(QLatin1Char('/')) ? server_->url(feed) : QUrl(feed);
     if (!withKey)
-        settings.publicKey.clear();
-    auto manager = makeManager(settings);
+        config_.publicKey.clear();
+    auto manager = makeManager();
     QVERIFY(!manager->hasFeed());
     manager->start();
-    QVERIFY(!timer_.pendingDelayMs);
+    QVERIFY(!timer_.pending);
     QCOMPARE(check(*manager, true), Outcome::NoFeed);
     QCOMPARE(desktop_.events, QStringList{QStringLiteral("noFeed")});
     QVERIFY(server_->requests.isEmpty());
@@ -321,24 +381,21 @@ void TestUpdaterManager::checksReportTheirOutcome()
     QFETCH(Outcome, outcome);
     QFETCH(QString, shown);
     QFETCH(QString, error);
-    UpdaterConfig settings = config();
     QTcpServer closed;
     if (fault == Fault::None)
         server_->answer(feedPath, document);
     if (fault == Fault::Silent || fault == Fault::Endless || fault == Fault::Trickle)
-        server_->misbehave(feedPath, fault == Fault::Silent    ? Behaviour::Silent
-                                     : fault == Fault::Endless ? Behaviour::Endless
-                                                               : Behaviour::Trickle);
+        server_->misbehave(feedPath, fault);
     if (fault == Fault::Trickle)
-        settings.feedLimits.stallTimeoutMs = 10'000; // so that only the whole time runs out
+        config_.feedLimits.stallTimeoutMs = 10'000; // so that only the whole time runs out
     if (fault == Fault::RedirectToHttp)
         server_->redirect(feedPath, QUrl(QStringLiteral("http://updates.example.org/a.xml")));
     if (fault == Fault::NoServer) {
         QVERIFY(closed.listen(QHostAddress::LocalHost));
-        settings.feedUrl = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort()));
+        config_.feedUrl = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort()));
         closed.close();
     }
-    auto manager = makeManager(settings);
+    auto manager = makeManager();
     manager->start();
     QCOMPARE(check(*manager, asked), outcome);
     // Unasked, only an update speaks up, and it comes to the front.
@@ -349,7 +406,7 @@ void TestUpdaterManager::checksReportTheirOutcome()
     QVERIFY2(desktop_.lastError.contains(asked ? error : QString()),
              qPrintable(desktop_.lastError));
     // Counted even when it failed, so that the next one is a day later, not at once.
-    QCOMPARE(UpdaterState(settings.stateFile).lastCheckTime(), clock_.dateTime);
+    QCOMPARE(UpdaterState(config_.stateFile).lastCheckTime(), clock_.dateTime);
     QCOMPARE(manager->nextCheckDue(), clock_.dateTime.addMSecs(24 * hour));
 }
 
@@ -371,8 +428,6 @@ void TestUpdaterManager::installsOnlyAVerifiedPackage_data()
         << package << length << good << Disk::Roomy << false << "could not be opened";
     QTest::newRow("tampered") << tampered << length << good << Disk::Roomy << true
                               << "improperly signed";
-    QTest::newRow("someone else's key") << package << length << TestKeyPair().sign(package)
-                                        << Disk::Roomy << true << "improperly signed";
     QTest::newRow("truncated") << package.left(60'000) << length << good << Disk::Roomy << true
                                << "announced size";
     QTest::newRow("longer than announced")
@@ -392,16 +447,15 @@ void TestUpdaterManager::installsOnlyAVerifiedPackage()
     QFETCH(bool, opens);
     QFETCH(QString, error);
     serve({{QStringLiteral("1.1"), served, signature, announced}});
-    UpdaterConfig settings = config();
     if (disk == Disk::Full)
-        settings.availableBytes = [](const QString&) { return qint64(0); };
+        config_.availableBytes = [](const QString&) { return qint64(0); };
     QFile blocker(dir_->filePath(QStringLiteral("blocker")));
     if (disk == Disk::Unwritable) { // the folder would lie inside a file
         QVERIFY(blocker.open(QIODevice::WriteOnly));
-        settings.downloadDirectory = blocker.fileName() + QStringLiteral("/downloads");
+        config_.downloadDirectory = blocker.fileName() + QStringLiteral("/downloads");
     }
     desktop_.opens = opens;
-    auto manager = makeManager(settings);
+    auto manager = makeManager();
     QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
     QCOMPARE(install(*manager), error.isEmpty());
     QCOMPARE(desktop_.lastError.isEmpty(), error.isEmpty());
@@ -420,7 +474,7 @@ void TestUpdaterManager::installsOnlyAVerifiedPackage()
 void TestUpdaterManager::anUpdateOnScreenAnswersTheNextChecks()
 {
     serve({{QStringLiteral("1.1"), "a", keys_.sign("a"), 100'000'000}});
-    server_->misbehave(packagePath, Behaviour::Trickle);
+    server_->misbehave(packagePath, Fault::Trickle);
     auto manager = makeManager();
     manager->start();
     QCOMPARE(check(*manager, false), Outcome::UpdateOffered);
@@ -449,7 +503,7 @@ void TestUpdaterManager::anUpdateOnScreenAnswersTheNextChecks()
 
 void TestUpdaterManager::askingDuringADailyCheckGetsItsAnswer()
 {
-    server_->misbehave(feedPath, Behaviour::Silent);
+    server_->misbehave(feedPath, Fault::Silent);
     auto manager = makeManager();
     manager->start();
     fireWhenDue(*manager);
@@ -495,26 +549,25 @@ void TestUpdaterManager::checksOnceADay()
 {
     QFETCH(std::optional<qint64>, lastCheckAgoMs);
     QFETCH(qint64, delayMs);
-    UpdaterConfig settings = config();
-    settings.firstCheckDelayMs = 5 * minute;
+    config_.firstCheckDelayMs = 5 * minute;
     // Where the build keeps it: in the state folder, apart from the preferences.
     qputenv("XDG_STATE_HOME", dir_->path().toLocal8Bit());
-    settings.stateFile = UpdaterManager::buildConfig().stateFile;
+    config_.stateFile = UpdaterManager::buildConfig().stateFile;
     qunsetenv("XDG_STATE_HOME");
-    QCOMPARE(settings.stateFile, dir_->filePath(QStringLiteral("vellumbox/updater.ini")));
+    QCOMPARE(config_.stateFile, dir_->filePath(QStringLiteral("vellumbox/updater.ini")));
     if (lastCheckAgoMs)
-        UpdaterState(settings.stateFile)
+        UpdaterState(config_.stateFile)
             .setLastCheckTime(clock_.dateTime.addMSecs(-*lastCheckAgoMs));
-    auto manager = makeManager(settings);
+    auto manager = makeManager();
     manager->start();
     QCOMPARE(manager->nextCheckDue(), clock_.dateTime.addMSecs(delayMs));
     // The timer only looks at the wall clock now and then: a machine that slept through the
     // due time checks within minutes of waking, not a day of running later.
-    QVERIFY(timer_.pendingDelayMs && *timer_.pendingDelayMs <= settings.recheckMs);
+    QVERIFY(timer_.pending && timer_.delayMs <= config_.recheckMs);
     timer_.fire(); // before the wall clock says so: no check, only another look later
     QTest::qWait(100);
     QVERIFY(server_->requests.isEmpty());
-    QVERIFY(timer_.pendingDelayMs);
+    QVERIFY(timer_.pending);
     clock_.dateTime = clock_.dateTime.addMSecs(delayMs); // asleep: no timer ran meanwhile
     timer_.fire();
     QTRY_VERIFY(!server_->requests.isEmpty());
@@ -556,47 +609,40 @@ void TestUpdaterManager::updateWindowAnswersOnce()
              notesLink.startsWith(QLatin1String("https:")) ? 1 : 0);
     QCOMPARE(window->findChild<QTextBrowser*>()->toPlainText().trimmed(),
              QStringLiteral("Sharper arrows"));
-    QVERIFY(button(window, QStringLiteral("Install Update"))->isDefault());
+    QVERIFY(childWithText<QPushButton>(window, QStringLiteral("Install Update"))->isDefault());
     if (press.isEmpty())
         window->close();
     else
-        button(window, press)->click();
+        childWithText<QPushButton>(window, press)->click();
     QCOMPARE(answers, QList<UpdateChoice>{expected});
     QTRY_VERIFY(!window);
 }
 
-void TestUpdaterManager::closingEverythingAnswersNothing()
+void TestUpdaterManager::windowsGoneAnswerNothing()
 {
     QtUpdateUserDriver driver;
     int calls = 0;
-    driver.showUpdateFound({}, QStringLiteral("1.0"), [&calls](UpdateChoice) { ++calls; });
     driver.showDownloadStarted(QStringLiteral("1.2"), [&calls] { ++calls; });
-    driver.showUpdateError(QStringLiteral("Oops."));
-    driver.closeAll();
-    QVERIFY(!driver.currentWindow());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(calls, 0);
-}
-
-void TestUpdaterManager::progressCancelsOnlyWhenTheUserSaysSo()
-{
-    QtUpdateUserDriver driver;
-    int cancels = 0;
-    driver.showDownloadStarted(QStringLiteral("1.2"), [&cancels] { ++cancels; });
     auto* progress = qobject_cast<QProgressDialog*>(driver.currentWindow());
     QVERIFY(progress);
     driver.showDownloadProgress(3'000'000'000, 6'000'000'000); // beyond int
     QCOMPARE(progress->value(), 50);
     driver.showDownloadProgress(10, 0); // no total known: nothing to divide by
     QCOMPARE(progress->value(), 50);
-    button(progress, QStringLiteral("Cancel"))->click();
-    QCOMPARE(cancels, 1);
-    // Finished downloads close the window without it counting as a cancel.
-    driver.showDownloadStarted(QStringLiteral("1.2"), [&cancels] { ++cancels; });
+    childWithText<QPushButton>(progress, QStringLiteral("Cancel"))->click();
+    QCOMPARE(calls, 1);
+    // A finished download closes its window, and closing everything closes the rest, without
+    // either counting as the user's answer.
+    driver.showDownloadStarted(QStringLiteral("1.2"), [&calls] { ++calls; });
     driver.dismissDownload();
     QVERIFY(!driver.currentWindow());
+    driver.showUpdateFound({}, QStringLiteral("1.0"), [&calls](UpdateChoice) { ++calls; });
+    driver.showDownloadStarted(QStringLiteral("1.2"), [&calls] { ++calls; });
+    driver.showUpdateError(QStringLiteral("Oops."));
+    driver.closeAll();
+    QVERIFY(!driver.currentWindow());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(cancels, 1);
+    QCOMPARE(calls, 1);
 }
 
 void TestUpdaterManager::messagesSayWhatHappened()
@@ -606,7 +652,12 @@ void TestUpdaterManager::messagesSayWhatHappened()
         auto* box = qobject_cast<QMessageBox*>(driver.currentWindow());
         return box ? QStringList{box->text(), box->informativeText()} : QStringList();
     };
+    // Called to the front before there is a window: the next one comes up raised.
+    driver.bringToFront();
+    qApp->installEventFilter(this);
     driver.showUpToDate(QStringLiteral("1.0"), {});
+    qApp->removeEventFilter(this);
+    QCOMPARE(raised_, QList<QObject*>{driver.currentWindow()});
     QCOMPARE(shown().value(1), QStringLiteral("Vellumbox 1.0 is currently the newest version "
                                               "available."));
     driver.showUpToDate(QStringLiteral("1.0"), QStringLiteral("1.2"));
