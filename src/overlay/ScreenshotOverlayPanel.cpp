@@ -10,9 +10,11 @@
 #include "ScreenshotOverlayView.h"
 #include "annotation/AnnotationCanvas.h"
 #include "ocr/OCRSelectionView.h"
+#include "platform/GlobalInputMonitor.h"
 #include "platform/KeyState.h"
 #include "platform/WindowSystem.h"
 
+#include <QCursor>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -70,6 +72,13 @@ ScreenshotOverlayPanel::ScreenshotOverlayPanel(QImage image, const QRectF& captu
     , translucent_(services.windows.compositingActive())
 {
     setWindowTitle(tr("Vellumbox Screenshot"));
+    // Where the manager would centre it and keep it on one workspace, the panel places itself,
+    // above every window and on every workspace, as the selection does.
+    // An ordinary window type: the compositor gives the keyboard to an unmanaged utility window
+    // never, to an ordinary one on a click.
+    if (!services.windows.honoursPlacement())
+        setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                       Qt::X11BypassWindowManagerHint);
     setAttribute(Qt::WA_ShowWithoutActivating);
     // Without a compositor a translucent window shows black corners: a shape mask cuts them.
     setAttribute(Qt::WA_TranslucentBackground, translucent_);
@@ -84,13 +93,47 @@ ScreenshotOverlayPanel::ScreenshotOverlayPanel(QImage image, const QRectF& captu
 }
 
 // Monitors go with the panel, whatever ended it.
-ScreenshotOverlayPanel::~ScreenshotOverlayPanel() = default;
+ScreenshotOverlayPanel::~ScreenshotOverlayPanel()
+{
+    releaseKeyboardHold();
+}
+
+void ScreenshotOverlayPanel::holdKeyboard()
+{
+    // Beside the window manager (sway) no window of this program ever has the X focus: after a
+    // press the panel holds the keyboard until a button is pressed anywhere else.
+    if (services_.windows.honoursPlacement())
+        return;
+    view_->grabKeyboard();
+    if (keyboardHold_ >= 0)
+        return;
+    const QPointer<ScreenshotOverlayPanel> self(this);
+    keyboardHold_ = services_.globalInput.subscribe([self](GlobalInput input) {
+        if (input != GlobalInput::ButtonPressed || !self)
+            return;
+        QTimer::singleShot(0, self, [self] {
+            if (self && !self->frameGeometry().contains(QCursor::pos()))
+                self->releaseKeyboardHold();
+        });
+    });
+}
+
+void ScreenshotOverlayPanel::releaseKeyboardHold()
+{
+    view_->releaseKeyboard();
+    if (keyboardHold_ >= 0)
+        services_.globalInput.unsubscribe(keyboardHold_);
+    keyboardHold_ = -1;
+}
 
 void ScreenshotOverlayPanel::connectView()
 {
     view_->picture = [this] { return displayedImage(); };
     view_->onKey = [this](const QKeyEvent& event) { return handleKey(event); };
-    connect(view_, &ScreenshotOverlayView::pressed, this, [this] { activateWindow(); });
+    connect(view_, &ScreenshotOverlayView::pressed, this, [this] {
+        activateWindow();
+        holdKeyboard();
+    });
     connect(view_, &ScreenshotOverlayView::clicked, this, &ScreenshotOverlayPanel::clicked);
     connect(view_, &ScreenshotOverlayView::dragged, this,
             [this](QPoint delta) { move(pos() + delta); });
@@ -164,6 +207,7 @@ void ScreenshotOverlayPanel::show()
 void ScreenshotOverlayPanel::dismiss()
 {
     exitEditMode();
+    releaseKeyboardHold();
     const QPointer<ScreenshotOverlayPanel> self(this);
     fadeTo(0.0, fadeOutMs, [self] {
         if (self && self->onFadeOutFinished)
@@ -244,6 +288,11 @@ void ScreenshotOverlayPanel::setLevel(WindowLevel level)
 {
     level_ = level;
     const bool above = level == WindowLevel::Floating;
+    // Nothing managed can cover a window that bypasses the manager: it steps aside instead.
+    if (!services_.windows.honoursPlacement()) {
+        setVisible(above);
+        return;
+    }
     // Toggling the flag on the QWindow keeps the same native window; QWidget::setWindowFlag
     // would hide and re-create it.
     if (QWindow* window = windowHandle())

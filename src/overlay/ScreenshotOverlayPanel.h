@@ -113,6 +113,8 @@ protected:
     void moveEvent(QMoveEvent* event) override;
 
 private:
+    void holdKeyboard();
+    void releaseKeyboardHold();
     void connectView();
     bool handleKey(const QKeyEvent& event);
     void clicked();
@@ -134,6 +136,7 @@ private:
     double displayScale_ = 1.0;
     int rotationDegrees_ = 0;
     WindowLevel level_ = WindowLevel::Floating;
+    int keyboardHold_ = -1;
     bool translucent_ = false;
     ScreenshotOverlayView* view_ = nullptr;
     AnnotationCanvas* annotationCanvas_ = nullptr;

@@ -98,6 +98,17 @@ std::unique_ptr<ScreenRecordingPermission> makePermission(DisplayCapture& captur
     return std::make_unique<DesktopPermission>();
 }
 
+// sway's XWayland manager centres managed windows and ignores their moves, their stacking and
+// their workspaces.
+bool managerHonoursPlacement()
+{
+    return !qEnvironmentVariableIsEmpty("VB_NO_BYPASS") ||
+           !isWaylandSession(qgetenv("XDG_SESSION_TYPE"), qgetenv("WAYLAND_DISPLAY")) ||
+           (qEnvironmentVariableIsEmpty("SWAYSOCK") &&
+            !qEnvironmentVariable("XDG_CURRENT_DESKTOP")
+                 .contains(QLatin1String("sway"), Qt::CaseInsensitive));
+}
+
 struct LinuxServices {
     QtScreenProvider screens;
     std::unique_ptr<DisplayCapture> captureMethod = makeDisplayCapture(screens);
@@ -106,7 +117,7 @@ struct LinuxServices {
     ScreenRecordingPermission& permission = *permissionMethod;
     QtAlertPresenter alerts;
     QtCursorService cursor;
-    X11WindowSystem windows;
+    X11WindowSystem windows{managerHonoursPlacement()};
     QtSettings settings;
     QtClipboard clipboard;
     QtSaveDialog saveDialog;

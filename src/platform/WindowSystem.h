@@ -17,6 +17,9 @@ public:
     // other windows still reach those windows.
     virtual bool grabInput(QWindow* window) = 0;
     virtual void releaseInput() = 0;
+    // The window manager keeps a window where the program puts it, above the others and on
+    // every workspace when asked. sway's manager of X11 windows does none of that.
+    virtual bool honoursPlacement() const = 0;
 };
 
 } // namespace vellumbox

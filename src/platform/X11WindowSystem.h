@@ -12,15 +12,20 @@ namespace vellumbox {
 class X11WindowSystem final : public QObject, public WindowSystem {
     Q_OBJECT
 public:
+    explicit X11WindowSystem(bool honoursPlacement = true)
+        : honoursPlacement_(honoursPlacement)
+    {}
     bool compositingActive() const override;
     void makeSticky(QWindow* window) override;
     bool grabInput(QWindow* window) override;
     void releaseInput() override;
+    bool honoursPlacement() const override { return honoursPlacement_; }
 
 private:
     bool tryGrab(QWindow* window);
     void retryGrab();
 
+    const bool honoursPlacement_;
     QPointer<QWindow> grabWindow_;
     int grabAttempts_ = 0;
     bool grabbed_ = false;

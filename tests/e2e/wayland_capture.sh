@@ -27,7 +27,9 @@ waitfor() { # seconds, command...
   return 1
 }
 pointer() { printf '%s\nquit\n' "$*" | ./vpd >/dev/null; }
-keys() { printf 'combo %s\nsleep 100\nquit\n' "$*" | ./vkd >/dev/null; }
+# A new virtual keyboard's keymap reaches XWayland with its first key: that key is lost
+# unless the keymap has arrived first.
+keys() { printf 'sleep 500\ncombo %s\nsleep 100\nquit\n' "$*" | ./vkd >/dev/null; }
 
 VELLUMBOX_CAPTURE=$method "$VELLUMBOX_BINARY" >app.log 2>&1 &
 app=$!

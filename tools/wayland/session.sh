@@ -14,7 +14,7 @@
 # coordinates) and `vkd` (a virtual keyboard with a standard us keymap: "combo 29 46" is Ctrl+C,
 # "combo 1" Escape; codes are Linux evdev codes). Do not use wtype: it uploads its own keymap,
 # which renumbers XWayland's key codes. `grim -g "X,Y WxH" file.png` reads what the compositor
-# shows, at device pixels. Exit status: COMMAND's.
+# shows, at device pixels. SHOW_PICTURE is show-picture.py, a native window. Exit status: COMMAND's.
 #
 # VELLUMBOX_BINARY, when set, is copied into the work folder and passed on as that copy (the
 # unprivileged user may not reach the build tree), and so is COMMAND when it is a file.
@@ -66,6 +66,8 @@ fi
   echo "exec swaymsg create_output"
 } >"$work/sway.conf"
 pass_program
+cp "$here/show-picture.py" "$work/show-picture.py"
+pass+=(SHOW_PICTURE="$work/show-picture.py")
 if [ -f "$1" ]; then
   cp "$1" "$work/command" && chmod 755 "$work/command"; shift; set -- "$work/command" "$@"
 fi

@@ -173,6 +173,8 @@ public:
         return true;
     }
     void releaseInput() override { grabbedWindow.clear(); }
+    bool honoursPlacement() const override { return placement; }
+    bool placement = true;
 };
 
 class FakeSettings final : public Settings {
