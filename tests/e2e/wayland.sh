@@ -1,21 +1,19 @@
 #!/bin/sh
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Runs inside tools/wayland/gnome-session.sh or kde-session.sh (one 1920x1080 monitor, the
-# desktop's own portal). Input goes through XWayland (xdotool), which is what reaches Vellumbox's
-# X11 windows.
-#   wayland_desktop.sh granted   (GNOME's store says yes; KDE never asks): a region over Wayland
-#       content (GNOME's background, a native window on KDE), copied with Ctrl+C, equals the
-#       portal's own picture of it.
-#   wayland_desktop.sh refused   (GNOME's store says no): the first-run window shows access
-#       missing, and a capture shows the permission alert instead of a picture.
-#   wayland_desktop.sh shortcut  (GNOME 43, which has no shortcut portal): the first-run window
-#       adds Ctrl+Shift+9 running `vellumbox --capture` to GNOME's own shortcuts.
-#   wayland_desktop.sh hotkey    (KDE): Ctrl+Shift+9 pressed while a native window has the focus
-#       starts a selection, through the desktop's shortcut service.
-#   wayland_desktop.sh granted METHOD [LOG]   the screen read through METHOD (as the log names
-#       it; default: the desktop portal), and LOG a line expected once the capture is done
-#       (!LOG: a line that must not be there).
-# The session passes portal-shot.py in $PORTAL_SHOT and show-picture.py in $SHOW_PICTURE.
+# Vellumbox in a Wayland session, input through XWayland (xdotool), which reaches its X11 windows,
+# or the compositor's own virtual devices; inside tools/wayland/session.sh (sway: HEADLESS-1
+# 1920x1080 at scale 1, HEADLESS-2 1280x720 at scale 2 beside it), gnome-session.sh or
+# kde-session.sh (one 1920x1080 monitor, the desktop's portal), which pass the helpers.
+#   screencopy|portal (sway, that reader forced): a region on each output, taken by
+#       `vellumbox --capture` and a drag, copied with Ctrl+C, equals grim's pixels; sway's own
+#       binding of Ctrl+Shift+9 opens the selection.
+#   granted [METHOD [LOG]] (GNOME's store says yes; KDE never asks): a region over Wayland content,
+#       copied, equals the portal's own picture; read through METHOD (default: the desktop
+#       portal); LOG a line the log holds (!LOG: does not).
+#   refused (GNOME's store says no): the first run shows access missing; a capture, the alert.
+#   shortcut (GNOME 43, no shortcut portal): the first run adds Ctrl+Shift+9 to GNOME's shortcuts.
+#   hotkey (KDE): Ctrl+Shift+9 over a focused native window starts a selection, through the
+#       desktop's shortcut service.
 set -u
 mode=$1 method=${2:-the desktop portal} expected=${3:-}
 cd "$WL_WORK" || exit 2
@@ -24,6 +22,7 @@ mkdir -p "$XDG_CONFIG_HOME/Vellumbox"
 settings="$XDG_CONFIG_HOME/Vellumbox/Vellumbox.conf"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+die() { echo "FAIL: $*"; cat app.log; exit 1; }
 waitfor() { # seconds, command...
   n=$(($1 * 10)); shift
   while [ $n -gt 0 ]; do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; n=$((n - 1)); done
@@ -31,22 +30,102 @@ waitfor() { # seconds, command...
 }
 window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -n 1; }
 shown() { [ -n "$(window "$1")" ]; }
-picture() { import -window "$1" "$2"; } # an X11 window's own pixels
-die() { echo "FAIL: $*"; cat app.log; exit 1; }
+done_first_run() { printf '[General]\nhasCompletedOnboarding=true\nhasShownLoginItemPrompt=true\n' >"$settings"; }
 start() {
   : >app.log
   "$VELLUMBOX_BINARY" >>app.log 2>&1 &
   app=$!
-  waitfor 20 grep -q "ready" app.log || { cat app.log; echo "FAIL: Vellumbox did not start"; exit 1; }
+  waitfor 20 grep -q "ready" app.log || die "Vellumbox did not start"
 }
 stop() {
   kill "$app"
   waitfor 5 sh -c "! kill -0 $app" || { kill -KILL "$app"; fail "Vellumbox did not end on SIGTERM"; }
   wait "$app" 2>/dev/null
 }
-done_first_run() { printf '[General]\nhasCompletedOnboarding=true\nhasShownLoginItemPrompt=true\n' >"$settings"; }
+pointer() { printf '%s\nquit\n' "$*" | ./vpd >/dev/null; }
+keys() { printf 'combo %s\nsleep 100\nquit\n' "$*" | ./vkd >/dev/null; }
+# A long press (a short one closes it) gives the newest screenshot the keyboard; Ctrl+C copies it
+# into copy.png, X Y WIDTH HEIGHT its place.
+copy_screenshot() {
+  waitfor 15 shown "Vellumbox Screenshot" || die "no screenshot"
+  eval "$(xdotool getwindowgeometry --shell "$(window "Vellumbox Screenshot")")"
+  if [ "$XDG_CURRENT_DESKTOP" = sway ]; then
+    pointer "abs $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) 2560 1080
+sleep 100
+down 272
+sleep 1000
+up 272
+sleep 300"
+    keys "29 46"
+  else
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) mousedown 1 sleep 1 mouseup 1 sleep 0.3 key ctrl+c
+  fi
+  rm -f copy.png
+  waitfor 5 sh -c 'xclip -selection clipboard -t image/png -o >copy.png && [ -s copy.png ]' ||
+    fail "nothing on the clipboard"
+}
 
-if [ "$mode" = granted ]; then
+# On sway: region x y w h in layout pixels, the output's scale, and whether the copy must equal
+# the compositor's pixels or, enlarged by the portal with smoothing, only come close.
+sway_region() {
+  name=$1 x=$2 y=$3 w=$4 h=$5 scale=$6 exact=$7
+  grim -g "$x,$y ${w}x$h" "truth-$name.png"
+  "$VELLUMBOX_BINARY" --capture
+  waitfor 5 shown "Vellumbox Selection" || { fail "$name: no selection"; return; }
+  sleep 0.5
+  pointer "abs $x $y 2560 1080
+sleep 100
+down 272
+sleep 50
+abs $((x + w / 2)) $((y + h / 2)) 2560 1080
+sleep 50
+abs $((x + w)) $((y + h)) 2560 1080
+sleep 100
+up 272
+sleep 100"
+  copy_screenshot
+  size=$(identify -format '%wx%h' copy.png)
+  [ "$size" = "$((w * scale))x$((h * scale))" ] || fail "$name: copy is $size, wanted $((w * scale))x$((h * scale))"
+  if [ "$exact" = exact ]; then
+    differ=$(compare -metric AE copy.png "truth-$name.png" null: 2>&1)
+    [ "$differ" = 0 ] || fail "$name: $differ pixels differ from the compositor's"
+  else
+    convert "truth-$name.png" -resize "${size}!" "truth-$name-big.png"
+    error=$(compare -metric RMSE copy.png "truth-$name-big.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/')
+    awk "BEGIN { exit !($error < 0.03) }" || fail "$name: differs from the compositor's by $error"
+  fi
+  echo "ok: $name $size"
+  keys "29 17" # Ctrl+W closes it
+}
+
+if [ "$mode" = screencopy ] || [ "$mode" = portal ]; then
+  # Wayland content on both outputs: the compositor's own background pictures.
+  convert -size 1920x1080 gradient:red-blue -fill yellow -draw "rectangle 100,100 400,300" left.png &&
+    convert -size 1280x720 -seed 9 plasma:fractal -fill white -draw "rectangle 100,100 300,200" right.png &&
+    swaymsg output HEADLESS-1 bg "$PWD/left.png" stretch >/dev/null &&
+    swaymsg output HEADLESS-2 bg "$PWD/right.png" stretch >/dev/null || die "no background"
+  sleep 1
+  done_first_run
+  export VELLUMBOX_CAPTURE=$mode
+  start
+  [ "$mode" = portal ] || method="wlroots screen copy"
+  grep -q "read through $method" app.log || fail "not read through $method"
+  # The portal's picture holds the whole layout at the largest scale: the scale-1 output enlarged.
+  if [ "$mode" = portal ]; then sway_region left 150 120 300 200 2 near; else sway_region left 150 120 300 200 1 exact; fi
+  sway_region right 2000 40 200 150 2 exact
+  if [ "$mode" = screencopy ]; then
+    # The line the first-run window offers on sway: the compositor runs it, whatever has the focus.
+    swaymsg "bindsym Ctrl+Shift+9 exec $VELLUMBOX_BINARY --capture" >/dev/null
+    keys "29 42 10"
+    waitfor 5 shown "Vellumbox Selection" || fail "sway's binding started no selection"
+    # As a person would: once the selection is up, not in the same instant.
+    sleep 1
+    keys 1
+    waitfor 5 sh -c '! xdotool search --onlyvisible --name "Vellumbox Selection"' ||
+      fail "Escape left the selection open"
+  fi
+  stop
+elif [ "$mode" = granted ]; then
   convert -size 1920x1080 gradient:green-navy -fill orange -draw "circle 500,400 500,250" bg.png
   if [ "$XDG_CURRENT_DESKTOP" = GNOME ]; then
     gsettings set org.gnome.desktop.background picture-uri "file://$PWD/bg.png"
@@ -64,14 +143,8 @@ if [ "$mode" = granted ]; then
   sleep 0.5
   xdotool mousemove 350 250 mousedown 1 sleep 0.1 mousemove 500 400 sleep 0.1 mousemove 650 450 \
     sleep 0.1 mouseup 1
-  waitfor 15 shown "Vellumbox Screenshot" || die "no screenshot"
-  shot=$(window "Vellumbox Screenshot")
-  eval "$(xdotool getwindowgeometry --shell "$shot")"
+  copy_screenshot
   [ "$X,$Y,$WIDTH,$HEIGHT" = "350,250,300,200" ] || fail "the screenshot floats at $X,$Y ${WIDTH}x$HEIGHT"
-  # A long press (a short one closes it) gives it the keyboard.
-  xdotool mousemove $((X + 150)) $((Y + 100)) mousedown 1 sleep 1 mouseup 1 sleep 0.3 key ctrl+c
-  waitfor 5 sh -c 'xclip -selection clipboard -t image/png -o >copy.png && [ -s copy.png ]' ||
-    fail "nothing on the clipboard"
   xdotool key ctrl+w
   waitfor 5 sh -c '! xdotool search --name "^Vellumbox Screenshot\$"' || fail "ctrl+w kept it"
   # KDE's pictures hold the pointer.
@@ -128,7 +201,7 @@ else
   start # the first run
   waitfor 10 shown "Welcome to Vellumbox" || die "no first-run window"
   sleep 1
-  picture "$(window "Welcome to Vellumbox")" welcome.png
+  import -window "$(window "Welcome to Vellumbox")" welcome.png
   # The status row's symbol and label: red for missing access, never green.
   red=$(convert welcome.png -fill black +opaque "rgb(255,59,48)" -fill white -opaque "rgb(255,59,48)" \
     -format "%[fx:int(mean*w*h)]" info:)
@@ -142,7 +215,7 @@ else
   waitfor 10 shown "Vellumbox" || die "no alert"
   sleep 0.5
   shown "Vellumbox Selection" && fail "a selection opened without access"
-  picture "$(window "Vellumbox")" alert.png
+  import -window "$(window "Vellumbox")" alert.png
   tesseract alert.png - 2>/dev/null | tr '\n' ' ' >alert.txt
   grep -q "Permission Required" alert.txt || fail "the alert reads: $(cat alert.txt)"
   stop
