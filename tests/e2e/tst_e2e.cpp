@@ -91,6 +91,13 @@ QByteArray clipboard(const QString& type)
                : QByteArray();
 }
 
+bool writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+           file.write(content) == content.size();
+}
+
 QString settingsPath()
 {
     return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Vellumbox/Vellumbox.conf");
@@ -188,13 +195,10 @@ private:
     // Past the first run, once it has registered the hot key.
     bool startApp(AppProcess& app)
     {
-        QFile settings(settingsPath());
-        if (!settings.exists() &&
-            !(QDir().mkpath(QFileInfo(settings).path()) && settings.open(QIODevice::WriteOnly) &&
-              settings.write("[General]\nhasCompletedOnboarding=true\n"
-                             "hasShownLoginItemPrompt=true\n") > 0))
+        if (!QFile::exists(settingsPath()) &&
+            !writeFile(settingsPath(), "[General]\nhasCompletedOnboarding=true\n"
+                                       "hasShownLoginItemPrompt=true\n"))
             return fail(QStringLiteral("could not write ") + settingsPath());
-        settings.close();
         if (!app.launch())
             return fail(app.errorString());
         return waitUntil([&] {
@@ -261,9 +265,9 @@ private:
                                      .arg(g.y()));
     }
 
-    // A right click at p, then keys (Down `downs` times, then the rest), waiting for each menu
-    // to open and for all to close.
-    bool chooseFromMenu(const QPoint& p, int downs, const QStringList& then)
+    // The context menu at p, Down `downs` times and Right into a submenu, whose first item Return
+    // chooses; each menu waited for.
+    bool chooseFromSubmenu(const QPoint& p, int downs)
     {
         const auto popups = [&] {
             const QList<WindowInfo> all = m_x.windows();
@@ -271,28 +275,17 @@ private:
                                  [](const WindowInfo& w) { return w.overrideRedirect; });
         };
         const qsizetype closed = popups();
-        qsizetype shown = closed;
-        const auto opened = [&] {
-            const bool ok = waitUntil([&] { return popups() > shown; });
-            shown = popups();
-            return ok;
-        };
         // Two presses of a button within the double-click interval (0.4 s) make a double click.
         if (m_rightClick.isValid())
             QTest::qWait(int(qMax<qint64>(0, 1000 - m_rightClick.elapsed())));
         m_rightClick.start();
-        if (!click(p, 3) || !opened())
+        if (!click(p, 3) || !waitUntil([&] { return popups() > closed; }))
             return fail(QStringLiteral("no menu at (%1, %2)").arg(p.x()).arg(p.y()));
-        QStringList keys = QStringList(downs, QStringLiteral("Down")) + then;
-        // Keys up to a submenu in one go, then wait for it to open.
-        for (qsizetype right; (right = keys.indexOf(QStringLiteral("Right"))) >= 0;
-             keys.remove(0, right + 1)) {
-            if (!xdotool(QStringList{QStringLiteral("key")} + keys.mid(0, right + 1)) || !opened())
-                return fail(QStringLiteral("no submenu"));
-        }
-        if (!keys.isEmpty() && !xdotool(QStringList{QStringLiteral("key")} + keys))
-            return fail(QStringLiteral("xdotool failed"));
-        return waitUntil([&] { return popups() <= closed; }) ||
+        if (!xdotool(QStringList{QStringLiteral("key")} + QStringList(downs, QStringLiteral("Down"))
+                     << QStringLiteral("Right")) ||
+            !waitUntil([&] { return popups() > closed + 1; }))
+            return fail(QStringLiteral("no submenu"));
+        return (key(QStringLiteral("Return")) && waitUntil([&] { return popups() <= closed; })) ||
                fail(QStringLiteral("the menu stayed"));
     }
 
@@ -349,25 +342,19 @@ void TestE2e::initTestCase()
     // is, that keeps a copy of what it is handed.
     m_shareSink = m_dir.filePath(QStringLiteral("shared.png"));
     const QString script = m_dir.filePath(QStringLiteral("viewer.sh"));
-    QFile program(script);
-    QVERIFY(program.open(QIODevice::WriteOnly));
-    program.write(QStringLiteral("#!/bin/sh\ncp \"$1\" '%1'\n").arg(m_shareSink).toUtf8());
-    program.close();
-    QVERIFY(program.setPermissions(program.permissions() | QFile::ExeOwner));
+    QVERIFY(
+        writeFile(script, QStringLiteral("#!/bin/sh\ncp \"$1\" '%1'\n").arg(m_shareSink).toUtf8()));
+    QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner));
     const QString applications =
         qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
-    QVERIFY(QDir().mkpath(applications));
-    QFile entry(applications + QStringLiteral("/test-viewer.desktop"));
-    QVERIFY(entry.open(QIODevice::WriteOnly));
-    entry.write(QStringLiteral("[Desktop Entry]\nType=Application\nName=Test Viewer\n"
-                               "Exec=%1 %f\nMimeType=image/png;\n")
-                    .arg(script)
-                    .toUtf8());
-    entry.close();
+    QVERIFY(writeFile(applications + QStringLiteral("/test-viewer.desktop"),
+                      QStringLiteral("[Desktop Entry]\nType=Application\nName=Test Viewer\n"
+                                     "Exec=%1 %f\nMimeType=image/png;\n")
+                          .arg(script)
+                          .toUtf8()));
     QVERIFY(run(QStringLiteral("update-desktop-database"), {applications}));
-    QFile defaults(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list"));
-    QVERIFY(defaults.open(QIODevice::WriteOnly));
-    defaults.write("[Default Applications]\nimage/png=test-viewer.desktop\n");
+    QVERIFY(writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list"),
+                      "[Default Applications]\nimage/png=test-viewer.desktop\n"));
 }
 
 void TestE2e::init()
@@ -508,7 +495,7 @@ void TestE2e::escapeInAnotherApplicationEndsEditMode()
 {
     WindowInfo shot;
     CHECK_STEP(capture(QRect(400, 300, 300, 200), &shot));
-    CHECK_STEP(chooseFromMenu(shot.geometry.center(), 9, words("Right Return"))); // Pencil
+    CHECK_STEP(chooseFromSubmenu(shot.geometry.center(), 9)); // Pencil
     QVERIFY2(waitUntil([&] { return editing(shot); }), "no dashed border in edit mode");
 
     // Another application in front, with the keyboard: only watching it sees this Escape.
@@ -535,7 +522,7 @@ void TestE2e::shareHandsTheImageToTheDefaultApplication()
     const QRect area(900, 500, 200, 120);
     WindowInfo shot;
     CHECK_STEP(capture(area, &shot));
-    CHECK_STEP(chooseFromMenu(shot.geometry.center(), 4, words("Right Return")));
+    CHECK_STEP(chooseFromSubmenu(shot.geometry.center(), 4)); // the default application
     QString wrong;
     QVERIFY2(waitUntil([&] {
                  wrong =
