@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/QtSaveDialog.h"
+#include "platform/QtScreenProvider.h"
 #include "platform/QuitSignals.h"
 #include "platform/ScreenInfo.h"
 #include "platform/X11GlobalHotkey.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -20,6 +22,7 @@ class TestPlatform : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void nativeGeometryKeepsTheOriginAndScalesTheSize();
+    void aChangedScreenIsToldOnce();
     void hotkeyModifiersMustBeExactlyControlShift_data();
     void hotkeyModifiersMustBeExactlyControlShift();
     void savedNamesGetAnImageSuffix_data();
@@ -35,6 +38,16 @@ void TestPlatform::nativeGeometryKeepsTheOriginAndScalesTheSize()
     QCOMPARE(nativeGeometryOf({1920, 0, 640, 512}, 2.0), QRect(1920, 0, 1280, 1024));
     QCOMPARE(nativeGeometryOf({0, 0, 1920, 1080}, 1.0), QRect(0, 0, 1920, 1080));
     QCOMPARE(nativeGeometryOf({-1000, 0, 1001, 3}, 1.5), QRect(-1000, 0, 1502, 5));
+}
+
+void TestPlatform::aChangedScreenIsToldOnce()
+{
+    QtScreenProvider screens;
+    int told = 0;
+    screens.setOnScreensChanged([] {});
+    screens.setOnScreensChanged([&told] { ++told; });
+    Q_EMIT QGuiApplication::primaryScreen()->geometryChanged(QRect(0, 0, 800, 600));
+    QCOMPARE(told, 1);
 }
 
 void TestPlatform::hotkeyModifiersMustBeExactlyControlShift_data()
