@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -16,7 +17,6 @@
 #include <QTest>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 
 using namespace e2e;
@@ -107,13 +107,7 @@ QString settingsPath()
 QImage dimmed(const QRect& rect, double alpha)
 {
     QImage image = pattern::image(0, rect);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const auto keep = [&](int c) { return int(std::lround(c * (1.0 - alpha))); };
-            line[x] = qRgb(keep(qRed(line[x])), keep(qGreen(line[x])), keep(qBlue(line[x])));
-        }
-    }
+    QPainter(&image).fillRect(image.rect(), QColor::fromRgbF(0, 0, 0, float(alpha)));
     return image;
 }
 
