@@ -17,7 +17,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
 
 namespace e2e {
 
@@ -96,9 +95,9 @@ struct WindowInfo {
     // The child of the root that holds this window: its frame when the window manager manages it.
     xcb_window_t topLevel = XCB_NONE;
     int stackIndex = -1; // of topLevel among the root's children, bottom-most first
-    QString name = {};
+    QString name;
     bool overrideRedirect = false;
-    QRect geometry = {}; // root coordinates
+    QRect geometry; // root coordinates
 };
 
 class XHarness {
@@ -115,6 +114,7 @@ public:
             return;
         const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_c)).data;
         m_root = screen->root;
+        m_netWmName = atom("_NET_WM_NAME");
         m_rootSize = QSize(screen->width_in_pixels, screen->height_in_pixels);
     }
     ~XHarness()
@@ -141,65 +141,42 @@ public:
     // A round trip: once it returns, the server has carried out every request sent before.
     void sync() { std::free(xcb_get_input_focus_reply(m_c, xcb_get_input_focus(m_c), nullptr)); }
 
-    // Every viewable window below the root, parents before children, bottom-most first.
-    QList<WindowInfo> windows()
+    // Every viewable window below the root, each before its children, bottom-most first.
+    QList<WindowInfo> windows(xcb_window_t parent = XCB_NONE, const WindowInfo& holder = {})
     {
-        // The tree one level at a time, each level's requests in flight together.
-        QList<WindowInfo> all;
-        QList<WindowInfo> level{{m_root}};
-        while (!level.isEmpty()) {
-            std::vector<xcb_query_tree_cookie_t> cookies;
-            for (const WindowInfo& w : level)
-                cookies.push_back(xcb_query_tree(m_c, w.id));
-            QList<WindowInfo> next;
-            for (qsizetype i = 0; i < level.size(); ++i) {
-                Reply<xcb_query_tree_reply_t> reply(
-                    xcb_query_tree_reply(m_c, cookies[size_t(i)], nullptr));
-                const xcb_window_t* children =
-                    reply ? xcb_query_tree_children(reply.get()) : nullptr;
-                const bool underRoot = level[i].id == m_root;
-                for (int j = 0; reply && j < xcb_query_tree_children_length(reply.get()); ++j)
-                    next.append({children[j], underRoot ? children[j] : level[i].topLevel,
-                                 underRoot ? j : level[i].stackIndex});
-            }
-            all += next;
-            level = next;
-        }
-        const xcb_atom_t netWmName = atom("_NET_WM_NAME");
-        struct Cookies {
-            xcb_get_window_attributes_cookie_t attributes;
-            xcb_get_geometry_cookie_t geometry;
-            xcb_translate_coordinates_cookie_t position;
-            xcb_get_property_cookie_t netName, name;
-        };
-        std::vector<Cookies> cookies;
-        for (const WindowInfo& w : all)
-            cookies.push_back(
-                {xcb_get_window_attributes(m_c, w.id), xcb_get_geometry(m_c, w.id),
-                 xcb_translate_coordinates(m_c, w.id, m_root, 0, 0),
-                 xcb_get_property(m_c, 0, w.id, netWmName, XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
-                 xcb_get_property(m_c, 0, w.id, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0,
-                                  256)});
+        const auto any = XCB_GET_PROPERTY_TYPE_ANY;
+        Reply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(m_c, xcb_query_tree(m_c, parent ? parent : m_root), nullptr));
         QList<WindowInfo> result;
-        for (qsizetype i = 0; i < all.size(); ++i) {
-            WindowInfo w = all[i];
-            const Cookies& c = cookies[size_t(i)];
+        for (int j = 0; tree && j < xcb_query_tree_children_length(tree.get()); ++j) {
+            const xcb_window_t id = xcb_query_tree_children(tree.get())[j];
+            const auto attributesCookie = xcb_get_window_attributes(m_c, id);
+            const auto geometryCookie = xcb_get_geometry(m_c, id);
+            const auto positionCookie = xcb_translate_coordinates(m_c, id, m_root, 0, 0);
+            const auto netNameCookie = xcb_get_property(m_c, 0, id, m_netWmName, any, 0, 256);
+            const auto nameCookie = xcb_get_property(m_c, 0, id, XCB_ATOM_WM_NAME, any, 0, 256);
             Reply<xcb_get_window_attributes_reply_t> attributes(
-                xcb_get_window_attributes_reply(m_c, c.attributes, nullptr));
+                xcb_get_window_attributes_reply(m_c, attributesCookie, nullptr));
             Reply<xcb_get_geometry_reply_t> geometry(
-                xcb_get_geometry_reply(m_c, c.geometry, nullptr));
+                xcb_get_geometry_reply(m_c, geometryCookie, nullptr));
             Reply<xcb_translate_coordinates_reply_t> position(
-                xcb_translate_coordinates_reply(m_c, c.position, nullptr));
+                xcb_translate_coordinates_reply(m_c, positionCookie, nullptr));
             // Not every window has both; Qt's tray icon has only the first.
-            const QByteArray netName = propertyBytes(c.netName, 8);
-            w.name = QString::fromUtf8(netName.isEmpty() ? propertyBytes(c.name, 8) : netName);
-            // Gone while being read, or not shown: left out.
+            const QByteArray netName = propertyBytes(netNameCookie, 8);
+            const QByteArray name = propertyBytes(nameCookie, 8);
+            // Gone while being read, or not shown (nor then its children): left out.
             if (!attributes || !geometry || !position ||
                 attributes->map_state != XCB_MAP_STATE_VIEWABLE)
                 continue;
-            w.overrideRedirect = attributes->override_redirect != 0;
-            w.geometry = QRect(position->dst_x, position->dst_y, geometry->width, geometry->height);
+            WindowInfo w{
+                id,
+                parent ? holder.topLevel : id,
+                parent ? holder.stackIndex : j,
+                QString::fromUtf8(netName.isEmpty() ? name : netName),
+                attributes->override_redirect != 0,
+                QRect(position->dst_x, position->dst_y, geometry->width, geometry->height)};
             result.append(w);
+            result += windows(id, w);
         }
         return result;
     }
@@ -344,6 +321,7 @@ private:
 
     xcb_connection_t* m_c = nullptr;
     xcb_window_t m_root = XCB_NONE;
+    xcb_atom_t m_netWmName = XCB_ATOM_NONE;
     QSize m_rootSize;
     xcb_pixmap_t m_background = XCB_NONE;
 };
