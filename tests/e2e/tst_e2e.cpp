@@ -231,24 +231,18 @@ private:
                fail(QStringLiteral("the selection stayed after Escape"));
     }
 
-    // A selection of area, and the new screenshot that shows it.
+    // A selection of area, and the screenshot that shows it, the only one.
     bool capture(const QRect& area, WindowInfo* shot)
     {
-        QList<WindowInfo> shots = m_x.windowsNamed(kScreenshot);
-        const QList<WindowInfo> before = shots;
+        QList<WindowInfo> shots;
         if (!openSelection())
             return false;
         if (!drag(area.topLeft(), area.bottomRight() + QPoint(1, 1)) || !park() ||
             !m_x.waitForWindows(kSelection, 0))
             return fail(QStringLiteral("the selection stayed after the drag"));
-        if (!m_x.waitForWindows(kScreenshot, int(before.size() + 1), &shots))
-            return fail(
-                QStringLiteral("%1 screenshots after %2").arg(shots.size()).arg(before.size()));
-        for (const WindowInfo& w : std::as_const(shots)) {
-            if (std::none_of(before.cbegin(), before.cend(),
-                             [&](const WindowInfo& b) { return b.id == w.id; }))
-                *shot = w;
-        }
+        if (!m_x.waitForWindows(kScreenshot, 1, &shots))
+            return fail(QStringLiteral("%1 screenshots instead of 1").arg(shots.size()));
+        *shot = shots.first();
         const QRect& g = shot->geometry;
         return g == area || fail(QStringLiteral("a screenshot of %1x%2 at (%3, %4)")
                                      .arg(g.width())
