@@ -44,9 +44,28 @@ stop() {
 }
 pointer() { printf '%s\nquit\n' "$*" | ./vpd >/dev/null; }
 keys() { printf 'combo %s\nsleep 100\nquit\n' "$*" | ./vkd >/dev/null; }
-# A long press (a short one closes it) gives the newest screenshot the keyboard; Ctrl+C copies it
-# into copy.png, X Y WIDTH HEIGHT its place.
-copy_screenshot() {
+# A region x y w h (layout pixels) taken through `vellumbox --capture` and a drag; a long press (a
+# short one closes it) gives its screenshot, at X Y WIDTH HEIGHT, the keyboard; Ctrl+C copies it
+# into copy.png and Ctrl+W closes it. On sway through the compositor's own virtual devices.
+take_region() {
+  "$VELLUMBOX_BINARY" --capture
+  waitfor 5 shown "Vellumbox Selection" || die "no selection"
+  sleep 0.5
+  if [ "$XDG_CURRENT_DESKTOP" = sway ]; then
+    pointer "abs $1 $2 2560 1080
+sleep 100
+down 272
+sleep 50
+abs $(($1 + $3 / 2)) $(($2 + $4 / 2)) 2560 1080
+sleep 50
+abs $(($1 + $3)) $(($2 + $4)) 2560 1080
+sleep 100
+up 272
+sleep 100"
+  else
+    xdotool mousemove "$1" "$2" mousedown 1 sleep 0.1 mousemove $(($1 + $3 / 2)) $(($2 + $4 / 2)) \
+      sleep 0.1 mousemove $(($1 + $3)) $(($2 + $4)) sleep 0.1 mouseup 1
+  fi
   waitfor 15 shown "Vellumbox Screenshot" || die "no screenshot"
   eval "$(xdotool getwindowgeometry --shell "$(window "Vellumbox Screenshot")")"
   if [ "$XDG_CURRENT_DESKTOP" = sway ]; then
@@ -63,39 +82,27 @@ sleep 300"
   rm -f copy.png
   waitfor 5 sh -c 'xclip -selection clipboard -t image/png -o >copy.png && [ -s copy.png ]' ||
     fail "nothing on the clipboard"
+  if [ "$XDG_CURRENT_DESKTOP" = sway ]; then keys "29 17"; else xdotool key ctrl+w; fi
+  waitfor 5 sh -c '! xdotool search --onlyvisible --name "^Vellumbox Screenshot\$"' || fail "Ctrl+W kept it"
 }
 
-# On sway: region x y w h in layout pixels, the output's scale, and whether the copy must equal
-# the compositor's pixels or, enlarged by the portal with smoothing, only come close.
+# On sway: a region, the output's scale, and whether the copy must equal the compositor's pixels
+# or, enlarged by the portal with smoothing, only come close.
 sway_region() {
-  name=$1 x=$2 y=$3 w=$4 h=$5 scale=$6 exact=$7
-  grim -g "$x,$y ${w}x$h" "truth-$name.png"
-  "$VELLUMBOX_BINARY" --capture
-  waitfor 5 shown "Vellumbox Selection" || { fail "$name: no selection"; return; }
-  sleep 0.5
-  pointer "abs $x $y 2560 1080
-sleep 100
-down 272
-sleep 50
-abs $((x + w / 2)) $((y + h / 2)) 2560 1080
-sleep 50
-abs $((x + w)) $((y + h)) 2560 1080
-sleep 100
-up 272
-sleep 100"
-  copy_screenshot
+  name=$1 scale=$6 exact=$7
+  grim -g "$2,$3 ${4}x$5" truth.png
+  take_region "$2" "$3" "$4" "$5"
   size=$(identify -format '%wx%h' copy.png)
-  [ "$size" = "$((w * scale))x$((h * scale))" ] || fail "$name: copy is $size, wanted $((w * scale))x$((h * scale))"
+  [ "$size" = "$(($4 * scale))x$(($5 * scale))" ] || fail "$name: copy is $size, wanted $(($4 * scale))x$(($5 * scale))"
   if [ "$exact" = exact ]; then
-    differ=$(compare -metric AE copy.png "truth-$name.png" null: 2>&1)
+    differ=$(compare -metric AE copy.png truth.png null: 2>&1)
     [ "$differ" = 0 ] || fail "$name: $differ pixels differ from the compositor's"
   else
-    convert "truth-$name.png" -resize "${size}!" "truth-$name-big.png"
-    error=$(compare -metric RMSE copy.png "truth-$name-big.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/')
+    convert truth.png -resize "${size}!" truth-big.png
+    error=$(compare -metric RMSE copy.png truth-big.png null: 2>&1 | sed 's/.*(\(.*\))/\1/')
     awk "BEGIN { exit !($error < 0.03) }" || fail "$name: differs from the compositor's by $error"
   fi
   echo "ok: $name $size"
-  keys "29 17" # Ctrl+W closes it
 }
 
 if [ "$mode" = screencopy ] || [ "$mode" = portal ]; then
@@ -138,15 +145,8 @@ elif [ "$mode" = granted ]; then
   done_first_run
   start
   grep -q "read through $method" app.log || fail "not read through $method"
-  "$VELLUMBOX_BINARY" --capture
-  waitfor 5 shown "Vellumbox Selection" || die "no selection"
-  sleep 0.5
-  xdotool mousemove 350 250 mousedown 1 sleep 0.1 mousemove 500 400 sleep 0.1 mousemove 650 450 \
-    sleep 0.1 mouseup 1
-  copy_screenshot
+  take_region 350 250 300 200
   [ "$X,$Y,$WIDTH,$HEIGHT" = "350,250,300,200" ] || fail "the screenshot floats at $X,$Y ${WIDTH}x$HEIGHT"
-  xdotool key ctrl+w
-  waitfor 5 sh -c '! xdotool search --name "^Vellumbox Screenshot\$"' || fail "ctrl+w kept it"
   # KDE's pictures hold the pointer.
   xdotool mousemove 1900 1060
   sleep 0.5
