@@ -114,6 +114,11 @@ if [ "$mode" = screencopy ] || [ "$mode" = portal ]; then
   sleep 1
   done_first_run
   export VELLUMBOX_CAPTURE=$mode
+  # This session's portal may take 20 s to answer at first, longer than the program's 5 s probe
+  # waits: it is up before the program starts, as at a desktop's login.
+  [ "$mode" = screencopy ] || waitfor 60 gdbus call --session --dest org.freedesktop.portal.Desktop \
+    --object-path /org/freedesktop/portal/desktop --method org.freedesktop.DBus.Properties.Get \
+    org.freedesktop.portal.Screenshot version || die "the portal did not come up"
   start
   [ "$mode" = portal ] || method="wlroots screen copy"
   grep -q "read through $method" app.log || fail "not read through $method"
