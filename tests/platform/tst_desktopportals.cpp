@@ -64,9 +64,11 @@ public:
                                     : reply({QVariant::fromValue(
                                                  QMap<QString, QStringList>{{storedApp, {stored}}}),
                                              QVariant::fromValue(QDBusVariant(QByteArray()))});
-        if (member == QStringLiteral("CaptureArea"))
-            return kwinCapture(in) ? reply({QVariant::fromValue(kwinResults)})
-                                   : refuse("org.kde.KWin.ScreenShot2.Error.NoAuthorized");
+        if (member == QStringLiteral("CaptureArea")) {
+            const QVariantMap results = kwinCapture(in); // empty: refused
+            return results.isEmpty() ? refuse("org.kde.KWin.ScreenShot2.Error.NoAuthorized")
+                                     : reply({results});
+        }
         const QVariantMap options = qdbus_cast<QVariantMap>(in.last());
         // The portal's request path, from the caller's unique name and token.
         const QString request =
@@ -124,12 +126,12 @@ private:
 
     // At twice the density, each pixel's colour telling where it is, written after the answer
     // from a thread, as KWin does.
-    bool kwinCapture(const QVariantList& in)
+    QVariantMap kwinCapture(const QVariantList& in)
     {
         kwinAsked = QRect(in.at(0).toInt(), in.at(1).toInt(), in.at(2).toInt(), in.at(3).toInt());
         if (kwinRefuses ||
             qdbus_cast<QVariantMap>(in.at(4)).value(QStringLiteral("include-cursor")).toBool())
-            return false;
+            return {};
         QImage image(kwinAsked.size() * 2, QImage::Format_ARGB32);
         for (int row = 0; row < image.height(); ++row)
             for (int column = 0; column < image.width(); ++column)
@@ -146,14 +148,12 @@ private:
             }
             ::close(fd);
         });
-        kwinResults = {{QStringLiteral("type"), QStringLiteral("raw")},
-                       {QStringLiteral("width"), static_cast<uint>(image.width())},
-                       {QStringLiteral("height"), static_cast<uint>(image.height())},
-                       {QStringLiteral("stride"), static_cast<uint>(image.bytesPerLine())},
-                       {QStringLiteral("format"), static_cast<uint>(image.format())}};
-        return true;
+        return {{QStringLiteral("type"), QStringLiteral("raw")},
+                {QStringLiteral("width"), static_cast<uint>(image.width())},
+                {QStringLiteral("height"), static_cast<uint>(image.height())},
+                {QStringLiteral("stride"), static_cast<uint>(image.bytesPerLine())},
+                {QStringLiteral("format"), static_cast<uint>(image.format())}};
     }
-    QVariantMap kwinResults;
 };
 
 } // namespace
