@@ -7,16 +7,19 @@
 #include "platform/PortalPermission.h"
 #include "platform/PortalScreenshot.h"
 #include "platform/fakes/FakePlatform.h"
+#include "support/TestSupport.h"
 
-#include <QDBusAbstractAdaptor>
+#include <QBuffer>
+#include <QDBusArgument>
 #include <QDBusConnection>
-#include <QDBusContext>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusUnixFileDescriptor>
 #include <QDBusVariant>
+#include <QDBusVirtualObject>
 #include <QFile>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -27,111 +30,114 @@
 
 using namespace vellumbox;
 
-// One shortcut as the portal receives it: a(sa{sv}). Outside any unnamed namespace, so that
-// the slot's type name and the registered one agree.
-struct PortalShortcut {
-    QString id;
-    QVariantMap properties;
-};
-Q_DECLARE_METATYPE(PortalShortcut)
-
-QDBusArgument& operator<<(QDBusArgument& argument, const PortalShortcut& shortcut)
-{
-    argument.beginStructure();
-    argument << shortcut.id << shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShortcut& shortcut)
-{
-    argument.beginStructure();
-    argument >> shortcut.id >> shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
 namespace {
 
-// Answers Screenshot as it is told: with a file, a refusal, or never.
-class FakePortal : public QObject, protected QDBusContext {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Screenshot")
-    Q_PROPERTY(uint version READ version)
+// The desktop's services in one stand-in, answering calls as it is told: the portal's
+// screenshots (a file, a refusal, or never) and global shortcuts (bound or refused), the
+// portal's permission store (one screenshot entry or none) and KWin's screenshots (raw pixels
+// through the caller's pipe, or a refusal).
+class FakeDesktop : public QDBusVirtualObject {
 public:
     std::optional<uint> answer = 0;
-    QString fileName;
-    int calls = 0;
-    uint version() const { return 2; }
-
-public Q_SLOTS:
-    QDBusObjectPath Screenshot(const QString& /*parent*/, const QVariantMap& options)
-    {
-        ++calls;
-        const QString path = portalRequestPath(
-            message().service(), options.value(QStringLiteral("handle_token")).toString());
-        if (answer) {
-            QDBusMessage response = QDBusMessage::createSignal(
-                path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
-            const QVariantMap results{
-                {QStringLiteral("uri"), QUrl::fromLocalFile(fileName).toString()}};
-            response << *answer << results;
-            // After the reply, as a real portal does.
-            QTimer::singleShot(20, this,
-                               [response] { QDBusConnection::sessionBus().send(response); });
-        }
-        return QDBusObjectPath(path);
-    }
-};
-
-// The portal's permission store, with one screenshot entry or none.
-class FakePermissionStore : public QObject, protected QDBusContext {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.impl.portal.PermissionStore")
-public:
-    QStringList unsandboxed; // empty: no entry
-
-public Q_SLOTS:
-    QMap<QString, QStringList> Lookup(const QString& table, const QString& id, QDBusVariant& data)
-    {
-        if (table != QStringLiteral("screenshot") || id != QStringLiteral("screenshot") ||
-            unsandboxed.isEmpty()) {
-            sendErrorReply(QStringLiteral("org.freedesktop.portal.Error.NotFound"), table);
-            return {};
-        }
-        data = QDBusVariant(QVariant(QByteArray()));
-        return {{QString(), unsandboxed}};
-    }
-};
-
-// KWin's screenshot interface: raw pixels through the caller's pipe, or a refusal.
-class FakeKWin : public QObject, protected QDBusContext {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.kde.KWin.ScreenShot2")
-    Q_PROPERTY(uint Version READ version)
-public:
-    bool refuse = false;
-    QRect asked;
+    QString uri; // empty: none given
+    int screenshots = 0;
+    QString storedApp, stored; // stored empty: no entry
+    bool kwinRefuses = false;
+    QRect kwinAsked;
     QFuture<void> writing;
-    uint version() const { return 4; }
+    bool shortcutRefused = false;
+    QString trigger, session;
 
-public Q_SLOTS:
-    QVariantMap CaptureArea(int x, int y, uint width, uint height, const QVariantMap& options,
-                            const QDBusUnixFileDescriptor& pipe)
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& call, const QDBusConnection& bus) override
     {
-        asked = QRect(x, y, static_cast<int>(width), static_cast<int>(height));
-        if (refuse || options.value(QStringLiteral("include-cursor")).toBool()) {
-            sendErrorReply(QStringLiteral("org.kde.KWin.ScreenShot2.Error.NoAuthorized"),
-                           QStringLiteral("not in the desktop entry"));
-            return {};
+        const QVariantList in = call.arguments();
+        const QString member = call.member();
+        const auto reply = [&](const QVariantList& out) { return bus.send(call.createReply(out)); };
+        const auto refuse = [&](const char* error) {
+            return bus.send(call.createErrorReply(QLatin1String(error), member));
+        };
+        if (member == QStringLiteral("Get")) // a version: the interface is offered
+            return reply({QVariant::fromValue(QDBusVariant(1U))});
+        if (member == QStringLiteral("Lookup"))
+            return stored.isEmpty() ? refuse("org.freedesktop.portal.Error.NotFound")
+                                    : reply({QVariant::fromValue(
+                                                 QMap<QString, QStringList>{{storedApp, {stored}}}),
+                                             QVariant::fromValue(QDBusVariant(QByteArray()))});
+        if (member == QStringLiteral("CaptureArea")) {
+            const QVariantMap results = kwinCapture(in); // empty: refused
+            return results.isEmpty() ? refuse("org.kde.KWin.ScreenShot2.Error.NoAuthorized")
+                                     : reply({results});
         }
-        // At twice the density, each pixel's colour telling where it is.
-        QImage image(asked.size() * 2, QImage::Format_ARGB32);
+        const QVariantMap options = qdbus_cast<QVariantMap>(in.last());
+        // The portal's request path, from the caller's unique name and token.
+        const QString request =
+            QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
+                .arg(call.service().mid(1).replace(QLatin1Char('.'), QLatin1Char('_')),
+                     options.value(QStringLiteral("handle_token")).toString());
+        if (member == QStringLiteral("Screenshot")) {
+            ++screenshots;
+            if (answer)
+                respond(request, *answer,
+                        uri.isEmpty() ? QVariantMap() : QVariantMap{{QStringLiteral("uri"), uri}});
+        } else if (member == QStringLiteral("CreateSession")) {
+            session = QStringLiteral("/org/freedesktop/portal/desktop/session/1_1/") +
+                      options.value(QStringLiteral("session_handle_token")).toString();
+            respond(request, 0, {{QStringLiteral("session_handle"), session}});
+        } else if (member == QStringLiteral("BindShortcuts")) {
+            // a(sa{sv}): each shortcut's id and properties.
+            const QDBusArgument shortcuts = in.at(1).value<QDBusArgument>();
+            shortcuts.beginArray();
+            while (!shortcuts.atEnd()) {
+                QString id;
+                QVariantMap properties;
+                shortcuts.beginStructure();
+                shortcuts >> id >> properties;
+                shortcuts.endStructure();
+                trigger = properties.value(QStringLiteral("preferred_trigger")).toString();
+            }
+            shortcuts.endArray();
+            respond(request, shortcutRefused ? 1 : 0, {});
+        } else {
+            return false;
+        }
+        return reply({QVariant::fromValue(QDBusObjectPath(request))});
+    }
+
+    void press(const QString& id)
+    {
+        QDBusMessage activated = QDBusMessage::createSignal(
+            QStringLiteral("/org/freedesktop/portal/desktop"),
+            QStringLiteral("org.freedesktop.portal.GlobalShortcuts"), QStringLiteral("Activated"));
+        activated << QVariant::fromValue(QDBusObjectPath(session)) << id << qulonglong{1}
+                  << QVariantMap();
+        QDBusConnection::sessionBus().send(activated);
+    }
+
+private:
+    // The request's Response, after the call's reply as a real portal sends it.
+    static void respond(const QString& request, uint code, const QVariantMap& results)
+    {
+        QDBusMessage response = QDBusMessage::createSignal(
+            request, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
+        response << code << results;
+        QTimer::singleShot(20, [response] { QDBusConnection::sessionBus().send(response); });
+    }
+
+    // At twice the density, each pixel's colour telling where it is, written after the answer
+    // from a thread, as KWin does.
+    QVariantMap kwinCapture(const QVariantList& in)
+    {
+        kwinAsked = QRect(in.at(0).toInt(), in.at(1).toInt(), in.at(2).toInt(), in.at(3).toInt());
+        if (kwinRefuses ||
+            qdbus_cast<QVariantMap>(in.at(4)).value(QStringLiteral("include-cursor")).toBool())
+            return {};
+        QImage image(kwinAsked.size() * 2, QImage::Format_ARGB32);
         for (int row = 0; row < image.height(); ++row)
             for (int column = 0; column < image.width(); ++column)
                 image.setPixel(column, row, qRgb(column & 0xff, row & 0xff, 7));
-        // Written after the answer, from a thread, as KWin does.
-        writing = QtConcurrent::run([fd = ::dup(pipe.fileDescriptor()), image] {
+        const int fd = ::dup(in.at(5).value<QDBusUnixFileDescriptor>().fileDescriptor());
+        writing = QtConcurrent::run([fd, image] {
             const auto* bits = reinterpret_cast<const char*>(image.constBits());
             for (qsizetype done = 0; done < image.sizeInBytes();) {
                 const ssize_t wrote =
@@ -147,64 +153,6 @@ public Q_SLOTS:
                 {QStringLiteral("height"), static_cast<uint>(image.height())},
                 {QStringLiteral("stride"), static_cast<uint>(image.bytesPerLine())},
                 {QStringLiteral("format"), static_cast<uint>(image.format())}};
-    }
-};
-
-// Sends the Response of the request a portal call names in its options, after its reply.
-QDBusObjectPath answerLater(const QString& sender, const QVariantMap& options, uint code,
-                            const QVariantMap& results)
-{
-    const QString path =
-        portalRequestPath(sender, options.value(QStringLiteral("handle_token")).toString());
-    QDBusMessage response = QDBusMessage::createSignal(
-        path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
-    response << code << results;
-    QTimer::singleShot(20, [response] { QDBusConnection::sessionBus().send(response); });
-    return QDBusObjectPath(path);
-}
-
-// The portal's global shortcuts: a session, the binding (or a refusal) and key presses.
-class FakeShortcuts : public QDBusAbstractAdaptor {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.GlobalShortcuts")
-    Q_PROPERTY(uint version READ version)
-public:
-    explicit FakeShortcuts(QObject* parent)
-        : QDBusAbstractAdaptor(parent)
-    {}
-    bool refuse = false;
-    QString trigger; // the preferred one, as asked
-    uint version() const { return 1; }
-
-    void press(const QString& id)
-    {
-        QDBusMessage activated = QDBusMessage::createSignal(
-            QStringLiteral("/org/freedesktop/portal/desktop"),
-            QStringLiteral("org.freedesktop.portal.GlobalShortcuts"), QStringLiteral("Activated"));
-        activated << QVariant::fromValue(QDBusObjectPath(session)) << id << qulonglong{1}
-                  << QVariantMap();
-        QDBusConnection::sessionBus().send(activated);
-    }
-
-    QString session;
-
-public Q_SLOTS:
-    QDBusObjectPath CreateSession(const QVariantMap& options)
-    {
-        session = QStringLiteral("/org/freedesktop/portal/desktop/session/1_1/%1")
-                      .arg(options.value(QStringLiteral("session_handle_token")).toString());
-        // Adaptors see no calling context; the test is the only caller.
-        return answerLater(QDBusConnection::sessionBus().baseService(), options, 0,
-                           {{QStringLiteral("session_handle"), session}});
-    }
-    QDBusObjectPath BindShortcuts(const QDBusObjectPath& /*session*/,
-                                  const QList<PortalShortcut>& shortcuts, const QString& /*parent*/,
-                                  const QVariantMap& options)
-    {
-        for (const PortalShortcut& shortcut : shortcuts)
-            trigger = shortcut.properties.value(QStringLiteral("preferred_trigger")).toString();
-        return answerLater(QDBusConnection::sessionBus().baseService(), options, refuse ? 1 : 0,
-                           {});
     }
 };
 
@@ -225,10 +173,23 @@ private Q_SLOTS:
     void aRefusedShortcutLeavesTheGrab();
 
 private:
-    FakePortal portal_;
-    FakeShortcuts* shortcuts_ = nullptr; // made once its argument types are known
-    FakeKWin kwin_;
-    FakePermissionStore store_;
+    // The portal's answer with a file holding content, at a path that needs escaping.
+    void answerWithFile(uint answer, const QByteArray& content)
+    {
+        QFile file(dir_.filePath(QStringLiteral("a shot.png")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        desktop_.answer = answer;
+        desktop_.uri = QUrl::fromLocalFile(file.fileName()).toString();
+    }
+    static QByteArray png(const QImage& image)
+    {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        image.save(&buffer, "PNG");
+        return bytes;
+    }
+
+    FakeDesktop desktop_;
     QTemporaryDir dir_;
     const QList<QRect> layout_{{0, 0, 200, 100}, {200, 0, 100, 50}};
     PortalDisplayCapture capture_{[this] { return layout_; }};
@@ -240,19 +201,13 @@ void TestDesktopPortals::initTestCase()
     QVERIFY2(bus.isConnected(), "run inside dbus-run-session");
     QVERIFY(!PortalDisplayCapture::available());
     QVERIFY(!PortalGlobalHotkey::available());
-    qDBusRegisterMetaType<PortalShortcut>();
-    qDBusRegisterMetaType<QList<PortalShortcut>>();
-    shortcuts_ = new FakeShortcuts(&portal_);
-    QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal_,
-                               QDBusConnection::ExportAllSlots |
-                                   QDBusConnection::ExportAllProperties |
-                                   QDBusConnection::ExportAdaptors));
-    QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
-    QVERIFY(PortalDisplayCapture::available());
     qDBusRegisterMetaType<QMap<QString, QStringList>>();
-    QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/impl/portal/PermissionStore"),
-                               &store_, QDBusConnection::ExportAllSlots));
+    for (const char* path :
+         {"/org/freedesktop/portal/desktop", "/org/freedesktop/impl/portal/PermissionStore"})
+        QVERIFY(bus.registerVirtualObject(QLatin1String(path), &desktop_));
+    QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
     QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.impl.portal.PermissionStore")));
+    QVERIFY(PortalDisplayCapture::available());
 }
 
 void TestDesktopPortals::theScreenIsCutFromTheWholePictureAndTheFileRemoved()
@@ -260,12 +215,8 @@ void TestDesktopPortals::theScreenIsCutFromTheWholePictureAndTheFileRemoved()
     // The layout at scale 2: the right screen is the picture's right part, in blue.
     QImage picture(600, 200, QImage::Format_RGB32);
     picture.fill(Qt::red);
-    for (int y = 0; y < 100; ++y)
-        for (int x = 400; x < 600; ++x)
-            picture.setPixel(x, y, qRgb(0, 0, 255));
-    portal_.answer = 0;
-    portal_.fileName = dir_.filePath(QStringLiteral("shot.png"));
-    QVERIFY(picture.save(portal_.fileName));
+    QPainter(&picture).fillRect(400, 0, 200, 100, Qt::blue);
+    answerWithFile(0, png(picture));
     const DisplayImage shot =
         capture_.captureDisplay({QStringLiteral("R"), layout_.at(1), 1.0, {}});
     QVERIFY2(shot.ok(), qPrintable(shot.error));
@@ -273,69 +224,66 @@ void TestDesktopPortals::theScreenIsCutFromTheWholePictureAndTheFileRemoved()
     QCOMPARE(shot.scale, 2.0);
     QCOMPARE(shot.image.pixel(0, 0), qRgb(0, 0, 255));
     QCOMPARE(shot.image.pixel(199, 99), qRgb(0, 0, 255));
-    QVERIFY(!QFile::exists(portal_.fileName));
+    QVERIFY(!QFile::exists(dir_.filePath(QStringLiteral("a shot.png"))));
 }
 
 void TestDesktopPortals::refusalsAndFailuresAreTold_data()
 {
     QTest::addColumn<uint>("answer");
+    QTest::addColumn<QString>("uri"); // empty: the file's
     QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QSize>("size");
     QTest::addColumn<bool>("refused");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("cancelled") << 1U << QByteArray() << QSize() << true << "did not allow";
-    QTest::newRow("refused") << 2U << QByteArray() << QSize() << true << "did not allow";
+    const QString none = QStringLiteral("none");
+    QTest::newRow("cancelled") << 1U << "" << QByteArray() << true << "did not allow";
+    QTest::newRow("refused") << 2U << "" << QByteArray() << true << "did not allow";
+    QTest::newRow("unknown answer") << 7U << "" << QByteArray() << false << "(answer 7)";
+    QTest::newRow("no file named") << 0U << none << QByteArray() << false << "no picture file";
+    QTest::newRow("remote file") << 0U << "https://example.org/a.png" << QByteArray() << false
+                                 << "no picture file";
     QTest::newRow("not a picture")
-        << 0U << QByteArray("GIF89a?") << QSize() << false << "could not be read";
+        << 0U << "" << QByteArray("GIF89a?") << false << "could not be read";
     QTest::newRow("not the layout")
-        << 0U << QByteArray() << QSize(300, 300) << false << "does not match";
+        << 0U << "" << png(QImage(300, 300, QImage::Format_RGB32)) << false << "does not match";
 }
 
 void TestDesktopPortals::refusalsAndFailuresAreTold()
 {
     QFETCH(uint, answer);
+    QFETCH(QString, uri);
     QFETCH(QByteArray, file);
-    QFETCH(QSize, size);
     QFETCH(bool, refused);
     QFETCH(QString, reason);
-    portal_.answer = answer;
-    portal_.fileName = dir_.filePath(QStringLiteral("bad.png"));
-    QFile out(portal_.fileName);
-    QVERIFY(out.open(QIODevice::WriteOnly));
-    if (size.isValid()) {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(Qt::green);
-        QVERIFY(image.save(&out, "PNG"));
-    } else {
-        out.write(file);
-    }
-    out.close();
+    answerWithFile(answer, file);
+    if (!uri.isEmpty())
+        desktop_.uri = uri == QStringLiteral("none") ? QString() : uri;
     const DisplayImage shot =
         capture_.captureDisplay({QStringLiteral("L"), layout_.at(0), 1.0, {}});
     QVERIFY(!shot.ok());
     QCOMPARE(shot.refused, refused);
     QVERIFY2(shot.error.contains(reason), qPrintable(shot.error));
-    // Whatever the portal left is not left lying around.
-    QCOMPARE(QFile::exists(portal_.fileName), refused);
+    // The file is removed once read, and only then: it was made for that request.
+    QCOMPARE(QFile::exists(dir_.filePath(QStringLiteral("a shot.png"))),
+             answer != 0 || !uri.isEmpty());
 }
 
 void TestDesktopPortals::aPortalThatNeverAnswersTimesOut()
 {
-    portal_.answer.reset();
-    const int before = portal_.calls;
+    desktop_.answer.reset();
+    const int before = desktop_.screenshots;
     const DisplayImage shot = capture_.captureLayout(300);
-    QCOMPARE(portal_.calls, before + 1);
+    QCOMPARE(desktop_.screenshots, before + 1);
     QVERIFY(!shot.ok());
     QVERIFY(!shot.refused);
     QVERIFY2(shot.error.contains(QStringLiteral("did not answer")), qPrintable(shot.error));
     // The next request is served again.
-    portal_.answer = 1;
+    desktop_.answer = 1;
     QVERIFY(capture_.captureLayout(2000).refused);
 }
 
 void TestDesktopPortals::accessFollowsTheStoreAndAsksOnlyWhenUnanswered_data()
 {
-    QTest::addColumn<QString>("stored"); // "": no entry
+    QTest::addColumn<QString>("stored"); // "": no entry; "app=answer": another app's
     QTest::addColumn<bool>("desktopAsks");
     QTest::addColumn<uint>("userAnswer"); // the portal's, when asked
     QTest::addColumn<bool>("preflight");
@@ -345,6 +293,9 @@ void TestDesktopPortals::accessFollowsTheStoreAndAsksOnlyWhenUnanswered_data()
     QTest::newRow("gnome, refused before") << "no" << true << 0U << false << false << 0;
     QTest::newRow("gnome, asked: allows") << "" << true << 0U << false << true << 1;
     QTest::newRow("gnome, asked: refuses") << "" << true << 2U << false << false << 1;
+    QTest::newRow("gnome, unknown word") << "ask" << true << 0U << false << true << 1;
+    QTest::newRow("gnome, another app allowed")
+        << "org.example.App=yes" << true << 2U << false << false << 1;
     QTest::newRow("kde asks nobody") << "" << false << 2U << true << true << 0;
     QTest::newRow("kde, refused in the store") << "no" << false << 0U << false << false << 0;
 }
@@ -357,26 +308,24 @@ void TestDesktopPortals::accessFollowsTheStoreAndAsksOnlyWhenUnanswered()
     QFETCH(bool, preflight);
     QFETCH(bool, granted);
     QFETCH(int, portalCalls);
-    store_.unsandboxed = stored.isEmpty() ? QStringList() : QStringList{stored};
-    portal_.answer = userAnswer;
-    portal_.fileName = dir_.filePath(QStringLiteral("asked.png"));
-    QImage picture(300, 100, QImage::Format_RGB32);
-    picture.fill(Qt::gray);
-    QVERIFY(picture.save(portal_.fileName));
+    desktop_.storedApp = stored.section(QLatin1Char('='), 0, -2);
+    desktop_.stored = stored.section(QLatin1Char('='), -1);
+    answerWithFile(userAnswer, png(QImage(300, 100, QImage::Format_RGB32)));
     PortalPermission permission(capture_, desktopAsks);
-    const int before = portal_.calls;
+    const testing::LogCapture log;
+    const int before = desktop_.screenshots;
     QCOMPARE(permission.preflight(), preflight);
     QCOMPARE(permission.request(), granted);
-    QCOMPARE(portal_.calls - before, portalCalls);
+    QCOMPARE(desktop_.screenshots - before, portalCalls);
+    // A refusal is an answer, not a failure.
+    QVERIFY(log.lines().filter(QStringLiteral("failed")).isEmpty());
 }
 
 void TestDesktopPortals::kwinGivesTheScreenAtItsDensityOrLeavesItToTheFallback()
 {
     QVERIFY(!KWinScreenShotCapture::available());
     QDBusConnection bus = QDBusConnection::sessionBus();
-    QVERIFY(
-        bus.registerObject(QStringLiteral("/org/kde/KWin/ScreenShot2"), &kwin_,
-                           QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties));
+    QVERIFY(bus.registerVirtualObject(QStringLiteral("/org/kde/KWin/ScreenShot2"), &desktop_));
     QVERIFY(bus.registerService(QStringLiteral("org.kde.KWin")));
     QVERIFY(KWinScreenShotCapture::available());
 
@@ -386,17 +335,17 @@ void TestDesktopPortals::kwinGivesTheScreenAtItsDensityOrLeavesItToTheFallback()
     const ScreenInfo right{QStringLiteral("R"), {1920, 0, 640, 360}, 1.0, {1920, 0, 640, 360}};
     const DisplayImage shot = capture.captureDisplay(right);
     QVERIFY2(shot.ok(), qPrintable(shot.error));
-    QCOMPARE(kwin_.asked, right.geometry);
+    QCOMPARE(desktop_.kwinAsked, right.geometry);
     QCOMPARE(shot.image.size(), QSize(1280, 720));
     QCOMPARE(shot.scale, 2.0);
     QCOMPARE(shot.image.pixel(300, 200), qRgb(300 & 0xff, 200, 7));
     QVERIFY(portal.requests.isEmpty());
 
     // Refused (the desktop entry does not list the interface): the fallback from then on.
-    kwin_.refuse = true;
+    desktop_.kwinRefuses = true;
     QVERIFY(capture.captureDisplay(right).ok());
     QCOMPARE(portal.requests.size(), 1);
-    kwin_.refuse = false;
+    desktop_.kwinRefuses = false;
     QVERIFY(capture.captureDisplay(right).ok());
     QCOMPARE(portal.requests.size(), 2);
 }
@@ -407,34 +356,35 @@ void TestDesktopPortals::theHotKeyComesFromTheDesktopsShortcutService()
     PortalGlobalHotkey hotkey;
     int pressed = 0;
     QVERIFY2(hotkey.registerHotkey('9', [&pressed] { ++pressed; }), qPrintable(hotkey.lastError()));
-    QCOMPARE(shortcuts_->trigger, QStringLiteral("CTRL+SHIFT+9"));
+    QCOMPARE(desktop_.trigger, QStringLiteral("CTRL+SHIFT+9"));
     // A fixed token: the desktop finds the same session, and its binding, next time.
-    QVERIFY(shortcuts_->session.endsWith(QStringLiteral("/vellumbox")));
-    shortcuts_->press(QStringLiteral("something-else"));
-    shortcuts_->press(QLatin1String(PortalGlobalHotkey::shortcutId));
+    QVERIFY(desktop_.session.endsWith(QStringLiteral("/vellumbox")));
+    desktop_.press(QStringLiteral("something-else"));
+    desktop_.press(QLatin1String(PortalGlobalHotkey::shortcutId));
     QTRY_COMPARE(pressed, 1);
+    desktop_.press(QLatin1String(PortalGlobalHotkey::shortcutId));
+    QTRY_COMPARE(pressed, 2);
     hotkey.unregisterHotkey();
-    shortcuts_->press(QLatin1String(PortalGlobalHotkey::shortcutId));
+    desktop_.press(QLatin1String(PortalGlobalHotkey::shortcutId));
     QTest::qWait(100);
-    QCOMPARE(pressed, 1);
+    QCOMPARE(pressed, 2);
 }
 
 void TestDesktopPortals::aRefusedShortcutLeavesTheGrab()
 {
-    shortcuts_->refuse = true;
+    desktop_.shortcutRefused = true;
     auto grab = std::make_unique<fakes::FakeGlobalHotkey>();
     fakes::FakeGlobalHotkey& x11 = *grab;
     HotkeyWithFallback hotkey(std::make_unique<PortalGlobalHotkey>(), std::move(grab));
     int pressed = 0;
     QVERIFY(hotkey.registerHotkey('9', [&pressed] { ++pressed; }));
     QCOMPARE(x11.registeredKey, '9');
-    x11.onPressed();
+    x11.press();
     QCOMPARE(pressed, 1);
     QVERIFY(hotkey.lastError().contains(QStringLiteral("refused")));
     // Nothing takes it: the registration fails, with a reason.
     x11.refuse = true;
     QVERIFY(!hotkey.registerHotkey('9', [] {}));
-    shortcuts_->refuse = false;
 }
 
 QTEST_GUILESS_MAIN(TestDesktopPortals)

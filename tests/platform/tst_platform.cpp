@@ -1,11 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/QtSaveDialog.h"
+#include "platform/QtScreenProvider.h"
+#include "platform/QuitSignals.h"
 #include "platform/ScreenInfo.h"
 #include "platform/X11GlobalHotkey.h"
 
+#include <QApplication>
+#include <QFileDialog>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <xcb/xcb.h>
+
+#include <csignal>
 
 using namespace vellumbox;
 
@@ -13,10 +22,15 @@ class TestPlatform : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void nativeGeometryKeepsTheOriginAndScalesTheSize();
+    void aChangedScreenIsToldOnce();
     void hotkeyModifiersMustBeExactlyControlShift_data();
     void hotkeyModifiersMustBeExactlyControlShift();
     void savedNamesGetAnImageSuffix_data();
     void savedNamesGetAnImageSuffix();
+    void theSaveDialogAnswersOnceClosed_data();
+    void theSaveDialogAnswersOnceClosed();
+    void terminationSignalsEndTheEventLoop_data();
+    void terminationSignalsEndTheEventLoop();
 };
 
 void TestPlatform::nativeGeometryKeepsTheOriginAndScalesTheSize()
@@ -24,6 +38,16 @@ void TestPlatform::nativeGeometryKeepsTheOriginAndScalesTheSize()
     QCOMPARE(nativeGeometryOf({1920, 0, 640, 512}, 2.0), QRect(1920, 0, 1280, 1024));
     QCOMPARE(nativeGeometryOf({0, 0, 1920, 1080}, 1.0), QRect(0, 0, 1920, 1080));
     QCOMPARE(nativeGeometryOf({-1000, 0, 1001, 3}, 1.5), QRect(-1000, 0, 1502, 5));
+}
+
+void TestPlatform::aChangedScreenIsToldOnce()
+{
+    QtScreenProvider screens;
+    int told = 0;
+    screens.setOnScreensChanged([] {});
+    screens.setOnScreensChanged([&told] { ++told; });
+    Q_EMIT QGuiApplication::primaryScreen()->geometryChanged(QRect(0, 0, 800, 600));
+    QCOMPARE(told, 1);
 }
 
 void TestPlatform::hotkeyModifiersMustBeExactlyControlShift_data()
@@ -72,5 +96,73 @@ void TestPlatform::savedNamesGetAnImageSuffix()
     QCOMPARE(withImageSuffix(path, jpeg), saved);
 }
 
-QTEST_GUILESS_MAIN(TestPlatform)
+void TestPlatform::theSaveDialogAnswersOnceClosed_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("jpeg");
+    QTest::addColumn<bool>("accept");
+    QTest::addColumn<QString>("saved"); // empty: no file
+    QTest::newRow("png") << "shot" << false << true << "shot.png";
+    QTest::newRow("jpeg, time's dot") << "at 3.45 PM" << true << true << "at 3.45 PM.jpg";
+    QTest::newRow("cancelled") << "shot" << false << false << "";
+}
+
+void TestPlatform::theSaveDialogAnswersOnceClosed()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, jpeg);
+    QFETCH(bool, accept);
+    QFETCH(QString, saved);
+    const auto openDialog = [] {
+        const QWidgetList all = QApplication::topLevelWidgets();
+        const auto it = std::find_if(all.cbegin(), all.cend(), [](QWidget* w) {
+            return qobject_cast<QFileDialog*>(w) && w->isVisible();
+        });
+        return it == all.cend() ? nullptr : qobject_cast<QFileDialog*>(*it);
+    };
+    QTemporaryDir dir;
+    QtSaveDialog save;
+    std::optional<std::optional<QString>> answer;
+    save.ask(QStringLiteral("Screenshot 1"), [&](std::optional<QString> path) { answer = path; });
+    QFileDialog* dialog = openDialog();
+    QVERIFY(dialog);
+    // Above the floating screenshots, which stay above ordinary windows.
+    QVERIFY(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(QFileInfo(dialog->selectedFiles().value(0)).fileName(), "Screenshot 1.png");
+    dialog->setDirectory(dir.path());
+    dialog->selectNameFilter(dialog->nameFilters().value(jpeg ? 1 : 0));
+    dialog->selectFile(typed);
+    QDialog* asked = dialog; // accept() is protected in QFileDialog
+    accept ? asked->accept() : asked->reject();
+    QVERIFY(!answer); // answered once the dialog is gone
+    QTRY_VERIFY(answer);
+    QCOMPARE(answer->value_or(QString()), saved.isEmpty() ? saved : dir.filePath(saved));
+    QVERIFY(!openDialog());
+    // The next save starts where this one went.
+    save.ask(QStringLiteral("Screenshot 2"), [](std::optional<QString>) {});
+    QVERIFY(openDialog());
+    QCOMPARE(openDialog()->directory().absolutePath() == dir.path(), accept);
+    openDialog()->reject();
+}
+
+void TestPlatform::terminationSignalsEndTheEventLoop_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGINT") << SIGINT;
+}
+
+// The program ends through its event loop, which runs what must happen at exit.
+void TestPlatform::terminationSignalsEndTheEventLoop()
+{
+    QFETCH(int, signal);
+    quitOnTerminationSignals();
+    QTimer::singleShot(0, [signal] { std::raise(signal); });
+    QTimer stuck;
+    stuck.callOnTimeout([] { QCoreApplication::exit(1); });
+    stuck.start(5000);
+    QCOMPARE(QCoreApplication::exec(), 0);
+}
+
+QTEST_MAIN(TestPlatform)
 #include "tst_platform.moc"

@@ -5,59 +5,44 @@
 #include "platform/X11GlobalHotkey.h"
 #include "platform/X11GlobalInputMonitor.h"
 #include "platform/X11WindowSystem.h"
+#include "platform/fakes/FakePlatform.h"
+
+#include "e2e/XHarness.h"
+#include "support/TestSupport.h"
 
 #include <QGuiApplication>
 #include <QScopeGuard>
 #include <QTest>
 #include <QWindow>
 
-#include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xtest.h>
-
-#include <cstdlib>
-#include <memory>
 
 using namespace vellumbox;
 
 namespace {
 
-struct ConnectionCloser {
-    void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
-};
-using Connection = std::unique_ptr<xcb_connection_t, ConnectionCloser>;
-
 // Another client on the same display, standing for the other applications of the desktop.
-struct OtherClient {
-    Connection conn{xcb_connect(nullptr, nullptr)};
-    xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(conn.get())).data->root;
-
+struct OtherClient : e2e::XHarness {
     xcb_keycode_t keycode(xcb_keysym_t keysym)
     {
-        xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(conn.get());
+        xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(connection());
         xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym);
         const xcb_keycode_t code = codes ? codes[0] : 0;
         std::free(codes);
         xcb_key_symbols_free(symbols);
         return code;
     }
-    void key(xcb_keysym_t keysym, bool press)
-    {
-        xcb_test_fake_input(conn.get(), press ? XCB_KEY_PRESS : XCB_KEY_RELEASE, keycode(keysym),
-                            XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        xcb_flush(conn.get());
-    }
-    // A round trip: the server has carried out every request sent before.
-    void sync()
-    {
-        std::free(xcb_get_input_focus_reply(conn.get(), xcb_get_input_focus(conn.get()), nullptr));
-    }
     void chord(std::initializer_list<xcb_keysym_t> keys)
     {
+        const auto send = [this](uint8_t type, xcb_keysym_t k) {
+            xcb_test_fake_input(connection(), type, keycode(k), XCB_CURRENT_TIME, XCB_NONE, 0, 0,
+                                0);
+        };
         for (const xcb_keysym_t k : keys)
-            key(k, true);
+            send(XCB_KEY_PRESS, k);
         for (auto it = std::rbegin(keys); it != std::rend(keys); ++it)
-            key(*it, false);
+            send(XCB_KEY_RELEASE, *it);
         sync();
     }
 };
@@ -67,11 +52,6 @@ constexpr xcb_keysym_t XK_Control_L = 0xffe3;
 constexpr xcb_keysym_t XK_Shift_L = 0xffe1;
 constexpr xcb_keysym_t XK_Caps_Lock = 0xffe5;
 constexpr xcb_keysym_t XK_Escape = 0xff1b;
-
-QRgb patternAt(int x, int y)
-{
-    return qRgb((x * 7) & 0xff, (y * 13) & 0xff, (x ^ y) & 0xff);
-}
 
 } // namespace
 
@@ -89,41 +69,20 @@ private Q_SLOTS:
 
 void TestX11Platform::screensAreListedWithTheirScale()
 {
-    const QList<ScreenInfo> screens = QtScreenProvider().screens();
-    QCOMPARE(screens.size(), 2);
-    QCOMPARE(screens.first().name, QGuiApplication::primaryScreen()->name());
-    for (const ScreenInfo& screen : screens) {
-        if (screen.name == QStringLiteral("R")) {
-            QCOMPARE(screen.geometry, QRect(1920, 0, 640, 512));
-            QCOMPARE(screen.devicePixelRatio, 2.0);
-            QCOMPARE(screen.nativeGeometry, QRect(1920, 0, 1280, 1024));
-        } else {
-            QCOMPARE(screen.name, QStringLiteral("L"));
-            QCOMPARE(screen.nativeGeometry, QRect(0, 0, 1920, 1080));
-        }
-    }
+    // The session's monitors: L, the primary one, first.
+    QCOMPARE(QGuiApplication::primaryScreen()->name(), QStringLiteral("L"));
+    QCOMPARE(QtScreenProvider().screens(), fakes::twoScreens());
 }
 
 void TestX11Platform::sharedMemoryAndPlainCaptureReadTheSamePixels()
 {
-    // Draw a pattern straight onto the root window of the R screen.
+    // A picture drawn straight onto the root window of the R screen.
     OtherClient other;
     const QRect area(1920, 0, 1280, 1024);
-    QImage pattern(area.size(), QImage::Format_RGB32);
-    for (int y = 0; y < pattern.height(); ++y)
-        for (int x = 0; x < pattern.width(); ++x)
-            pattern.setPixel(x, y, patternAt(x, y));
-    const xcb_gcontext_t gc = xcb_generate_id(other.conn.get());
-    xcb_create_gc(other.conn.get(), gc, other.root, 0, nullptr);
-    // In strips: a single request may not exceed the server's maximum length.
-    constexpr int strip = 64;
-    for (int y = 0; y < pattern.height(); y += strip) {
-        const int h = std::min(strip, pattern.height() - y);
-        xcb_put_image(other.conn.get(), XCB_IMAGE_FORMAT_Z_PIXMAP, other.root, gc,
-                      static_cast<uint16_t>(area.width()), static_cast<uint16_t>(h),
-                      static_cast<int16_t>(area.x()), static_cast<int16_t>(y), 0, 24,
-                      static_cast<uint32_t>(area.width() * h * 4), pattern.constScanLine(y));
-    }
+    const QImage pattern = e2e::pattern::image(0, area);
+    const xcb_gcontext_t gc = xcb_generate_id(other.connection());
+    xcb_create_gc(other.connection(), gc, other.root(), 0, nullptr);
+    other.putImage(gc, other.root(), pattern, area.topLeft());
     other.sync();
 
     const ScreenInfo screen{QStringLiteral("R"), QRect(1920, 0, 640, 512), 2.0, area};
@@ -132,24 +91,22 @@ void TestX11Platform::sharedMemoryAndPlainCaptureReadTheSamePixels()
     plain.setSharedMemoryAllowed(false);
     DisplayImage viaShm = shared.captureDisplay(screen);
     const DisplayImage viaSocket = plain.captureDisplay(screen);
-    QVERIFY2(viaShm.ok(), qPrintable(viaShm.error));
-    QVERIFY2(viaSocket.ok(), qPrintable(viaSocket.error));
-    QCOMPARE(viaShm.image.size(), QSize(1280, 1024));
     QCOMPARE(viaShm.image.devicePixelRatio(), 2.0);
-    for (const QPoint p : {QPoint(0, 0), QPoint(1, 0), QPoint(640, 511), QPoint(1279, 1023)}) {
-        QCOMPARE(viaShm.image.pixel(p) | 0xff000000U, patternAt(p.x(), p.y()));
-        QCOMPARE(viaSocket.image.pixel(p) | 0xff000000U, patternAt(p.x(), p.y()));
+    for (const DisplayImage& read : {viaShm, viaSocket}) {
+        QVERIFY2(read.ok(), qPrintable(read.error));
+        const QString wrong = e2e::pattern::compare(read.image, pattern, area.topLeft());
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
     }
 
     // A picture still in use keeps its memory; once it goes, the next read reuses it.
     const uchar* first = viaShm.image.constBits();
     const DisplayImage second = shared.captureDisplay(screen);
     QVERIFY(second.image.constBits() != first);
-    QCOMPARE(viaShm.image.pixel(1, 0) | 0xff000000U, patternAt(1, 0));
+    QCOMPARE(viaShm.image.pixel(1, 0), pattern.pixel(1, 0));
     viaShm.image = QImage();
     const DisplayImage third = shared.captureDisplay(screen);
     QCOMPARE(third.image.constBits(), first);
-    QCOMPARE(third.image.pixel(640, 511) | 0xff000000U, patternAt(640, 511));
+    QCOMPARE(third.image.pixel(640, 511), pattern.pixel(640, 511));
 
     const ScreenInfo outside{QStringLiteral("gone"), QRect(5000, 0, 10, 10), 1.0,
                              QRect(5000, 0, 10, 10)};
@@ -164,7 +121,7 @@ void TestX11Platform::hotkeyHeldElsewhereIsRefusedThenWorks()
     const xcb_keycode_t nine = other.keycode(XK_9);
     QVERIFY(nine != 0);
     constexpr uint16_t controlShift = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT;
-    xcb_grab_key(other.conn.get(), 1, other.root, controlShift, nine, XCB_GRAB_MODE_ASYNC,
+    xcb_grab_key(other.connection(), 1, other.root(), controlShift, nine, XCB_GRAB_MODE_ASYNC,
                  XCB_GRAB_MODE_ASYNC);
     other.sync();
 
@@ -173,7 +130,7 @@ void TestX11Platform::hotkeyHeldElsewhereIsRefusedThenWorks()
     QVERIFY(!hotkey.registerHotkey('9', [&presses] { ++presses; }));
     QVERIFY(hotkey.lastError().contains(QStringLiteral("BadAccess")));
 
-    xcb_ungrab_key(other.conn.get(), nine, other.root, controlShift);
+    xcb_ungrab_key(other.connection(), nine, other.root(), controlShift);
     other.sync();
     QVERIFY2(hotkey.registerHotkey('9', [&presses] { ++presses; }), qPrintable(hotkey.lastError()));
 
@@ -200,7 +157,7 @@ void TestX11Platform::hotkeyHeldElsewhereIsRefusedThenWorks()
 void TestX11Platform::hotkeyFollowsAKeymapChange()
 {
     OtherClient other;
-    xcb_connection_t* c = other.conn.get();
+    xcb_connection_t* c = other.connection();
     const xcb_keycode_t nine = other.keycode(XK_9);
     constexpr xcb_keycode_t spare = 200;
     QVERIFY(nine != 0 && nine != spare);
@@ -244,55 +201,46 @@ void TestX11Platform::compositorIsDetectedByItsSelection()
     if (expected)
         return;
     OtherClient other;
-    const char name[] = "_NET_WM_CM_S0";
-    const auto cookie = xcb_intern_atom(other.conn.get(), 0, sizeof(name) - 1, name);
-    auto* reply = xcb_intern_atom_reply(other.conn.get(), cookie, nullptr);
-    QVERIFY(reply);
-    const xcb_window_t owner = xcb_generate_id(other.conn.get());
-    xcb_create_window(other.conn.get(), XCB_COPY_FROM_PARENT, owner, other.root, 0, 0, 1, 1, 0,
+    const xcb_window_t owner = xcb_generate_id(other.connection());
+    xcb_create_window(other.connection(), XCB_COPY_FROM_PARENT, owner, other.root(), 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-    xcb_set_selection_owner(other.conn.get(), owner, reply->atom, XCB_CURRENT_TIME);
-    std::free(reply);
+    xcb_set_selection_owner(other.connection(), owner, other.atom("_NET_WM_CM_S0"),
+                            XCB_CURRENT_TIME);
     other.sync();
     QVERIFY(windows.compositingActive());
 }
 
 // Another application's menu holds the keyboard as the selection opens: the selection takes
-// keyboard and pointer once it lets go, and gives them back when released.
+// keyboard and pointer once it lets go, holds them, and gives them back when released.
 void TestX11Platform::selectionGrabWaitsForAnotherGrabAndHoldsUntilReleased()
 {
     OtherClient other;
-    xcb_connection_t* c = other.conn.get();
-    const auto otherGrabsPointer = [&] {
-        std::unique_ptr<xcb_grab_pointer_reply_t, decltype(&std::free)> reply(
-            xcb_grab_pointer_reply(c,
-                                   xcb_grab_pointer(c, 0, other.root, 0, XCB_GRAB_MODE_ASYNC,
-                                                    XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE,
-                                                    XCB_CURRENT_TIME),
-                                   nullptr),
-            &std::free);
-        const bool grabbed = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
-        if (grabbed)
-            xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
-        other.sync();
-        return grabbed;
-    };
+    xcb_connection_t* c = other.connection();
     std::free(xcb_grab_keyboard_reply(c,
-                                      xcb_grab_keyboard(c, 0, other.root, XCB_CURRENT_TIME,
+                                      xcb_grab_keyboard(c, 0, other.root(), XCB_CURRENT_TIME,
                                                         XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
                                       nullptr));
     QWindow window;
     window.setGeometry(100, 100, 200, 150);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const testing::LogCapture log;
+    // Released while it still retries: it takes nothing later, and does not give up.
+    X11WindowSystem released;
+    QVERIFY(!released.grabInput(&window));
+    released.releaseInput();
     X11WindowSystem windows;
     QVERIFY(!windows.grabInput(&window));
-    QVERIFY(otherGrabsPointer()); // a failed attempt holds nothing
+    QVERIFY(!other.grabbedElsewhere(false)); // a failed attempt holds nothing
     xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
     other.sync();
-    QTRY_VERIFY(!otherGrabsPointer()); // taken on a retry
+    QTRY_VERIFY(other.grabbedElsewhere(false)); // taken on a retry
+    QTest::qWait(1000);                         // past every retry
+    QVERIFY(other.grabbedElsewhere(false) && other.grabbedElsewhere(true));
+    QVERIFY2(log.lines().isEmpty(), qPrintable(log.lines().join(QLatin1Char('\n'))));
     windows.releaseInput();
-    QTRY_VERIFY(otherGrabsPointer());
+    QTRY_VERIFY(!other.grabbedElsewhere(false));
+    QVERIFY(!other.grabbedElsewhere(true));
 }
 
 // Input that goes to another application: Escape (no other key), a button, the pointer.
@@ -307,12 +255,11 @@ void TestX11Platform::otherApplicationsInputIsReportedWhileSubscribed()
     other.chord({XK_Escape});
     QTRY_VERIFY(seen.contains(GlobalInput::EscapePressed));
     QCOMPARE(seen.count(GlobalInput::EscapePressed), 1);
-    xcb_test_fake_input(other.conn.get(), XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, other.root, 400,
-                        300, 0);
-    xcb_test_fake_input(other.conn.get(), XCB_BUTTON_PRESS, 3, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-    xcb_test_fake_input(other.conn.get(), XCB_BUTTON_RELEASE, 3, XCB_CURRENT_TIME, XCB_NONE, 0, 0,
-                        0);
-    xcb_flush(other.conn.get());
+    xcb_connection_t* c = other.connection();
+    xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, other.root(), 400, 300, 0);
+    xcb_test_fake_input(c, XCB_BUTTON_PRESS, 3, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_test_fake_input(c, XCB_BUTTON_RELEASE, 3, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_flush(c);
     QTRY_VERIFY(seen.contains(GlobalInput::PointerMoved) &&
                 seen.contains(GlobalInput::ButtonPressed));
     monitor.unsubscribe(id);

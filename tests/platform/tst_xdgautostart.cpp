@@ -64,19 +64,17 @@ void TestXdgAutostart::execArgumentQuoting_data()
 {
     QTest::addColumn<QString>("argument");
     QTest::addColumn<QString>("exec");
-    QTest::newRow("plain") << "/usr/bin/vellumbox"
-                           << "/usr/bin/vellumbox";
+    const QString plain = QStringLiteral("/usr/bin/vellumbox");
+    QTest::newRow("plain") << plain << plain;
     QTest::newRow("spaces") << "/home/ann/My Apps/vellumbox"
-                            << "\"/home/ann/My Apps/vellumbox\"";
+                            << QStringLiteral("\"/home/ann/My Apps/vellumbox\"");
     // Inside quotes a backslash is escaped once for Exec and once more for the key file.
-    QTest::newRow("quote, dollar, backtick, backslash") << R"(/opt/a"b$c`d\e)"
-                                                        << R"("/opt/a\\"b\\$c\\`d\\\\e")";
-    QTest::newRow("percent is not a field code") << "/opt/100%/vb"
-                                                 << "/opt/100%%/vb";
-    QTest::newRow("reserved without space") << "/opt/it's/vb"
-                                            << "\"/opt/it's/vb\"";
-    QTest::newRow("empty") << ""
-                           << "\"\"";
+    QTest::newRow("quote, dollar, backtick, backslash")
+        << R"(/opt/a"b$c`d\e)" << QStringLiteral(R"("/opt/a\\"b\\$c\\`d\\\\e")");
+    QTest::newRow("percent is not a field code")
+        << "/opt/100%/vb" << QStringLiteral("/opt/100%%/vb");
+    QTest::newRow("reserved without space") << "/opt/it's/vb" << QStringLiteral("\"/opt/it's/vb\"");
+    QTest::newRow("empty") << "" << QStringLiteral("\"\"");
 }
 
 void TestXdgAutostart::execArgumentQuoting()
