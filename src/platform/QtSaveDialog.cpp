@@ -29,10 +29,12 @@ public:
 
     void accept() override
     {
+        // A bare name gets the suffix of the format chosen, not always ".png".
+        const bool jpeg = selectedNameFilter() == jpegFilter();
+        setDefaultSuffix(jpeg ? QStringLiteral("jpg") : QStringLiteral("png"));
         const QStringList files = selectedFiles();
         if (!files.isEmpty()) {
-            const QString completed =
-                withImageSuffix(files.first(), selectedNameFilter() == jpegFilter());
+            const QString completed = withImageSuffix(files.first(), jpeg);
             if (completed != files.first())
                 selectFile(completed);
         }

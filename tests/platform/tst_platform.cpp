@@ -104,6 +104,7 @@ void TestPlatform::theSaveDialogAnswersOnceClosed_data()
     QTest::addColumn<QString>("saved"); // empty: no file
     QTest::newRow("png") << "shot" << false << true << "shot.png";
     QTest::newRow("jpeg, time's dot") << "at 3.45 PM" << true << true << "at 3.45 PM.jpg";
+    QTest::newRow("jpeg, bare name") << "shot" << true << true << "shot.jpg";
     QTest::newRow("cancelled") << "shot" << false << false << "";
 }
 
