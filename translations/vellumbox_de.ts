@@ -685,20 +685,6 @@ Esc   Bearbeitungsmodus beenden</translation>
     </message>
 </context>
 <context>
-    <name>vellumbox::ScreenshotOverlayPanel</name>
-    <message>
-        <source>Vellumbox Screenshot</source>
-        <translation>Vellumbox-Bildschirmfoto</translation>
-    </message>
-</context>
-<context>
-    <name>vellumbox::SelectionOverlayWindow</name>
-    <message>
-        <source>Vellumbox Selection</source>
-        <translation>Vellumbox-Auswahl</translation>
-    </message>
-</context>
-<context>
     <name>vellumbox::StatusBarController</name>
     <message>
         <source>Take Screenshot</source>

@@ -685,20 +685,6 @@ Ctrl+Z  Annuler la dernière annotation
     </message>
 </context>
 <context>
-    <name>vellumbox::ScreenshotOverlayPanel</name>
-    <message>
-        <source>Vellumbox Screenshot</source>
-        <translation>Capture d’écran Vellumbox</translation>
-    </message>
-</context>
-<context>
-    <name>vellumbox::SelectionOverlayWindow</name>
-    <message>
-        <source>Vellumbox Selection</source>
-        <translation>Sélection Vellumbox</translation>
-    </message>
-</context>
-<context>
     <name>vellumbox::StatusBarController</name>
     <message>
         <source>Take Screenshot</source>

@@ -16,7 +16,8 @@ SelectionOverlayWindow::SelectionOverlayWindow(const ScreenInfo& screen, QImage 
                            Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint)
     , screen_(screen)
 {
-    setWindowTitle(tr("Vellumbox Selection"));
+    // Not translated: window rules and tools find the window by this name.
+    setWindowTitle(QStringLiteral("Vellumbox Selection"));
     setAttribute(Qt::WA_TranslucentBackground, translucent);
     for (QScreen* candidate : QGuiApplication::screens()) {
         if (candidate->name() == screen.name)

@@ -71,7 +71,8 @@ ScreenshotOverlayPanel::ScreenshotOverlayPanel(QImage image, const QRectF& captu
     , targetFrame_(captureRect)
     , translucent_(services.windows.compositingActive())
 {
-    setWindowTitle(tr("Vellumbox Screenshot"));
+    // Not translated: window rules and tools find the window by this name.
+    setWindowTitle(QStringLiteral("Vellumbox Screenshot"));
     // Where the manager would centre it and keep it on one workspace, the panel places itself,
     // above every window and on every workspace, as the selection does.
     // An ordinary window type: the compositor gives the keyboard to an unmanaged utility window

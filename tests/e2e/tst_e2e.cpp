@@ -176,6 +176,7 @@ private Q_SLOTS:
     void secondLaunchCapturesInTheFirst();
     void launchFirstRunShowsWelcomeThenStartAtLogin();
     void launchWithoutSessionBusTheHotKeyCaptures();
+    void launchInFrenchTheMenuReadsFrenchAndCopies();
 
 private:
     bool fail(const QString& why)
@@ -574,6 +575,48 @@ void TestE2e::launchWithoutSessionBusTheHotKeyCaptures()
     QVERIFY(lonely.hasLine(QStringLiteral("No session bus")));
     CHECK_STEP(openSelection());
     CHECK_STEP(escapeSelection());
+}
+
+// A French desktop: the context menu, as read off the screen, is French, and its first item
+// still puts the picture on the clipboard.
+void TestE2e::launchInFrenchTheMenuReadsFrenchAndCopies()
+{
+    AppProcess french;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LANGUAGE"), QStringLiteral("fr"));
+    french.setProcessEnvironment(environment);
+    CHECK_STEP(startApp(french));
+    const QRect area(500, 300, 300, 200);
+    WindowInfo shot;
+    CHECK_STEP(capture(area, &shot));
+    QVERIFY(click(shot.geometry.center(), 3));
+    std::optional<WindowInfo> menu;
+    QVERIFY2(waitUntil([&] {
+                 for (const WindowInfo& w : m_x.windows())
+                     if (w.overrideRedirect && w.geometry.height() > 100)
+                         menu = w;
+                 return menu.has_value();
+             }),
+             "no context menu");
+    QTest::qWait(300); // drawn
+    const QString picture = m_dir.filePath(QStringLiteral("menu.png"));
+    // Enlarged: the recogniser reads menu-sized text better at twice its size.
+    QVERIFY(m_x.grab(menu->geometry)
+                .scaled(menu->geometry.size() * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                .save(picture));
+    QByteArray text;
+    QVERIFY(run(QStringLiteral("tesseract"), {picture, QStringLiteral("-")}, &text));
+    QVERIFY2(text.contains("Copier dans le presse-papiers") && text.contains("Partager") &&
+                 !text.contains("Clipboard"),
+             text.constData());
+    QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return")}));
+    QString wrong;
+    QVERIFY2(waitUntil([&] {
+                 wrong = pattern::compare(QImage::fromData(clipboard(QStringLiteral("image/png"))),
+                                          pattern::image(0, area), area.topLeft());
+                 return wrong.isEmpty();
+             }),
+             qPrintable(wrong));
 }
 
 QTEST_GUILESS_MAIN(TestE2e)
