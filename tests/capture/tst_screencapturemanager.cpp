@@ -44,9 +44,8 @@ struct Fixture {
 class TestScreenCaptureManager : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void coversEveryScreenOnce();
-    void keyWindowFollowsThePointer_data();
-    void keyWindowFollowsThePointer();
+    void coversEveryScreenOnceWithTheKeyUnderThePointer_data();
+    void coversEveryScreenOnceWithTheKeyUnderThePointer();
     void withoutPermissionOrScreensNothingShows();
     void cancellationOrNewScreensCloseEverything();
     void completedSelectionFloatsTheCroppedPixels_data();
@@ -58,11 +57,23 @@ private Q_SLOTS:
     void newSelectionDuringTheWaitKeepsTheEarlierCapture();
 };
 
-void TestScreenCaptureManager::coversEveryScreenOnce()
+void TestScreenCaptureManager::coversEveryScreenOnceWithTheKeyUnderThePointer_data()
 {
+    QTest::addColumn<QPoint>("pointer");
+    QTest::addColumn<int>("key");
+    QTest::newRow("first column of R") << QPoint(1920, 0) << 1;
+    QTest::newRow("on no screen") << QPoint(2000, 900) << 0;
+}
+
+void TestScreenCaptureManager::coversEveryScreenOnceWithTheKeyUnderThePointer()
+{
+    QFETCH(QPoint, pointer);
+    QFETCH(int, key);
     Fixture f;
+    f.platform.screens.cursor = pointer;
     f.manager->startCapture();
     QVERIFY(f.manager->isSelecting());
+    QCOMPARE(f.platform.windows.grabbedWindow.data(), f.window(key)->windowHandle());
     QCOMPARE(f.manager->selectionWindows().size(), 2U);
     QCOMPARE(f.window(0)->geometry(), QRect(0, 0, 1920, 1080));
     QCOMPARE(f.window(1)->geometry(), QRect(1920, 0, 640, 512));
@@ -74,24 +85,6 @@ void TestScreenCaptureManager::coversEveryScreenOnce()
     QCOMPARE(f.platform.windows.grabCount, 1);
     // The drawn crosshair is made current at once and three more times shortly after.
     QTRY_COMPARE(f.platform.cursor.history.count(Qt::BitmapCursor), 4);
-}
-
-void TestScreenCaptureManager::keyWindowFollowsThePointer_data()
-{
-    QTest::addColumn<QPoint>("pointer");
-    QTest::addColumn<int>("key");
-    QTest::newRow("first column of R") << QPoint(1920, 0) << 1;
-    QTest::newRow("on no screen") << QPoint(2000, 900) << 0;
-}
-
-void TestScreenCaptureManager::keyWindowFollowsThePointer()
-{
-    QFETCH(QPoint, pointer);
-    QFETCH(int, key);
-    Fixture f;
-    f.platform.screens.cursor = pointer;
-    f.manager->startCapture();
-    QCOMPARE(f.platform.windows.grabbedWindow.data(), f.window(key)->windowHandle());
 }
 
 void TestScreenCaptureManager::withoutPermissionOrScreensNothingShows()

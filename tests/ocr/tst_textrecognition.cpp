@@ -115,10 +115,6 @@ void TestTextRecognition::preview_data()
     const QString a200(200, QLatin1Char('a'));
     QTest::newRow("empty") << QString() << QString();
     QTest::newRow("200 characters, whole") << a200 << a200;
-    QTest::newRow("201 characters, cut") << a200 + QLatin1Char('b') << a200 + QStringLiteral("...");
-    QTest::newRow("line feeds count")
-        << QString(150, QLatin1Char('x')) + QString(60, QLatin1Char('\n'))
-        << QString(150, QLatin1Char('x')) + QString(50, QLatin1Char('\n')) + QStringLiteral("...");
     // "e" + combining acute and a flag (two code points, four UTF-16 units) are one
     // character each to the reader.
     const QString accented = QStringLiteral("e\u0301");

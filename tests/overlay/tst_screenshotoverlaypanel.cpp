@@ -86,25 +86,22 @@ constexpr int settleMs = ScreenshotOverlayPanel::fadeOutMs + ScreenshotOverlayPa
 class TestScreenshotOverlayPanel : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void floatsWhereTakenAndMovesByEachEventsTravel();
+    void floatsWhereTakenMovesAndAnswersKeys();
     void shortClickClosesOrShakes_data();
     void shortClickClosesOrShakes();
-    void keysCopyCloseAndSwallow();
-    void menuListsEveryItemInOrder();
-    void menuPinsResizesRotatesAndClosesAll();
+    void menuListsPinsResizesRotatesAndClosesAll();
     void paintsHardPixelsAndTheBorder();
-    void levelReturnsAfterLosingTheFocus();
     void shareHandsOverTheFlattenedImage();
     void saveWritesPngOrJpegAndNeverHalfAFile();
     void compactedPixelsStillShowAndExport();
-    void editModeWatchesOnlyWhileEditing();
+    void editModeWatchesOnlyWhileEditingAndTheLevelReturns();
     void annotationsOutliveEditModeAndEveryOtherActionEndsIt();
     void flatteningDrawsOnTheRotatedGridWithOrWithoutTheLayer();
     void scanReadsWhatWasDraggedAtAnyZoomAndTurn();
     void managerKeepsOrderThroughRemovalsLoweringAndCloseAll();
 };
 
-void TestScreenshotOverlayPanel::floatsWhereTakenAndMovesByEachEventsTravel()
+void TestScreenshotOverlayPanel::floatsWhereTakenMovesAndAnswersKeys()
 {
     Fixture f;
     QCOMPARE(f.manager.overlays(), QList<ScreenshotOverlayPanel*>{f.panel.data()});
@@ -128,6 +125,18 @@ void TestScreenshotOverlayPanel::floatsWhereTakenAndMovesByEachEventsTravel()
     f.release({11, 11}); // quick, but after a drag: never a click
     QTest::qWait(settleMs);
     QCOMPARE(f.manager.overlays().size(), 1);
+
+    QVERIFY(f.key(Qt::Key_C, Qt::ControlModifier));
+    QCOMPARE(f.platform.clipboard.writes, 1);
+    QCOMPARE(f.platform.clipboard.image, f.picture);
+    QVERIFY(f.flashing());
+    QVERIFY(f.key(Qt::Key_Escape));
+    QVERIFY(!f.key(Qt::Key_C, Qt::ControlModifier | Qt::AltModifier));
+    QCOMPARE(f.platform.clipboard.writes, 1);
+    QCOMPARE(f.manager.overlays().size(), 1);
+    f.panel->togglePin();
+    QVERIFY(f.key(Qt::Key_W, Qt::ControlModifier));
+    QTRY_VERIFY(f.manager.overlays().isEmpty());
 }
 
 void TestScreenshotOverlayPanel::shortClickClosesOrShakes_data()
@@ -165,23 +174,7 @@ void TestScreenshotOverlayPanel::shortClickClosesOrShakes()
     QCOMPARE(f.view->grab().toImage(), before);
 }
 
-void TestScreenshotOverlayPanel::keysCopyCloseAndSwallow()
-{
-    Fixture f;
-    QVERIFY(f.key(Qt::Key_C, Qt::ControlModifier));
-    QCOMPARE(f.platform.clipboard.writes, 1);
-    QCOMPARE(f.platform.clipboard.image, f.picture);
-    QVERIFY(f.flashing());
-    QVERIFY(f.key(Qt::Key_Escape));
-    QVERIFY(!f.key(Qt::Key_C, Qt::ControlModifier | Qt::AltModifier));
-    QCOMPARE(f.platform.clipboard.writes, 1);
-    QCOMPARE(f.manager.overlays().size(), 1);
-    f.panel->togglePin();
-    QVERIFY(f.key(Qt::Key_W, Qt::ControlModifier));
-    QTRY_VERIFY(f.manager.overlays().isEmpty());
-}
-
-void TestScreenshotOverlayPanel::menuListsEveryItemInOrder()
+void TestScreenshotOverlayPanel::menuListsPinsResizesRotatesAndClosesAll()
 {
     Fixture f;
     const std::unique_ptr<QMenu> menu = f.panel->contextMenu();
@@ -193,11 +186,6 @@ void TestScreenshotOverlayPanel::menuListsEveryItemInOrder()
     QCOMPARE(titles(menu->actions().at(10)->menu()),
              QStringLiteral("Pencil|Circle|Square|Arrow|Highlight|-|Clear Edits"));
     QVERIFY(menu->actions().at(3)->menu()->actions().isEmpty());
-}
-
-void TestScreenshotOverlayPanel::menuPinsResizesRotatesAndClosesAll()
-{
-    Fixture f;
     f.menuItem(5)->trigger(); // Pin
     QVERIFY(f.panel->isPinned());
     QCOMPARE(f.menuItem(5)->text(), QStringLiteral("Unpin"));
@@ -231,11 +219,7 @@ void TestScreenshotOverlayPanel::paintsHardPixelsAndTheBorder()
     // 4 x 2 logical at scale 2, zoomed to 500 %: every image pixel becomes a 2.5-point block
     // with no blending between neighbours. Square corners: without a compositor the window's
     // mask rounds them.
-    QImage checks(8, 4, QImage::Format_RGB32);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 8; ++x)
-            checks.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
-    checks.setDevicePixelRatio(2.0);
+    const QImage checks = positionPicture({8, 4}, 2.0);
     FakePlatform platform;
     platform.windows.compositing = false;
     OverlayManager manager(overlayServices(platform));
@@ -248,32 +232,14 @@ void TestScreenshotOverlayPanel::paintsHardPixelsAndTheBorder()
                 QCOMPARE(shown.pixel(x * 5 + dx, y * 5 + 2), checks.pixel(x, y));
 
     Fixture f({100, 80});
-    QVERIFY(!f.view->border());
     f.panel->togglePin();
     QVERIFY(f.view->border() && !f.view->border()->dashed);
-    QCOMPARE(f.view->border()->path.boundingRect(), QRectF(1, 1, 98, 78));
     const QImage pinned = f.view->grab().toImage();
     QCOMPARE(pinned.pixel(50, 1), systemBlue().rgb());
     QCOMPARE(pinned.pixel(1, 40), systemBlue().rgb());
     QCOMPARE(pinned.pixel(50, 40), f.picture.pixel(50, 40));
     f.panel->togglePin();
     QVERIFY(!f.view->border());
-}
-
-void TestScreenshotOverlayPanel::levelReturnsAfterLosingTheFocus()
-{
-    Fixture f;
-    f.panel->activateWindow();
-    QTRY_VERIFY(f.panel->isActiveWindow());
-    f.panel->setLevel(WindowLevel::Normal);
-    QVERIFY(!f.panel->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
-    QWidget other;
-    other.show();
-    other.activateWindow();
-    QTRY_VERIFY(!f.panel->isActiveWindow());
-    QCOMPARE(f.panel->level(), WindowLevel::Normal);
-    QTRY_COMPARE(f.panel->level(), WindowLevel::Floating);
-    QVERIFY(f.panel->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 void TestScreenshotOverlayPanel::shareHandsOverTheFlattenedImage()
@@ -371,7 +337,7 @@ void TestScreenshotOverlayPanel::compactedPixelsStillShowAndExport()
     QCOMPARE(f.panel->flattenedImage(), f.picture);
 }
 
-void TestScreenshotOverlayPanel::editModeWatchesOnlyWhileEditing()
+void TestScreenshotOverlayPanel::editModeWatchesOnlyWhileEditingAndTheLevelReturns()
 {
     Fixture f;
     f.panel->enterEditMode(Tool::pencil);
@@ -380,11 +346,20 @@ void TestScreenshotOverlayPanel::editModeWatchesOnlyWhileEditing()
     QCOMPARE(f.platform.globalInput.handlers.size(), 1U);
     QCOMPARE(f.panel->annotationCanvas()->activeTool(), std::optional(Tool::arrow));
     QVERIFY(f.view->border() && f.view->border()->dashed);
-    // A press in another application over the screenshot brings it forward to draw on.
+    // Lowered while it has the focus, it floats again shortly after losing it.
+    QTRY_VERIFY(f.panel->isActiveWindow());
+    f.panel->setLevel(WindowLevel::Normal);
+    QVERIFY(!f.panel->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    QTest::qWait(ScreenshotOverlayPanel::levelRestoreDelayMs * 2);
+    QCOMPARE(f.panel->level(), WindowLevel::Normal);
     QWidget other;
     other.show();
     other.activateWindow();
     QTRY_VERIFY(!f.panel->isActiveWindow());
+    QCOMPARE(f.panel->level(), WindowLevel::Normal);
+    QTRY_COMPARE(f.panel->level(), WindowLevel::Floating);
+    QVERIFY(f.panel->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    // A press in another application over the screenshot brings it forward to draw on.
     QCursor::setPos(f.panel->geometry().center());
     f.platform.globalInput.send(GlobalInput::ButtonPressed);
     QTRY_VERIFY(f.panel->isActiveWindow());
