@@ -44,7 +44,6 @@ private Q_SLOTS:
     void guardDrawsNothingWithoutEnoughPoints();
     void shapesAreTheSameForEveryDragDirection();
     void highlightsCompositeAtAlphaPointThree();
-    void sameAnnotationCoversTheSameRegionAtEverySize();
     void painterStateIsLeftAsFound();
     void canvasRecordsStrokesOnlyWithATool();
     void showsWhatDrawingOneByOneShows();
@@ -121,20 +120,6 @@ void TestAnnotationCanvas::highlightsCompositeAtAlphaPointThree()
         {100, 100});
     QVERIFY(qAbs(qBlue(twice.pixel(40, 40)) - 125) <= 2); // 0.7 of 0.7
     QVERIFY(qAbs(qBlue(twice.pixel(20, 20)) - 178) <= 1);
-}
-
-void TestAnnotationCanvas::sameAnnotationCoversTheSameRegionAtEverySize()
-{
-    for (const Tool tool : {Tool::circle, Tool::square, Tool::arrow, Tool::pencil}) {
-        const Annotation mark{tool, {{0.25, 0.2}, {0.75, 0.7}, {0.5, 0.9}}};
-        const QRect small = redArea(render({mark}, {400, 300}));
-        const QRect large = redArea(render({mark}, {800, 600}));
-        // Twice the size, line widths 4 and 8 included, to within a pixel of rounding.
-        const auto twice = [](int big, int base) { return qAbs(big - 2 * base) <= 2; };
-        QVERIFY2(twice(large.left(), small.left()) && twice(large.top(), small.top()) &&
-                     twice(large.width(), small.width()) && twice(large.height(), small.height()),
-                 qPrintable(QDebug::toString(small) + QDebug::toString(large)));
-    }
 }
 
 void TestAnnotationCanvas::painterStateIsLeftAsFound()
@@ -253,11 +238,7 @@ void TestAnnotationCanvas::toolCursorsAreDrawn()
                 yellow += qAlpha(p) == 255 && qRed(p) > 240 && qBlue(p) < 40 ? 1 : 0;
             }
         }
-        QVERIFY2(light > 20 && shadow > 10,
-                 qPrintable(QStringLiteral("tool %1: %2 light, %3 shadow")
-                                .arg(int(tool))
-                                .arg(light)
-                                .arg(shadow)));
+        QVERIFY2(light > 20 && shadow > 10, qPrintable(QString::number(int(tool))));
         QCOMPARE(yellow > 0, tool == Tool::highlight);
     }
     QCOMPARE(toolCursorHotSpot(Tool::pencil), QPoint(4, 28));

@@ -103,14 +103,9 @@ void TestSelectionOverlayView::windowReportsInDesktopCoordinates()
     SelectionOverlayWindow window(left, {}, false);
     drag(window.view(), {10, 10}, {50, 50}); // nobody listening yet: nothing to report to
     QList<QRectF> rects;
-    QList<QString> screens;
-    window.onSelectionComplete = [&](const QRectF& r, const ScreenInfo& s) {
-        rects.append(r);
-        screens.append(s.name);
-    };
+    window.onSelectionComplete = [&rects](const QRectF& r, const ScreenInfo&) { rects.append(r); };
     drag(window.view(), {100, 50}, {400, 250});
     QCOMPARE(rects, QList<QRectF>{QRectF(-1820, 50, 300, 200)});
-    QCOMPARE(screens, QList<QString>{QStringLiteral("X")});
 }
 
 QTEST_MAIN(TestSelectionOverlayView)

@@ -72,6 +72,9 @@ void TestTextRecognition::readingOrder_data()
                  fromBottomLeft(0.5, 0.794, 0.05, 0.002, "b"),
                  fromBottomLeft(0.1, 0.788, 0.05, 0.002, "c")}
         << QStringLiteral("b\na\nc");
+    QTest::newRow("a line without height shares no row")
+        << QList{line({0.1, 0.1, 0.3, 0.1}, "tall"), line({0.5, 0.15, 0.3, 0}, "flat")}
+        << QStringLiteral("flat\ntall");
     // Lines without text are skipped; a line read as empty is still a line.
     const QRectF box(0.1, 0.1, 0.2, 0.05);
     QTest::newRow("equal lines keep their order")
