@@ -41,10 +41,8 @@ class TestAnnotationCanvas : public QObject {
 private Q_SLOTS:
     void lineWidthFollowsTheShorterSide_data();
     void lineWidthFollowsTheShorterSide();
-    void guardDrawsNothingWithoutEnoughPoints();
-    void shapesAreTheSameForEveryDragDirection();
+    void shapesNeedTwoPointsAndIgnoreTheDragDirection();
     void highlightsCompositeAtAlphaPointThree();
-    void painterStateIsLeftAsFound();
     void canvasRecordsStrokesOnlyWithATool();
     void showsWhatDrawingOneByOneShows();
     void toolCursorsAreDrawn();
@@ -78,7 +76,7 @@ void TestAnnotationCanvas::lineWidthFollowsTheShorterSide()
     QCOMPARE(arrow.right(), qRound(0.8 * size.width() + width / 2.0) - 1);
 }
 
-void TestAnnotationCanvas::guardDrawsNothingWithoutEnoughPoints()
+void TestAnnotationCanvas::shapesNeedTwoPointsAndIgnoreTheDragDirection()
 {
     const QImage blank = render({}, {100, 80});
     for (const Tool tool : allAnnotationTools) {
@@ -92,10 +90,6 @@ void TestAnnotationCanvas::guardDrawsNothingWithoutEnoughPoints()
         painter.end();
         QVERIFY(QRect(0, 0, 3, 3).contains(redArea(tiny)) || redArea(tiny).isNull());
     }
-}
-
-void TestAnnotationCanvas::shapesAreTheSameForEveryDragDirection()
-{
     for (const Tool tool : {Tool::circle, Tool::square, Tool::highlight}) {
         const QImage forwards = render({{tool, {{0.2, 0.3}, {0.7, 0.8}}}}, {200, 100});
         QCOMPARE(render({{tool, {{0.7, 0.8}, {0.2, 0.3}}}}, {200, 100}), forwards);
@@ -120,10 +114,7 @@ void TestAnnotationCanvas::highlightsCompositeAtAlphaPointThree()
         {100, 100});
     QVERIFY(qAbs(qBlue(twice.pixel(40, 40)) - 125) <= 2); // 0.7 of 0.7
     QVERIFY(qAbs(qBlue(twice.pixel(20, 20)) - 178) <= 1);
-}
-
-void TestAnnotationCanvas::painterStateIsLeftAsFound()
-{
+    // Drawing leaves the painter as it found it: no opacity or pen carries over.
     QImage image(50, 50, QImage::Format_RGB32);
     QPainter painter(&image);
     painter.setPen(QPen(Qt::green, 3));
