@@ -18,8 +18,7 @@ class TestOverlayRules : public QObject {
 private Q_SLOTS:
     void keys_data();
     void keys();
-    void resizePresetsFollowTheZoom();
-    void framesKeepTheirCentreAndNeverDrift();
+    void zoomPresetsAndFramesThatKeepTheirCentre();
     void rotatedImage_data();
     void rotatedImage();
     void fileNamesAndFormats();
@@ -70,7 +69,9 @@ void TestOverlayRules::keys()
              command);
 }
 
-void TestOverlayRules::resizePresetsFollowTheZoom()
+// Zooming below the current size is offered only back to 100 %. Every step of a frame starts
+// from the previous frame, about the same centre.
+void TestOverlayRules::zoomPresetsAndFramesThatKeepTheirCentre()
 {
     const auto states = [](double scale) {
         QString out;
@@ -85,11 +86,7 @@ void TestOverlayRules::resizePresetsFollowTheZoom()
              QStringLiteral("100% (Original)=100|125%=125 off|150%=150 off|200%=200 on|300%=300|"));
     QCOMPARE(states(1.0),
              QStringLiteral("100% (Original)=100 on|125%=125|150%=150|200%=200|300%=300|"));
-}
 
-// Every step starts from the previous frame, about the same centre.
-void TestOverlayRules::framesKeepTheirCentreAndNeverDrift()
-{
     const QSizeF capture(400, 300);
     QRectF frame = *displayScaleFrame({100, 100, 400, 300}, capture, 1.5, 0);
     QCOMPARE(frame, QRectF(0, 25, 600, 450));
