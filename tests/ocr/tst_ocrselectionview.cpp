@@ -69,12 +69,9 @@ private Q_SLOTS:
 
 void TestOcrSelectionView::viewRectsMapToImagePoints()
 {
-    // Letterboxed: a 100 x 100 picture drawn 200 wide from x = 50.
-    QCOMPARE(viewRectToImagePoints({60, 0, 100, 100}, {50, 0, 200, 200}, {100, 100}),
-             QRectF(5, 0, 50, 50));
-    // Turned a quarter: a 300 x 400 picture shown at 150 %.
-    QCOMPARE(viewRectToImagePoints({0, 300, 150, 300}, {0, 0, 450, 600}, {300, 400}),
-             QRectF(0, 200, 100, 200));
+    // A 100 x 100 picture drawn 200 x 200 from (50, 20), away from the view's corner.
+    QCOMPARE(viewRectToImagePoints({60, 30, 100, 100}, {50, 20, 200, 200}, {100, 100}),
+             QRectF(5, 5, 50, 50));
     QCOMPARE(viewRectToImagePoints({0, 0, 10, 10}, {}, {100, 100}), QRectF());
 }
 
