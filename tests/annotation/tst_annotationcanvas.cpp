@@ -172,6 +172,10 @@ void TestAnnotationCanvas::canvasRecordsStrokesOnlyWithATool()
     QCOMPARE(canvas->annotations().last().toolType, Tool::arrow);
     canvas->clear();
     QVERIFY(canvas->annotations().isEmpty() && !canvas->currentAnnotation());
+    // Not laid out yet: the points are kept as they came, never divided by nothing.
+    canvas->resize(0, 100);
+    QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, {5, 5});
+    QCOMPARE(points().first(), QPointF(5, 5));
     canvas->setActiveTool(std::nullopt);
     QCOMPARE(screenshot.childAt(50, 50), nullptr);
 }
