@@ -202,6 +202,9 @@ void TestScreenCaptureManager::unreadableCapturesFloatNothing_data()
     QTest::newRow("screen gone during the wait")
         << QStringLiteral("gone") << 0
         << QStringList{QStringLiteral("Could not find matching display"), nil};
+    QTest::newRow("screen rescaled during the wait")
+        << QStringLiteral("rescaled") << 0
+        << QStringList{QStringLiteral("Could not find matching display"), nil};
 }
 
 void TestScreenCaptureManager::unreadableCapturesFloatNothing()
@@ -213,10 +216,15 @@ void TestScreenCaptureManager::unreadableCapturesFloatNothing()
     Fixture f;
     f.platform.capture.refuse = how == QStringLiteral("refuse");
     f.platform.capture.returnNothing = how == QStringLiteral("nothing");
-    if (how == QStringLiteral("gone")) {
+    if (how == QStringLiteral("gone") || how == QStringLiteral("rescaled")) {
         f.manager->startCapture();
         drag(f.window(1)->view(), {10, 20}, {110, 70});
-        f.platform.screens.changeScreens({twoScreens().first()});
+        QList<ScreenInfo> now = twoScreens();
+        if (how == QStringLiteral("gone"))
+            now.removeLast();
+        else
+            now.last().devicePixelRatio = 1.0;
+        f.platform.screens.changeScreens(now);
         QTest::qWait(ScreenCaptureManager::captureDelayMs + 100);
         QVERIFY(f.platform.capture.requests.isEmpty());
     } else {
