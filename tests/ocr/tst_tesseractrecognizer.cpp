@@ -5,6 +5,7 @@
 #include "ocr/TextOrdering.h"
 #include "ocr/TextRecognition.h"
 #include "platform/TesseractRecognizer.h"
+#include "support/TestSupport.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -104,11 +105,9 @@ void TestTesseractRecognizer::missingEnglishDataIsNamed()
 
 void TestTesseractRecognizer::tinyBlankAndHugeImagesReadAsNothing()
 {
-    QImage pixel(1, 1, QImage::Format_RGB32);
-    pixel.fill(Qt::black);
-    QImage blank(300, 80, QImage::Format_RGB32);
-    blank.fill(QColor(0x336699));
-    for (const QImage& image : {QImage(), pixel, QImage(2, 2, QImage::Format_Mono), blank}) {
+    for (const QImage& image :
+         {QImage(), testing::filledPicture({1, 1}, Qt::black), QImage(2, 2, QImage::Format_Mono),
+          testing::filledPicture({300, 80}, QColor(0x336699))}) {
         QVERIFY(!recognizer.recognize(image).failure);
         QCOMPARE(recognizeText(recognizer, image, std::nullopt).text, QString());
     }
