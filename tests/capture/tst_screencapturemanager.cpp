@@ -32,8 +32,6 @@ struct Fixture {
         manager->onPermissionMissing = [this] { ++permissionRequests; };
     }
     ~Fixture() { manager->closeSelectionWindows(); }
-    Fixture(const Fixture&) = delete;
-    Fixture& operator=(const Fixture&) = delete;
 
     SelectionOverlayWindow* window(int index) const
     {
@@ -46,27 +44,36 @@ struct Fixture {
 class TestScreenCaptureManager : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void coversEveryScreenOnce();
-    void keyWindowFollowsThePointer_data();
-    void keyWindowFollowsThePointer();
+    void coversEveryScreenOnceWithTheKeyUnderThePointer_data();
+    void coversEveryScreenOnceWithTheKeyUnderThePointer();
     void withoutPermissionOrScreensNothingShows();
-    void cancellationClosesEverything();
+    void cancellationOrNewScreensCloseEverything();
     void completedSelectionFloatsTheCroppedPixels_data();
     void completedSelectionFloatsTheCroppedPixels();
-    void aRefusalAsksForAccessInsteadOfFailing();
+    void unreadableCapturesFloatNothing_data();
+    void unreadableCapturesFloatNothing();
     void captureErrorShowsAnAlertWithPanelsLowered();
-    void nothingToCaptureIsLoggedTwice_data();
-    void nothingToCaptureIsLoggedTwice();
-    void screensChangingDuringTheSelectionCancel();
     void withoutCompositorTheWindowsPaintTheScreen();
     void newSelectionDuringTheWaitKeepsTheEarlierCapture();
 };
 
-void TestScreenCaptureManager::coversEveryScreenOnce()
+void TestScreenCaptureManager::coversEveryScreenOnceWithTheKeyUnderThePointer_data()
 {
+    QTest::addColumn<QPoint>("pointer");
+    QTest::addColumn<int>("key");
+    QTest::newRow("first column of R") << QPoint(1920, 0) << 1;
+    QTest::newRow("on no screen") << QPoint(2000, 900) << 0;
+}
+
+void TestScreenCaptureManager::coversEveryScreenOnceWithTheKeyUnderThePointer()
+{
+    QFETCH(QPoint, pointer);
+    QFETCH(int, key);
     Fixture f;
+    f.platform.screens.cursor = pointer;
     f.manager->startCapture();
     QVERIFY(f.manager->isSelecting());
+    QCOMPARE(f.platform.windows.grabbedWindow.data(), f.window(key)->windowHandle());
     QCOMPARE(f.manager->selectionWindows().size(), 2U);
     QCOMPARE(f.window(0)->geometry(), QRect(0, 0, 1920, 1080));
     QCOMPARE(f.window(1)->geometry(), QRect(1920, 0, 640, 512));
@@ -78,26 +85,6 @@ void TestScreenCaptureManager::coversEveryScreenOnce()
     QCOMPARE(f.platform.windows.grabCount, 1);
     // The drawn crosshair is made current at once and three more times shortly after.
     QTRY_COMPARE(f.platform.cursor.history.count(Qt::BitmapCursor), 4);
-}
-
-void TestScreenCaptureManager::keyWindowFollowsThePointer_data()
-{
-    QTest::addColumn<QPoint>("pointer");
-    QTest::addColumn<int>("key");
-    QTest::newRow("on L") << QPoint(100, 100) << 0;
-    QTest::newRow("on R") << QPoint(2000, 100) << 1;
-    QTest::newRow("first column of R") << QPoint(1920, 0) << 1;
-    QTest::newRow("on no screen") << QPoint(2000, 900) << 0;
-}
-
-void TestScreenCaptureManager::keyWindowFollowsThePointer()
-{
-    QFETCH(QPoint, pointer);
-    QFETCH(int, key);
-    Fixture f;
-    f.platform.screens.cursor = pointer;
-    f.manager->startCapture();
-    QCOMPARE(f.platform.windows.grabbedWindow.data(), f.window(key)->windowHandle());
 }
 
 void TestScreenCaptureManager::withoutPermissionOrScreensNothingShows()
@@ -119,7 +106,7 @@ void TestScreenCaptureManager::withoutPermissionOrScreensNothingShows()
     QVERIFY(f.manager->selectionWindows().empty());
 }
 
-void TestScreenCaptureManager::cancellationClosesEverything()
+void TestScreenCaptureManager::cancellationOrNewScreensCloseEverything()
 {
     Fixture f;
     f.manager->startCapture();
@@ -138,6 +125,14 @@ void TestScreenCaptureManager::cancellationClosesEverything()
     QVERIFY(!f.manager->isSelecting());
     QTest::qWait(ScreenCaptureManager::captureDelayMs + 50);
     QVERIFY(f.overlays.overlays().isEmpty());
+
+    // So do screens changing; a new selection covers the screens there are now.
+    f.manager->startCapture();
+    f.platform.screens.changeScreens({twoScreens().first()});
+    QVERIFY(!f.manager->isSelecting());
+    QVERIFY(f.manager->selectionWindows().empty());
+    f.manager->startCapture();
+    QCOMPARE(f.manager->selectionWindows().size(), 1U);
 }
 
 void TestScreenCaptureManager::completedSelectionFloatsTheCroppedPixels_data()
@@ -190,22 +185,66 @@ void TestScreenCaptureManager::completedSelectionFloatsTheCroppedPixels()
     QCOMPARE(f.platform.capture.requests.last().name, twoScreens().at(screen).name);
 }
 
-void TestScreenCaptureManager::aRefusalAsksForAccessInsteadOfFailing()
+void TestScreenCaptureManager::unreadableCapturesFloatNothing_data()
 {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("permissionRequests");
+    QTest::addColumn<QStringList>("logged");
+    const QString nil = QStringLiteral("Capture returned nil image");
+    // A refusal asks for access instead of failing.
+    QTest::newRow("refused") << QStringLiteral("refuse") << 1
+                             << QStringList{QStringLiteral(
+                                    "The desktop refused to give the screen's picture")};
+    QTest::newRow("nothing read") << QStringLiteral("nothing") << 0 << QStringList{nil};
+    // Entirely left of the screen whose display is read.
+    QTest::newRow("crop yields nothing")
+        << QStringLiteral("crop") << 0 << QStringList{QStringLiteral("Failed to crop image"), nil};
+    QTest::newRow("screen gone during the wait")
+        << QStringLiteral("gone") << 0
+        << QStringList{QStringLiteral("Could not find matching display"), nil};
+    QTest::newRow("screen rescaled during the wait")
+        << QStringLiteral("rescaled") << 0
+        << QStringList{QStringLiteral("Could not find matching display"), nil};
+}
+
+void TestScreenCaptureManager::unreadableCapturesFloatNothing()
+{
+    QFETCH(QString, how);
+    QFETCH(int, permissionRequests);
+    QFETCH(QStringList, logged);
+    LogCapture log;
     Fixture f;
-    f.platform.capture.refuse = true;
-    f.manager->captureRegion({0, 0, 50, 50}, twoScreens().first());
-    QCOMPARE(f.permissionRequests, 1);
-    QVERIFY(f.platform.alerts.shown.isEmpty());
+    f.platform.capture.refuse = how == QStringLiteral("refuse");
+    f.platform.capture.returnNothing = how == QStringLiteral("nothing");
+    if (how == QStringLiteral("gone") || how == QStringLiteral("rescaled")) {
+        f.manager->startCapture();
+        drag(f.window(1)->view(), {10, 20}, {110, 70});
+        QList<ScreenInfo> now = twoScreens();
+        if (how == QStringLiteral("gone"))
+            now.removeLast();
+        else
+            now.last().devicePixelRatio = 1.0;
+        f.platform.screens.changeScreens(now);
+        QTest::qWait(ScreenCaptureManager::captureDelayMs + 100);
+        QVERIFY(f.platform.capture.requests.isEmpty());
+    } else {
+        f.manager->captureRegion(how == QStringLiteral("crop") ? QRectF(-500, 10, 100, 100)
+                                                               : QRectF(0, 0, 50, 50),
+                                 twoScreens().first());
+    }
+    QCOMPARE(f.permissionRequests, permissionRequests);
     QVERIFY(f.overlays.overlays().isEmpty());
+    QVERIFY(f.platform.alerts.shown.isEmpty());
+    for (QString& line : logged)
+        line.prepend(QStringLiteral("vellumbox.ScreenCapture: "));
+    QCOMPARE(log.lines(), logged);
 }
 
 void TestScreenCaptureManager::captureErrorShowsAnAlertWithPanelsLowered()
 {
     LogCapture log;
     Fixture f;
-    QImage image(10, 10, QImage::Format_RGB32);
-    image.fill(Qt::green);
+    const QImage image = filledPicture({10, 10}, Qt::green);
     ScreenshotOverlayPanel* a = f.overlays.createOverlay(image, {0, 0, 10, 10});
     ScreenshotOverlayPanel* b = f.overlays.createOverlay(image, {20, 0, 10, 10});
     QList<WindowLevel> levelsWhileShown;
@@ -228,52 +267,9 @@ void TestScreenCaptureManager::captureErrorShowsAnAlertWithPanelsLowered()
                                                 "The display could not be read (X error 8).")));
 }
 
-void TestScreenCaptureManager::nothingToCaptureIsLoggedTwice_data()
-{
-    QTest::addColumn<bool>("screenGone");
-    QTest::addColumn<QString>("reason");
-    // Entirely left of the screen whose display is read.
-    QTest::newRow("crop yields nothing") << false << QStringLiteral("Failed to crop image");
-    QTest::newRow("screen gone during the wait")
-        << true << QStringLiteral("Could not find matching display");
-}
-
-void TestScreenCaptureManager::nothingToCaptureIsLoggedTwice()
-{
-    QFETCH(bool, screenGone);
-    QFETCH(QString, reason);
-    LogCapture log;
-    Fixture f;
-    if (screenGone) {
-        f.manager->startCapture();
-        drag(f.window(1)->view(), {10, 20}, {110, 70});
-        f.platform.screens.changeScreens({twoScreens().first()});
-        QTest::qWait(ScreenCaptureManager::captureDelayMs + 100);
-        QVERIFY(f.platform.capture.requests.isEmpty());
-    } else {
-        f.manager->captureRegion({-500, 10, 100, 100}, twoScreens().first());
-    }
-    QVERIFY(f.overlays.overlays().isEmpty());
-    QVERIFY(f.platform.alerts.shown.isEmpty());
-    QCOMPARE(log.lines(),
-             (QStringList{QStringLiteral("vellumbox.ScreenCapture: ") + reason,
-                          QStringLiteral("vellumbox.ScreenCapture: Capture returned nil image")}));
-}
-
-void TestScreenCaptureManager::screensChangingDuringTheSelectionCancel()
-{
-    Fixture f;
-    f.manager->startCapture();
-    f.platform.screens.changeScreens({twoScreens().first()});
-    QVERIFY(!f.manager->isSelecting());
-    QVERIFY(f.manager->selectionWindows().empty());
-    // A new selection covers the screens there are now.
-    f.manager->startCapture();
-    QCOMPARE(f.manager->selectionWindows().size(), 1U);
-}
-
 void TestScreenCaptureManager::withoutCompositorTheWindowsPaintTheScreen()
 {
+    LogCapture log;
     Fixture f;
     f.platform.windows.compositing = false;
     f.manager->startCapture();
@@ -282,6 +278,15 @@ void TestScreenCaptureManager::withoutCompositorTheWindowsPaintTheScreen()
     const QImage shown = f.window(0)->view()->grab(QRect(0, 0, 4, 4)).toImage();
     const QRgb screen = f.platform.capture.pixelAt(3, 3);
     QVERIFY(qAbs(qRed(shown.pixel(3, 3)) - qRed(screen) * 7 / 10) <= 2);
+    QVERIFY(log.lines().isEmpty());
+    // A screen that cannot be read is logged, and the selection opens all the same.
+    f.manager->closeSelectionWindows();
+    f.platform.capture.failWith = QStringLiteral("no picture");
+    f.manager->startCapture();
+    QCOMPARE(f.manager->selectionWindows().size(), 2U);
+    QCOMPARE(log.lines().count(QStringLiteral("vellumbox.ScreenCapture: Could not read the screen "
+                                              "behind the selection: no picture")),
+             2);
 
     f.manager->closeSelectionWindows();
     f.platform.windows.compositing = true;

@@ -33,6 +33,20 @@ inline bool isRed(QRgb p)
     return qRed(p) > 200 && qGreen(p) < 80 && qBlue(p) < 80;
 }
 
+inline QImage filledPicture(QSize pixels, const QColor& colour)
+{
+    QImage image(pixels, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// Whether no channel differs by more than `tolerance`.
+inline bool near(QRgb p, QRgb q, int tolerance = 2)
+{
+    return qAbs(qRed(p) - qRed(q)) <= tolerance && qAbs(qGreen(p) - qGreen(q)) <= tolerance &&
+           qAbs(qBlue(p) - qBlue(q)) <= tolerance;
+}
+
 // How many pixels differ by more than `tolerance` in a channel; sizes must match.
 inline int differingPixels(const QImage& a, const QImage& b, int tolerance = 2)
 {
@@ -40,13 +54,8 @@ inline int differingPixels(const QImage& a, const QImage& b, int tolerance = 2)
         return a.width() * a.height() + 1;
     int count = 0;
     for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y);
-            const QRgb q = b.pixel(x, y);
-            if (qAbs(qRed(p) - qRed(q)) > tolerance || qAbs(qGreen(p) - qGreen(q)) > tolerance ||
-                qAbs(qBlue(p) - qBlue(q)) > tolerance)
-                ++count;
-        }
+        for (int x = 0; x < a.width(); ++x)
+            count += near(a.pixel(x, y), b.pixel(x, y), tolerance) ? 0 : 1;
     return count;
 }
 
