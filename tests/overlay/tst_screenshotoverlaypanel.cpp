@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "annotation/AnnotationCanvas.h"
 #include "overlay/ImageFile.h"
+#include "overlay/LoweredPanels.h"
 #include "overlay/OverlayManager.h"
 #include "overlay/ScreenshotOverlayPanel.h"
 #include "overlay/ScreenshotOverlayView.h"
@@ -100,6 +101,7 @@ private Q_SLOTS:
     void flatteningDrawsOnTheRotatedGridWithOrWithoutTheLayer();
     void scanReadsWhatWasDraggedAtAnyZoomAndTurn();
     void managerKeepsOrderThroughRemovalsLoweringAndCloseAll();
+    void besideTheManagerItPlacesItselfAndHoldsTheKeys();
 };
 
 void TestScreenshotOverlayPanel::floatsWhereTakenMovesAndAnswersKeys()
@@ -114,8 +116,9 @@ void TestScreenshotOverlayPanel::floatsWhereTakenMovesAndAnswersKeys()
     QCOMPARE(f.platform.windows.stickyWindows.first().data(), f.panel->windowHandle());
     QTRY_COMPARE(f.panel->windowOpacity(), 1.0);
 
-    f.press({10, 10});       // the pointer at (310, 210) on the screen
-    f.pointerAt({314, 212}); // 4.5 points from the press: not yet a drag
+    f.press({10, 10});                    // the pointer at (310, 210) on the screen
+    QVERIFY(!QWidget::keyboardGrabber()); // the window manager gives it the keys
+    f.pointerAt({314, 212});              // 4.5 points from the press: not yet a drag
     QCOMPARE(f.panel->pos(), QPoint(300, 200));
     f.pointerAt({315, 210}); // 5 away: moves by this event's own travel, (1, -2)
     QCOMPARE(f.panel->pos(), QPoint(301, 198));
@@ -556,6 +559,36 @@ void TestScreenshotOverlayPanel::managerKeepsOrderThroughRemovalsLoweringAndClos
     late->dismiss();
     late->dismiss();
     QTRY_VERIFY(f.manager.overlays().isEmpty());
+}
+
+// Where the window manager would not keep it in place (sway), the screenshot places itself,
+// steps aside while an alert is up, and holds the keys after a press until a button is pressed
+// elsewhere.
+void TestScreenshotOverlayPanel::besideTheManagerItPlacesItselfAndHoldsTheKeys()
+{
+    FakePlatform platform;
+    platform.windows.placement = false;
+    OverlayManager manager{overlayServices(platform)};
+    const QPointer<ScreenshotOverlayPanel> panel =
+        manager.createOverlay(positionPicture({120, 80}), {QPointF(300, 200), QSizeF(120, 80)});
+    QVERIFY(panel->windowFlags().testFlag(Qt::X11BypassWindowManagerHint));
+    QCOMPARE(panel->windowType(), Qt::Window); // the compositor never gives a utility the keys
+    ScreenshotOverlayView* view = panel->contentView();
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, {10, 10});
+    QCOMPARE(QWidget::keyboardGrabber(), view);
+    QCursor::setPos(350, 240); // a press on the screenshot itself keeps them
+    platform.globalInput.send(GlobalInput::ButtonPressed);
+    QTest::qWait(20);
+    QCOMPARE(QWidget::keyboardGrabber(), view);
+    QCursor::setPos(50, 50);
+    platform.globalInput.send(GlobalInput::ButtonPressed);
+    QTRY_VERIFY(!QWidget::keyboardGrabber());
+    QVERIFY(platform.globalInput.handlers.empty());
+    {
+        const LoweredPanels lowered(manager);
+        QVERIFY(!panel->isVisible());
+    }
+    QVERIFY(panel->isVisible());
 }
 
 QTEST_MAIN(TestScreenshotOverlayPanel)
