@@ -173,9 +173,11 @@ void TestAnnotationCanvas::canvasRecordsStrokesOnlyWithATool()
     canvas->clear();
     QVERIFY(canvas->annotations().isEmpty() && !canvas->currentAnnotation());
     // Not laid out yet: the points are kept as they came, never divided by nothing.
-    canvas->resize(0, 100);
-    QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, {5, 5});
-    QCOMPARE(points().first(), QPointF(5, 5));
+    for (const QSize empty : {QSize(0, 100), QSize(100, 0)}) {
+        canvas->resize(empty);
+        QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, {5, 5});
+        QCOMPARE(points().first(), QPointF(5, 5));
+    }
     canvas->setActiveTool(std::nullopt);
     QCOMPARE(screenshot.childAt(50, 50), nullptr);
 }

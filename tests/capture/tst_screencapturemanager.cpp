@@ -72,7 +72,6 @@ void TestScreenCaptureManager::coversEveryScreenOnceWithTheKeyUnderThePointer()
     Fixture f;
     f.platform.screens.cursor = pointer;
     f.manager->startCapture();
-    QVERIFY(f.manager->isSelecting());
     QCOMPARE(f.platform.windows.grabbedWindow.data(), f.window(key)->windowHandle());
     QCOMPARE(f.manager->selectionWindows().size(), 2U);
     QCOMPARE(f.window(0)->geometry(), QRect(0, 0, 1920, 1080));
@@ -303,7 +302,6 @@ void TestScreenCaptureManager::newSelectionDuringTheWaitKeepsTheEarlierCapture()
     // QTest reads a null point as the widget's centre: start at (1, 1).
     drag(f.window(0)->view(), {1, 1}, {51, 51});
     f.manager->startCapture();
-    QVERIFY(f.manager->isSelecting());
     QTRY_COMPARE(f.overlays.overlays().size(), 1);
     QCOMPARE(f.overlays.overlays().first()->captureRect(), QRectF(1, 1, 50, 50));
     QVERIFY(f.manager->isSelecting());
