@@ -7,17 +7,12 @@ set -eu
 build_dir="$1"
 scratch=$(mktemp -d -t vellumbox-package.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
-cpack --config "$build_dir/CPackConfig.cmake" -B "$scratch" >"$scratch/cpack.log" 2>&1 || {
-    cat "$scratch/cpack.log" >&2
-    exit 1
-}
+fail() { echo "$*" >&2; exit 1; }
+cpack --config "$build_dir/CPackConfig.cmake" -B "$scratch" >"$scratch/cpack.log" 2>&1 ||
+    fail "$(cat "$scratch/cpack.log")"
 deb=$(find "$scratch" -maxdepth 1 -name 'vellumbox_*.deb')
 arch=$(dpkg --print-architecture)
-[[ $(basename "$deb") =~ ^vellumbox_[0-9.]+-[0-9]+_${arch}\.deb$ ]] || {
-    echo "unexpected package name: $deb" >&2
-    exit 1
-}
-fail() { echo "$*" >&2; exit 1; }
+[[ $(basename "$deb") =~ ^vellumbox_[0-9.]+-[0-9]+_${arch}\.deb$ ]] || fail "unexpected package name: $deb"
 
 root="$scratch/root"
 dpkg-deb -x "$deb" "$root"
@@ -44,10 +39,8 @@ for package in tesseract-ocr-eng xdg-utils; do
 done
 
 # Errors fail; the warnings left are explained by the overrides shipped with the package.
-lintian --fail-on error,warning "$deb" >"$scratch/lintian.log" 2>&1 || {
-    cat "$scratch/lintian.log" >&2
-    fail "lintian found faults"
-}
+lintian --fail-on error,warning "$deb" >"$scratch/lintian.log" 2>&1 ||
+    fail "lintian found faults: $(cat "$scratch/lintian.log")"
 
 version=$(QT_QPA_PLATFORM=offscreen "$root/usr/bin/vellumbox" --version 2>/dev/null)
 [ "$version" = "Vellumbox $(dpkg-deb -f "$deb" Version | cut -d- -f1)" ] || fail "--version said: $version"

@@ -6,13 +6,14 @@ set -eu
 build_dir="$1"
 prefix=$(mktemp -d -t vellumbox-install.XXXXXX)
 trap 'rm -rf "$prefix"' EXIT
+fail() { echo "$*" >&2; exit 1; }
 cmake --install "$build_dir" --prefix "$prefix" >/dev/null
 
 entry="$prefix/share/applications/org.vellumbox.Vellumbox.desktop"
 icon="$prefix/share/icons/hicolor/scalable/apps/org.vellumbox.Vellumbox.svg"
 metainfo="$prefix/share/metainfo/org.vellumbox.Vellumbox.metainfo.xml"
 for f in "$entry" "$icon" "$metainfo" "$prefix/bin/vellumbox"; do
-    [ -e "$f" ] || { echo "not installed: $f" >&2; exit 1; }
+    [ -e "$f" ] || fail "not installed: $f"
 done
 desktop-file-validate "$entry"
 appstreamcli validate --no-net --pedantic "$metainfo"
@@ -21,13 +22,10 @@ grep -qx 'Exec=vellumbox --capture' "$entry"
 grep -q '<svg' "$icon"
 [ -x "$prefix/bin/vellumbox" ]
 module=$(find "$prefix" -path '*/vellumbox/libvellumbox_tesseract.so')
-[ -n "$module" ] || { echo "the text recognition module is not installed" >&2; exit 1; }
+[ -n "$module" ] || fail "the text recognition module is not installed"
 version=$(QT_QPA_PLATFORM=offscreen "$prefix/bin/vellumbox" --version 2>/dev/null | awk '{print $2}')
-grep -q "<release version=\"$version\"" "$metainfo" || {
-    echo "metadata does not list version $version" >&2
-    exit 1
-}
+grep -q "<release version=\"$version\"" "$metainfo" || fail "metadata does not list version $version"
 # The installed program finds its translations next to it.
 QT_QPA_PLATFORM=offscreen LANGUAGE=de "$prefix/bin/vellumbox" --help 2>/dev/null |
-    grep -q 'Eine Aufnahme beginnen' || { echo "the installed program is not translated" >&2; exit 1; }
+    grep -q 'Eine Aufnahme beginnen' || fail "the installed program is not translated"
 echo "installed files are complete and valid"

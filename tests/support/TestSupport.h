@@ -1,14 +1,41 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// What the unit and widget tests share: pictures whose pixels say where they are, colour and
-// near-equality checks, a mouse drag.
+// What the unit and widget tests share: data tables, pictures whose pixels say where they are,
+// colour and near-equality checks, a mouse drag.
 
 #include <QImage>
 #include <QStringList>
 #include <QTest>
 
+#include <array>
+#include <tuple>
+#include <utility>
+
 namespace vellumbox::testing {
+
+// A data table's columns, one name for each type: columns<QString, bool>({"path", "valid"}).
+template <typename... T> void columns(const std::array<const char*, sizeof...(T)>& names)
+{
+    auto name = names.begin();
+    (QTest::addColumn<T>(*name++), ...);
+}
+
+// The current row's values, by column name: auto [path, valid] = fetch<QString, bool>({...}).
+template <typename... T> std::tuple<T...> fetch(const std::array<const char*, sizeof...(T)>& names)
+{
+    return [&names]<std::size_t... I>(std::index_sequence<I...>)
+    {
+        return std::tuple<T...>{*static_cast<T*>(QTest::qData(names[I], qMetaTypeId<T>()))...};
+    }
+    (std::index_sequence_for<T...>{});
+}
+
+// A row of a data table; text goes into QString columns, as with QTest::newRow.
+template <typename... T> void row(const char* name, const T&... values)
+{
+    (QTest::newRow(name) << ... << values);
+}
 
 // The colour of pixel (x, y) of a position picture: a crop can be checked pixel by pixel.
 inline QRgb positionColour(int x, int y)

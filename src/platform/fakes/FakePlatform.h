@@ -30,6 +30,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <utility>
 
 namespace vellumbox::fakes {
 
@@ -75,15 +76,10 @@ class FakePermission final : public ScreenRecordingPermission {
 public:
     bool granted = true;
     bool grantOnRequest = false;
-    int preflightCount = 0;
     int requestCount = 0;
     int openSettingsCount = 0;
 
-    bool preflight() override
-    {
-        ++preflightCount;
-        return granted;
-    }
+    bool preflight() override { return granted; }
     bool request() override
     {
         ++requestCount;
@@ -216,9 +212,7 @@ public:
     }
     void answer(std::optional<QString> path)
     {
-        auto callback = std::move(pending);
-        pending = nullptr;
-        if (callback)
+        if (auto callback = std::exchange(pending, nullptr))
             callback(std::move(path));
     }
 };

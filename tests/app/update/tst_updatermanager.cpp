@@ -26,16 +26,17 @@
 #include <memory>
 #include <optional>
 
+using namespace Qt::StringLiterals;
 using namespace vellumbox;
 using Outcome = UpdaterManager::CheckOutcome;
-using testing::childWithText;
+using namespace vellumbox::testing;
 
 namespace {
 
 constexpr qint64 minute = qint64(60) * 1000;
 constexpr qint64 hour = 60 * minute;
-const QString feedPath = QStringLiteral("/appcast.xml");
-const QString packagePath = QStringLiteral("/Vellumbox-1.1.deb");
+const QString feedPath = u"/appcast.xml"_s;
+const QString packagePath = u"/Vellumbox-1.1.deb"_s;
 
 // How the server treats a path; None answers as told.
 enum class Fault { None, NotFound, Silent, Endless, Trickle, RedirectToHttp, NoServer };
@@ -60,7 +61,7 @@ public:
     }
     QUrl url(const QString& path) const
     {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path));
+        return QUrl(u"http://127.0.0.1:%1%2"_s.arg(server_.serverPort()).arg(path));
     }
     void answer(const QString& path, const QByteArray& body, const QByteArray& status = "200 OK",
                 const QByteArray& headers = {})
@@ -140,9 +141,9 @@ QByteArray feed(const QList<Release>& releases, const QString& base)
            items + "</channel></rss>";
 }
 
-// The windows and the desktop's opener: records what the user would see, in order, and
-// lets the test answer.
-class FakeDesktop final : public UpdateUserDriver, public PackageOpener {
+// The windows, the desktop's opener and the daily timer: records what the user would see, in
+// order, and lets the test answer, and fire the timer.
+class FakeDesktop final : public UpdateUserDriver, public PackageOpener, public CheckTimer {
 public:
     QStringList events;
     QString lastError;
@@ -150,20 +151,20 @@ public:
     std::function<void()> pendingCancel;
     bool opens = true;
 
-    void showNoFeed() override { events.append(QStringLiteral("noFeed")); }
+    void showNoFeed() override { events.append(u"noFeed"_s); }
     void showUpToDate(const QString& current, const QString& skipped) override
     {
-        events.append(QStringLiteral("upToDate %1 %2").arg(current, skipped).trimmed());
+        events.append(u"upToDate %1 %2"_s.arg(current, skipped).trimmed());
     }
     void showUpdateFound(const AppcastItem& update, const QString& current,
                          std::function<void(UpdateChoice)> reply) override
     {
-        events.append(QStringLiteral("offer %1 over %2").arg(update.displayVersion(), current));
+        events.append(u"offer %1 over %2"_s.arg(update.displayVersion(), current));
         pendingReply = std::move(reply);
     }
     void showDownloadStarted(const QString& version, std::function<void()> cancel) override
     {
-        events.append(QStringLiteral("download ") + version);
+        events.append(u"download "_s + version);
         pendingCancel = std::move(cancel);
     }
     void showDownloadProgress(qint64, qint64) override {}
@@ -171,13 +172,13 @@ public:
     void showUpdateError(const QString& reason) override
     {
         lastError = reason;
-        events.append(QStringLiteral("error"));
+        events.append(u"error"_s);
     }
-    void bringToFront() override { events.append(QStringLiteral("front")); }
+    void bringToFront() override { events.append(u"front"_s); }
     void closeAll() override {}
     bool open(const QString& path) override
     {
-        events.append(QStringLiteral("open ") + QFileInfo(path).fileName());
+        events.append(u"open "_s + QFileInfo(path).fileName());
         return opens;
     }
     void choose(UpdateChoice choice)
@@ -185,12 +186,8 @@ public:
         if (auto reply = std::exchange(pendingReply, nullptr))
             reply(choice);
     }
-};
-
-class FakeTimer final : public CheckTimer {
-public:
     qint64 delayMs = -1;
-    std::function<void()> pending; // empty while stopped
+    std::function<void()> pending; // the timer's, empty while stopped
     void start(qint64 delay, std::function<void()> fire) override
     {
         delayMs = delay;
@@ -211,22 +208,362 @@ public:
 class TestUpdaterManager : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void withoutAFeedNothingIsChecked_data();
-    void withoutAFeedNothingIsChecked();
-    void checksReportTheirOutcome_data();
-    void checksReportTheirOutcome();
-    void installsOnlyAVerifiedPackage_data();
-    void installsOnlyAVerifiedPackage();
-    void anUpdateOnScreenAnswersTheNextChecks();
-    void askingDuringADailyCheckGetsItsAnswer();
-    void skippedVersionIsNeverOfferedAgain();
-    void checksOnceADay_data();
-    void checksOnceADay();
-    void updateWindowAnswersOnce_data();
-    void updateWindowAnswersOnce();
-    void windowsGoneAnswerNothing();
-    void messagesSayWhatHappened();
+    void init()
+    {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir_->isValid());
+        server_ = std::make_unique<LoopbackHttpServer>();
+        config_ = {};
+        config_.feedUrl = server_->url(feedPath);
+        config_.publicKey = keys_.publicKey;
+        config_.currentVersion = u"1.0"_s;
+        config_.stateFile = dir_->filePath(u"state/updater.ini"_s);
+        config_.downloadDirectory = dir_->filePath(u"downloads"_s);
+        // Short, so that the faults that wait for them end soon.
+        config_.feedLimits.stallTimeoutMs = 500;
+        config_.feedLimits.totalTimeoutMs = 1500;
+        config_.downloadStallTimeoutMs = 500;
+        config_.availableBytes = [](const QString&) { return qint64(1) << 40; };
+        desktop_ = std::make_unique<FakeDesktop>();
+        clock_.dateTime = QDateTime(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
+    }
+
+    void withoutAFeedNothingIsChecked_data()
+    {
+        columns<QString, bool>({"feed", "withKey"});
+        QTest::newRow("no feed") << QString() << true;
+        QTest::newRow("feed but no key") << feedPath << false;
+        QTest::newRow("plain HTTP feed") << "http://updates.example.org/a.xml" << true;
+    }
+
+    void withoutAFeedNothingIsChecked()
+    {
+        const auto [feed, withKey] = fetch<QString, bool>({"feed", "withKey"});
+        config_.feedUrl = feed.startsWith(QLatin1Char('/')) ? server_->url(feed) : QUrl(feed);
+        if (!withKey)
+            config_.publicKey.clear();
+        auto manager = makeManager();
+        QVERIFY(!manager->hasFeed());
+        manager->start();
+        QVERIFY(!desktop_->pending);
+        QCOMPARE(check(*manager, true), Outcome::NoFeed);
+        QCOMPARE(desktop_->events, QStringList{u"noFeed"_s});
+        QVERIFY(server_->requests.isEmpty());
+    }
+
+    void checksReportTheirOutcome_data()
+    {
+        // shown: to the user who asked.
+        columns<Fault, QByteArray, bool, Outcome, QString, QString>(
+            {"fault", "document", "asked", "outcome", "shown", "error"});
+        // Asked for, and found by the daily check, which shows only an update.
+        const auto add = [](const char* name, Fault fault, const QByteArray& document,
+                            Outcome outcome, const char* shown, const char* error = "") {
+            for (const bool asked : {true, false})
+                QTest::addRow("%s, %s", name, asked ? "asked" : "daily")
+                    << fault << document << asked << outcome << QString::fromUtf8(shown)
+                    << QString::fromUtf8(error);
+        };
+        const QString https = u"https://example.org"_s;
+        const auto release = [this](const char* version) {
+            return Release{QString::fromLatin1(version), version, keys_.sign(version)};
+        };
+        add("older and same", Fault::None, feed({release("0.9"), release("1.0")}, https),
+            Outcome::UpToDate, "upToDate 1.0");
+        add("newer, by number", Fault::None,
+            feed({release("1.9"), release("1.10"), release("1.2")}, https), Outcome::UpdateOffered,
+            "offer 1.10 over 1.0");
+        add("unsigned", Fault::None, feed({{u"1.1"_s, "a", {}}}, https), Outcome::Failed, "error",
+            "without a signature");
+        add("package over plain HTTP", Fault::None, feed({release("1.1")}, "http://example.org"),
+            Outcome::Failed, "error", "insecure address");
+        add("garbage", Fault::None, "<html><body>Welcome to nginx!</body></html>", Outcome::Failed,
+            "error", "could not be read");
+        add("not found", Fault::NotFound, {}, Outcome::Failed, "error", "could not be loaded");
+        add("never answers", Fault::Silent, {}, Outcome::Failed, "error", "too long");
+        add("endless", Fault::Endless, {}, Outcome::Failed, "error", "more data than expected");
+        add("trickle", Fault::Trickle, {}, Outcome::Failed, "error", "too long");
+        add("redirect to HTTP", Fault::RedirectToHttp, {}, Outcome::Failed, "error",
+            "not a secure address");
+        add("no server", Fault::NoServer, {}, Outcome::Failed, "error", "could not be loaded");
+    }
+
+    void checksReportTheirOutcome()
+    {
+        const auto [fault, document, asked, outcome, shown, error] =
+            fetch<Fault, QByteArray, bool, Outcome, QString, QString>(
+                {"fault", "document", "asked", "outcome", "shown", "error"});
+        QTcpServer closed;
+        if (fault == Fault::None)
+            server_->answer(feedPath, document);
+        if (fault == Fault::Silent || fault == Fault::Endless || fault == Fault::Trickle)
+            server_->misbehave(feedPath, fault);
+        if (fault == Fault::Trickle)
+            config_.feedLimits.stallTimeoutMs = 10'000; // so that only the whole time runs out
+        if (fault == Fault::RedirectToHttp)
+            server_->redirect(feedPath, QUrl(u"http://updates.example.org/a.xml"_s));
+        if (fault == Fault::NoServer) {
+            QVERIFY(closed.listen(QHostAddress::LocalHost));
+            config_.feedUrl = QUrl(u"http://127.0.0.1:%1/"_s.arg(closed.serverPort()));
+            closed.close();
+        }
+        auto manager = makeManager();
+        manager->start();
+        QCOMPARE(check(*manager, asked), outcome);
+        // Unasked, only an update speaks up, and it comes to the front.
+        const QStringList unasked =
+            outcome == Outcome::UpdateOffered ? QStringList{u"front"_s, shown} : QStringList();
+        QCOMPARE(desktop_->events, asked ? QStringList{shown} : unasked);
+        QVERIFY2(desktop_->lastError.contains(asked ? error : QString()),
+                 qPrintable(desktop_->lastError));
+        // Counted even when it failed, so that the next one is a day later, not at once.
+        QCOMPARE(UpdaterState(config_.stateFile).lastCheckTime(), clock_.dateTime);
+        QCOMPARE(manager->nextCheckDue(), clock_.dateTime.addMSecs(24 * hour));
+    }
+
+    void installsOnlyAVerifiedPackage_data()
+    {
+        // error: empty when it is opened.
+        columns<QByteArray, qint64, QByteArray, Disk, bool, QString>(
+            {"served", "announced", "signature", "disk", "opens", "error"});
+        const QByteArray package(300'000, 'p');
+        const qint64 length = package.size();
+        const QByteArray good = keys_.sign(package);
+        QByteArray tampered = package;
+        tampered[10] = 'q';
+        QTest::newRow("verified") << package << length << good << Disk::Roomy << true << QString();
+        QTest::newRow("verified, the desktop cannot open it")
+            << package << length << good << Disk::Roomy << false << "could not be opened";
+        QTest::newRow("tampered") << tampered << length << good << Disk::Roomy << true
+                                  << "improperly signed";
+        QTest::newRow("truncated")
+            << package.left(60'000) << length << good << Disk::Roomy << true << "announced size";
+        QTest::newRow("longer than announced") << package << qint64(50'000) << good << Disk::Roomy
+                                               << true << "more data than expected";
+        QTest::newRow("no free space")
+            << package << length << good << Disk::Full << true << "not enough free disk space";
+        QTest::newRow("folder cannot be made")
+            << package << length << good << Disk::Unwritable << true << "could not be created";
+    }
+
+    void installsOnlyAVerifiedPackage()
+    {
+        const auto [served, announced, signature, disk, opens, error] =
+            fetch<QByteArray, qint64, QByteArray, Disk, bool, QString>(
+                {"served", "announced", "signature", "disk", "opens", "error"});
+        serve({{u"1.1"_s, served, signature, announced}});
+        if (disk == Disk::Full)
+            config_.availableBytes = [](const QString&) { return qint64(0); };
+        QFile blocker(dir_->filePath(u"blocker"_s));
+        if (disk == Disk::Unwritable) { // the folder would lie inside a file
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+            config_.downloadDirectory = blocker.fileName() + u"/downloads"_s;
+        }
+        desktop_->opens = opens;
+        auto manager = makeManager();
+        QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
+        QCOMPARE(install(*manager), error.isEmpty());
+        QCOMPARE(desktop_->lastError.isEmpty(), error.isEmpty());
+        QVERIFY2(desktop_->lastError.contains(error), qPrintable(desktop_->lastError));
+        QVERIFY(!desktop_->pendingCancel); // the progress window is gone
+        QCOMPARE(server_->requests.contains(packagePath), disk == Disk::Roomy);
+        // Only a verified package reaches the desktop, and stays, with the bytes that were signed.
+        const bool verified = error.isEmpty() || !opens;
+        QCOMPARE(desktop_->events.contains(u"open Vellumbox-1.1.deb"_s), verified);
+        QCOMPARE(downloads(), verified ? QStringList{packagePath.mid(1)} : QStringList());
+        QFile kept(dir_->filePath(u"downloads"_s + packagePath));
+        QCOMPARE(kept.open(QIODevice::ReadOnly) ? kept.readAll() : QByteArray(),
+                 verified ? served : QByteArray());
+    }
+
+    void anUpdateOnScreenAnswersTheNextChecks()
+    {
+        serve({{u"1.1"_s, "a", keys_.sign("a"), 100'000'000}});
+        server_->misbehave(packagePath, Fault::Trickle);
+        auto manager = makeManager();
+        manager->start();
+        QCOMPARE(check(*manager, false), Outcome::UpdateOffered);
+        QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
+        // Nor does the daily check pile a second offer on it; it tries again tomorrow.
+        fireWhenDue(*manager);
+        QCOMPARE(manager->nextCheckDue(), clock_.dateTime.addMSecs(24 * hour));
+        desktop_->choose(UpdateChoice::RemindLater);
+        QCOMPARE(check(*manager, false), Outcome::UpdateOffered);
+        QSignalSpy installed(manager.get(), &UpdaterManager::installFinished);
+        desktop_->choose(UpdateChoice::Install);
+        QTRY_VERIFY(!downloads().isEmpty()); // the partial file is being written
+        QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
+        const QString offer = u"offer 1.1 over 1.0"_s;
+        const QString front = u"front"_s;
+        QCOMPARE(desktop_->events,
+                 (QStringList{front, offer, front, front, offer, u"download 1.1"_s, front}));
+        QCOMPARE(server_->requests.count(feedPath), 2);
+        // Cancelled: nothing is left, and nothing is reported as an error.
+        desktop_->pendingCancel();
+        QCOMPARE(installed.size(), 1);
+        QCOMPARE(installed.first().first().toBool(), false);
+        QCOMPARE(desktop_->events.last(), front);
+        QCOMPARE(downloads(), QStringList());
+    }
+
+    void askingDuringADailyCheckGetsItsAnswer()
+    {
+        server_->misbehave(feedPath, Fault::Silent);
+        auto manager = makeManager();
+        manager->start();
+        fireWhenDue(*manager);
+        QCOMPARE(check(*manager, true), Outcome::Failed);
+        QCOMPARE(desktop_->events, QStringList{u"error"_s});
+        QCOMPARE(server_->requests.size(), 1);
+    }
+
+    void skippedVersionIsNeverOfferedAgain()
+    {
+        const Release release{u"1.1"_s, "a", keys_.sign("a")};
+        serve({release});
+        {
+            auto manager = makeManager();
+            QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
+            desktop_->choose(UpdateChoice::Skip);
+        }
+        // Remembered across runs, and said only when asked.
+        desktop_->events.clear();
+        auto manager = makeManager();
+        manager->start();
+        QCOMPARE(check(*manager, false), Outcome::SkippedVersion);
+        QCOMPARE(check(*manager, true), Outcome::SkippedVersion);
+        QCOMPARE(desktop_->events, QStringList{u"upToDate 1.0 1.1"_s});
+        serve({release, {u"1.2"_s, "b", keys_.sign("b")}});
+        QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
+        QCOMPARE(desktop_->events.last(), u"offer 1.2 over 1.0"_s);
+    }
+
+    void checksOnceADay_data()
+    {
+        columns<std::optional<qint64>, qint64>({"lastCheckAgoMs", "delayMs"});
+        const qint64 atLaunch = 5 * minute;
+        QTest::newRow("never checked") << std::optional<qint64>() << atLaunch;
+        QTest::newRow("two hours ago") << std::optional(2 * hour) << 22 * hour;
+        QTest::newRow("nearly a day ago") << std::optional(24 * hour - minute) << atLaunch;
+        QTest::newRow("long overdue") << std::optional(72 * hour) << atLaunch;
+        QTest::newRow("clock turned back") << std::optional(-72 * hour) << atLaunch;
+    }
+
+    void checksOnceADay()
+    {
+        const auto [lastCheckAgoMs, delayMs] =
+            fetch<std::optional<qint64>, qint64>({"lastCheckAgoMs", "delayMs"});
+        config_.firstCheckDelayMs = 5 * minute;
+        // Where the build keeps it: in the state folder, apart from the preferences.
+        qputenv("XDG_STATE_HOME", dir_->path().toLocal8Bit());
+        config_.stateFile = UpdaterManager::buildConfig().stateFile;
+        qunsetenv("XDG_STATE_HOME");
+        QCOMPARE(config_.stateFile, dir_->filePath(u"vellumbox/updater.ini"_s));
+        if (lastCheckAgoMs)
+            UpdaterState(config_.stateFile)
+                .setLastCheckTime(clock_.dateTime.addMSecs(-*lastCheckAgoMs));
+        auto manager = makeManager();
+        manager->start();
+        QCOMPARE(manager->nextCheckDue(), clock_.dateTime.addMSecs(delayMs));
+        // The timer only looks at the wall clock now and then: a machine that slept through the
+        // due time checks within minutes of waking, not a day of running later.
+        QVERIFY(desktop_->pending && desktop_->delayMs <= config_.recheckMs);
+        desktop_->fire(); // before the wall clock says so: no check, only another look later
+        QTest::qWait(100);
+        QVERIFY(server_->requests.isEmpty());
+        QVERIFY(desktop_->pending);
+        clock_.dateTime = clock_.dateTime.addMSecs(delayMs); // asleep: no timer ran meanwhile
+        desktop_->fire();
+        QTRY_VERIFY(!server_->requests.isEmpty());
+    }
+
+    void updateWindowAnswersOnce_data()
+    {
+        // press: empty to close the window; the notes link is offered only over HTTPS.
+        columns<QString, UpdateChoice, QString>({"press", "expected", "notesLink"});
+        QTest::newRow("install") << "Install Update" << UpdateChoice::Install << "https://a.org/n";
+        QTest::newRow("later") << "Remind Me Later" << UpdateChoice::RemindLater << QString();
+        QTest::newRow("skip") << "Skip This Version" << UpdateChoice::Skip << "http://a.org/n";
+        QTest::newRow("closed") << QString() << UpdateChoice::RemindLater << "file:///etc/passwd";
+    }
+
+    void updateWindowAnswersOnce()
+    {
+        const auto [press, expected, notesLink] =
+            fetch<QString, UpdateChoice, QString>({"press", "expected", "notesLink"});
+        AppcastItem update;
+        update.version = u"120"_s;
+        update.shortVersionString = u"1.2"_s;
+        update.description = u"<ul><li>Sharper arrows</li></ul>"_s;
+        update.releaseNotesLink = QUrl(notesLink);
+        QtUpdateUserDriver driver;
+        QList<UpdateChoice> answers;
+        driver.showUpdateFound(update, u"1.0"_s,
+                               [&answers](UpdateChoice choice) { answers.append(choice); });
+        const QPointer<QWidget> window = driver.currentWindow();
+        QVERIFY(window && window->isVisible());
+        QStringList labels;
+        for (const QLabel* label : window->findChildren<QLabel*>())
+            labels.append(label->text());
+        QVERIFY(labels.contains(u"Vellumbox 1.2 is now available—you have 1.0. Would you "
+                                "like to download it now?"_s));
+        QCOMPARE(labels.filter(u"release notes"_s).size(),
+                 notesLink.startsWith(QLatin1String("https:")) ? 1 : 0);
+        QCOMPARE(window->findChild<QTextBrowser*>()->toPlainText().trimmed(), u"Sharper arrows"_s);
+        QVERIFY(childWithText<QPushButton>(window, u"Install Update"_s)->isDefault());
+        if (press.isEmpty())
+            window->close();
+        else
+            childWithText<QPushButton>(window, press)->click();
+        QCOMPARE(answers, QList<UpdateChoice>{expected});
+        QTRY_VERIFY(!window);
+    }
+
+    void otherWindowsAnswerOnceAndSayWhatHappened()
+    {
+        QtUpdateUserDriver driver;
+        int calls = 0;
+        driver.showDownloadStarted(u"1.2"_s, [&calls] { ++calls; });
+        auto* progress = qobject_cast<QProgressDialog*>(driver.currentWindow());
+        QVERIFY(progress);
+        driver.showDownloadProgress(3'000'000'000, 6'000'000'000); // beyond int
+        QCOMPARE(progress->value(), 50);
+        driver.showDownloadProgress(10, 0); // no total known: nothing to divide by
+        QCOMPARE(progress->value(), 50);
+        childWithText<QPushButton>(progress, u"Cancel"_s)->click();
+        QCOMPARE(calls, 1);
+        // A finished download closes its window, and closing everything closes the rest, without
+        // either counting as the user's answer.
+        driver.showDownloadStarted(u"1.2"_s, [&calls] { ++calls; });
+        driver.dismissDownload();
+        QVERIFY(!driver.currentWindow());
+        driver.showUpdateFound({}, u"1.0"_s, [&calls](UpdateChoice) { ++calls; });
+        driver.showDownloadStarted(u"1.2"_s, [&calls] { ++calls; });
+        driver.showUpdateError(u"Oops."_s);
+        driver.closeAll();
+        QVERIFY(!driver.currentWindow());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(calls, 1);
+        // Messages say what happened.
+        const auto shown = [&driver] {
+            auto* box = qobject_cast<QMessageBox*>(driver.currentWindow());
+            return box ? QStringList{box->text(), box->informativeText()} : QStringList();
+        };
+        // Called to the front before there is a window: the next one comes up raised.
+        driver.bringToFront();
+        qApp->installEventFilter(this);
+        driver.showUpToDate(u"1.0"_s, {});
+        qApp->removeEventFilter(this);
+        QCOMPARE(raised_, QList<QObject*>{driver.currentWindow()});
+        QCOMPARE(shown().value(1), u"Vellumbox 1.0 is currently the newest version "
+                                   "available."_s);
+        driver.showUpToDate(u"1.0"_s, u"1.2"_s);
+        QCOMPARE(shown().value(1), u"You chose to skip Vellumbox 1.2, the newest "
+                                   "version available. You have 1.0."_s);
+        driver.showUpdateError(u"The server took too long to answer."_s);
+        QCOMPARE(shown(),
+                 (QStringList{u"Update Error!"_s, u"The server took too long to answer."_s}));
+    }
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -237,14 +574,13 @@ private:
     }
     std::unique_ptr<UpdaterManager> makeManager()
     {
-        return std::make_unique<UpdaterManager>(config_, desktop_, desktop_, clock_, timer_);
+        return std::make_unique<UpdaterManager>(config_, *desktop_, *desktop_, clock_, *desktop_);
     }
     void serve(const QList<Release>& releases)
     {
         server_->answer(feedPath, feed(releases, server_->url({}).toString()));
         for (const Release& release : releases)
-            server_->answer(QStringLiteral("/Vellumbox-%1.deb").arg(release.version),
-                            release.package);
+            server_->answer(u"/Vellumbox-%1.deb"_s.arg(release.version), release.package);
     }
     // Empty when the check never ends: waiting is not an answer.
     std::optional<Outcome> check(UpdaterManager& manager, bool asked)
@@ -262,411 +598,29 @@ private:
     void fireWhenDue(const UpdaterManager& manager)
     {
         clock_.dateTime = manager.nextCheckDue();
-        timer_.fire();
+        desktop_->fire();
     }
     std::optional<bool> install(UpdaterManager& manager)
     {
         QSignalSpy finished(&manager, &UpdaterManager::installFinished);
-        desktop_.choose(UpdateChoice::Install);
+        desktop_->choose(UpdateChoice::Install);
         if (finished.isEmpty() && !finished.wait(10'000))
             return std::nullopt;
         return finished.first().first().toBool();
     }
     QStringList downloads() const
     {
-        return QDir(dir_->filePath(QStringLiteral("downloads"))).entryList(QDir::Files);
+        return QDir(dir_->filePath(u"downloads"_s)).entryList(QDir::Files);
     }
 
     UpdaterConfig config_; // for the next manager made
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<LoopbackHttpServer> server_;
     TestKeyPair keys_;
-    FakeDesktop desktop_;
+    std::unique_ptr<FakeDesktop> desktop_;
     fakes::FakeClock clock_;
-    FakeTimer timer_;
     QList<QObject*> raised_;
 };
-
-void TestUpdaterManager::init()
-{
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
-    server_ = std::make_unique<LoopbackHttpServer>();
-    config_ = {};
-    config_.feedUrl = server_->url(feedPath);
-    config_.publicKey = keys_.publicKey;
-    config_.currentVersion = QStringLiteral("1.0");
-    config_.stateFile = dir_->filePath(QStringLiteral("state/updater.ini"));
-    config_.downloadDirectory = dir_->filePath(QStringLiteral("downloads"));
-    // Short, so that the faults that wait for them end soon.
-    config_.feedLimits.stallTimeoutMs = 500;
-    config_.feedLimits.totalTimeoutMs = 1500;
-    config_.downloadStallTimeoutMs = 500;
-    config_.availableBytes = [](const QString&) { return qint64(1) << 40; };
-    desktop_ = {};
-    timer_.stop();
-    clock_.dateTime = QDateTime(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
-}
-
-void TestUpdaterManager::withoutAFeedNothingIsChecked_data()
-{
-    QTest::addColumn<QString>("feed");
-    QTest::addColumn<bool>("withKey");
-    QTest::newRow("no feed") << QString() << true;
-    QTest::newRow("feed but no key") << feedPath << false;
-    QTest::newRow("plain HTTP feed") << "http://updates.example.org/a.xml" << true;
-}
-
-void TestUpdaterManager::withoutAFeedNothingIsChecked()
-{
-    QFETCH(QString, feed);
-    QFETCH(bool, withKey);
-    config_.feedUrl = feed.startsWith(QLatin1Char('/')) ? server_->url(feed) : QUrl(feed);
-    if (!withKey)
-        config_.publicKey.clear();
-    auto manager = makeManager();
-    QVERIFY(!manager->hasFeed());
-    manager->start();
-    QVERIFY(!timer_.pending);
-    QCOMPARE(check(*manager, true), Outcome::NoFeed);
-    QCOMPARE(desktop_.events, QStringList{QStringLiteral("noFeed")});
-    QVERIFY(server_->requests.isEmpty());
-}
-
-void TestUpdaterManager::checksReportTheirOutcome_data()
-{
-    QTest::addColumn<Fault>("fault");
-    QTest::addColumn<QByteArray>("document");
-    QTest::addColumn<bool>("asked");
-    QTest::addColumn<Outcome>("outcome");
-    QTest::addColumn<QString>("shown"); // to the user who asked
-    QTest::addColumn<QString>("error");
-    // Asked for, and found by the daily check, which shows only an update.
-    const auto add = [](const char* name, Fault fault, const QByteArray& document, Outcome outcome,
-                        const char* shown, const char* error = "") {
-        for (const bool asked : {true, false})
-            QTest::addRow("%s, %s", name, asked ? "asked" : "daily")
-                << fault << document << asked << outcome << QString::fromUtf8(shown)
-                << QString::fromUtf8(error);
-    };
-    const QString https = QStringLiteral("https://example.org");
-    const auto release = [this](const char* version) {
-        return Release{QString::fromLatin1(version), version, keys_.sign(version)};
-    };
-    add("older and same", Fault::None, feed({release("0.9"), release("1.0")}, https),
-        Outcome::UpToDate, "upToDate 1.0");
-    add("newer, by number", Fault::None,
-        feed({release("1.9"), release("1.10"), release("1.2")}, https), Outcome::UpdateOffered,
-        "offer 1.10 over 1.0");
-    add("unsigned", Fault::None, feed({{QStringLiteral("1.1"), "a", {}}}, https), Outcome::Failed,
-        "error", "without a signature");
-    add("package over plain HTTP", Fault::None, feed({release("1.1")}, "http://example.org"),
-        Outcome::Failed, "error", "insecure address");
-    add("garbage", Fault::None, "<html><body>Welcome to nginx!</body></html>", Outcome::Failed,
-        "error", "could not be read");
-    add("not found", Fault::NotFound, {}, Outcome::Failed, "error", "could not be loaded");
-    add("never answers", Fault::Silent, {}, Outcome::Failed, "error", "too long");
-    add("endless", Fault::Endless, {}, Outcome::Failed, "error", "more data than expected");
-    add("trickle", Fault::Trickle, {}, Outcome::Failed, "error", "too long");
-    add("redirect to HTTP", Fault::RedirectToHttp, {}, Outcome::Failed, "error",
-        "not a secure address");
-    add("no server", Fault::NoServer, {}, Outcome::Failed, "error", "could not be loaded");
-}
-
-void TestUpdaterManager::checksReportTheirOutcome()
-{
-    QFETCH(Fault, fault);
-    QFETCH(QByteArray, document);
-    QFETCH(bool, asked);
-    QFETCH(Outcome, outcome);
-    QFETCH(QString, shown);
-    QFETCH(QString, error);
-    QTcpServer closed;
-    if (fault == Fault::None)
-        server_->answer(feedPath, document);
-    if (fault == Fault::Silent || fault == Fault::Endless || fault == Fault::Trickle)
-        server_->misbehave(feedPath, fault);
-    if (fault == Fault::Trickle)
-        config_.feedLimits.stallTimeoutMs = 10'000; // so that only the whole time runs out
-    if (fault == Fault::RedirectToHttp)
-        server_->redirect(feedPath, QUrl(QStringLiteral("http://updates.example.org/a.xml")));
-    if (fault == Fault::NoServer) {
-        QVERIFY(closed.listen(QHostAddress::LocalHost));
-        config_.feedUrl = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort()));
-        closed.close();
-    }
-    auto manager = makeManager();
-    manager->start();
-    QCOMPARE(check(*manager, asked), outcome);
-    // Unasked, only an update speaks up, and it comes to the front.
-    const QStringList unasked = outcome == Outcome::UpdateOffered
-                                    ? QStringList{QStringLiteral("front"), shown}
-                                    : QStringList();
-    QCOMPARE(desktop_.events, asked ? QStringList{shown} : unasked);
-    QVERIFY2(desktop_.lastError.contains(asked ? error : QString()),
-             qPrintable(desktop_.lastError));
-    // Counted even when it failed, so that the next one is a day later, not at once.
-    QCOMPARE(UpdaterState(config_.stateFile).lastCheckTime(), clock_.dateTime);
-    QCOMPARE(manager->nextCheckDue(), clock_.dateTime.addMSecs(24 * hour));
-}
-
-void TestUpdaterManager::installsOnlyAVerifiedPackage_data()
-{
-    QTest::addColumn<QByteArray>("served");
-    QTest::addColumn<qint64>("announced");
-    QTest::addColumn<QByteArray>("signature");
-    QTest::addColumn<Disk>("disk");
-    QTest::addColumn<bool>("opens");
-    QTest::addColumn<QString>("error"); // empty when it is opened
-    const QByteArray package(300'000, 'p');
-    const qint64 length = package.size();
-    const QByteArray good = keys_.sign(package);
-    QByteArray tampered = package;
-    tampered[10] = 'q';
-    QTest::newRow("verified") << package << length << good << Disk::Roomy << true << QString();
-    QTest::newRow("verified, the desktop cannot open it")
-        << package << length << good << Disk::Roomy << false << "could not be opened";
-    QTest::newRow("tampered") << tampered << length << good << Disk::Roomy << true
-                              << "improperly signed";
-    QTest::newRow("truncated") << package.left(60'000) << length << good << Disk::Roomy << true
-                               << "announced size";
-    QTest::newRow("longer than announced")
-        << package << qint64(50'000) << good << Disk::Roomy << true << "more data than expected";
-    QTest::newRow("no free space")
-        << package << length << good << Disk::Full << true << "not enough free disk space";
-    QTest::newRow("folder cannot be made")
-        << package << length << good << Disk::Unwritable << true << "could not be created";
-}
-
-void TestUpdaterManager::installsOnlyAVerifiedPackage()
-{
-    QFETCH(QByteArray, served);
-    QFETCH(qint64, announced);
-    QFETCH(QByteArray, signature);
-    QFETCH(Disk, disk);
-    QFETCH(bool, opens);
-    QFETCH(QString, error);
-    serve({{QStringLiteral("1.1"), served, signature, announced}});
-    if (disk == Disk::Full)
-        config_.availableBytes = [](const QString&) { return qint64(0); };
-    QFile blocker(dir_->filePath(QStringLiteral("blocker")));
-    if (disk == Disk::Unwritable) { // the folder would lie inside a file
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        config_.downloadDirectory = blocker.fileName() + QStringLiteral("/downloads");
-    }
-    desktop_.opens = opens;
-    auto manager = makeManager();
-    QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
-    QCOMPARE(install(*manager), error.isEmpty());
-    QCOMPARE(desktop_.lastError.isEmpty(), error.isEmpty());
-    QVERIFY2(desktop_.lastError.contains(error), qPrintable(desktop_.lastError));
-    QVERIFY(!desktop_.pendingCancel); // the progress window is gone
-    QCOMPARE(server_->requests.contains(packagePath), disk == Disk::Roomy);
-    // Only a verified package reaches the desktop, and stays, with the bytes that were signed.
-    const bool verified = error.isEmpty() || !opens;
-    QCOMPARE(desktop_.events.contains(QStringLiteral("open Vellumbox-1.1.deb")), verified);
-    QCOMPARE(downloads(), verified ? QStringList{packagePath.mid(1)} : QStringList());
-    QFile kept(dir_->filePath(QStringLiteral("downloads") + packagePath));
-    QCOMPARE(kept.open(QIODevice::ReadOnly) ? kept.readAll() : QByteArray(),
-             verified ? served : QByteArray());
-}
-
-void TestUpdaterManager::anUpdateOnScreenAnswersTheNextChecks()
-{
-    serve({{QStringLiteral("1.1"), "a", keys_.sign("a"), 100'000'000}});
-    server_->misbehave(packagePath, Fault::Trickle);
-    auto manager = makeManager();
-    manager->start();
-    QCOMPARE(check(*manager, false), Outcome::UpdateOffered);
-    QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
-    // Nor does the daily check pile a second offer on it; it tries again tomorrow.
-    fireWhenDue(*manager);
-    QCOMPARE(manager->nextCheckDue(), clock_.dateTime.addMSecs(24 * hour));
-    desktop_.choose(UpdateChoice::RemindLater);
-    QCOMPARE(check(*manager, false), Outcome::UpdateOffered);
-    QSignalSpy installed(manager.get(), &UpdaterManager::installFinished);
-    desktop_.choose(UpdateChoice::Install);
-    QTRY_VERIFY(!downloads().isEmpty()); // the partial file is being written
-    QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
-    const QString offer = QStringLiteral("offer 1.1 over 1.0");
-    const QString front = QStringLiteral("front");
-    QCOMPARE(desktop_.events, (QStringList{front, offer, front, front, offer,
-                                           QStringLiteral("download 1.1"), front}));
-    QCOMPARE(server_->requests.count(feedPath), 2);
-    // Cancelled: nothing is left, and nothing is reported as an error.
-    desktop_.pendingCancel();
-    QCOMPARE(installed.size(), 1);
-    QCOMPARE(installed.first().first().toBool(), false);
-    QCOMPARE(desktop_.events.last(), front);
-    QCOMPARE(downloads(), QStringList());
-}
-
-void TestUpdaterManager::askingDuringADailyCheckGetsItsAnswer()
-{
-    server_->misbehave(feedPath, Fault::Silent);
-    auto manager = makeManager();
-    manager->start();
-    fireWhenDue(*manager);
-    QCOMPARE(check(*manager, true), Outcome::Failed);
-    QCOMPARE(desktop_.events, QStringList{QStringLiteral("error")});
-    QCOMPARE(server_->requests.size(), 1);
-}
-
-void TestUpdaterManager::skippedVersionIsNeverOfferedAgain()
-{
-    const Release release{QStringLiteral("1.1"), "a", keys_.sign("a")};
-    serve({release});
-    {
-        auto manager = makeManager();
-        QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
-        desktop_.choose(UpdateChoice::Skip);
-    }
-    // Remembered across runs, and said only when asked.
-    desktop_.events.clear();
-    auto manager = makeManager();
-    manager->start();
-    QCOMPARE(check(*manager, false), Outcome::SkippedVersion);
-    QCOMPARE(check(*manager, true), Outcome::SkippedVersion);
-    QCOMPARE(desktop_.events, QStringList{QStringLiteral("upToDate 1.0 1.1")});
-    serve({release, {QStringLiteral("1.2"), "b", keys_.sign("b")}});
-    QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
-    QCOMPARE(desktop_.events.last(), QStringLiteral("offer 1.2 over 1.0"));
-}
-
-void TestUpdaterManager::checksOnceADay_data()
-{
-    QTest::addColumn<std::optional<qint64>>("lastCheckAgoMs");
-    QTest::addColumn<qint64>("delayMs");
-    const qint64 atLaunch = 5 * minute;
-    QTest::newRow("never checked") << std::optional<qint64>() << atLaunch;
-    QTest::newRow("two hours ago") << std::optional(2 * hour) << 22 * hour;
-    QTest::newRow("nearly a day ago") << std::optional(24 * hour - minute) << atLaunch;
-    QTest::newRow("long overdue") << std::optional(72 * hour) << atLaunch;
-    QTest::newRow("clock turned back") << std::optional(-72 * hour) << atLaunch;
-}
-
-void TestUpdaterManager::checksOnceADay()
-{
-    QFETCH(std::optional<qint64>, lastCheckAgoMs);
-    QFETCH(qint64, delayMs);
-    config_.firstCheckDelayMs = 5 * minute;
-    // Where the build keeps it: in the state folder, apart from the preferences.
-    qputenv("XDG_STATE_HOME", dir_->path().toLocal8Bit());
-    config_.stateFile = UpdaterManager::buildConfig().stateFile;
-    qunsetenv("XDG_STATE_HOME");
-    QCOMPARE(config_.stateFile, dir_->filePath(QStringLiteral("vellumbox/updater.ini")));
-    if (lastCheckAgoMs)
-        UpdaterState(config_.stateFile)
-            .setLastCheckTime(clock_.dateTime.addMSecs(-*lastCheckAgoMs));
-    auto manager = makeManager();
-    manager->start();
-    QCOMPARE(manager->nextCheckDue(), clock_.dateTime.addMSecs(delayMs));
-    // The timer only looks at the wall clock now and then: a machine that slept through the
-    // due time checks within minutes of waking, not a day of running later.
-    QVERIFY(timer_.pending && timer_.delayMs <= config_.recheckMs);
-    timer_.fire(); // before the wall clock says so: no check, only another look later
-    QTest::qWait(100);
-    QVERIFY(server_->requests.isEmpty());
-    QVERIFY(timer_.pending);
-    clock_.dateTime = clock_.dateTime.addMSecs(delayMs); // asleep: no timer ran meanwhile
-    timer_.fire();
-    QTRY_VERIFY(!server_->requests.isEmpty());
-}
-
-void TestUpdaterManager::updateWindowAnswersOnce_data()
-{
-    QTest::addColumn<QString>("press"); // empty: close the window
-    QTest::addColumn<UpdateChoice>("expected");
-    QTest::addColumn<QString>("notesLink"); // offered only over HTTPS
-    QTest::newRow("install") << "Install Update" << UpdateChoice::Install << "https://a.org/n";
-    QTest::newRow("later") << "Remind Me Later" << UpdateChoice::RemindLater << QString();
-    QTest::newRow("skip") << "Skip This Version" << UpdateChoice::Skip << "http://a.org/n";
-    QTest::newRow("closed") << QString() << UpdateChoice::RemindLater << "file:///etc/passwd";
-}
-
-void TestUpdaterManager::updateWindowAnswersOnce()
-{
-    QFETCH(QString, press);
-    QFETCH(UpdateChoice, expected);
-    QFETCH(QString, notesLink);
-    AppcastItem update;
-    update.version = QStringLiteral("120");
-    update.shortVersionString = QStringLiteral("1.2");
-    update.description = QStringLiteral("<ul><li>Sharper arrows</li></ul>");
-    update.releaseNotesLink = QUrl(notesLink);
-    QtUpdateUserDriver driver;
-    QList<UpdateChoice> answers;
-    driver.showUpdateFound(update, QStringLiteral("1.0"),
-                           [&answers](UpdateChoice choice) { answers.append(choice); });
-    const QPointer<QWidget> window = driver.currentWindow();
-    QVERIFY(window && window->isVisible());
-    QStringList labels;
-    for (const QLabel* label : window->findChildren<QLabel*>())
-        labels.append(label->text());
-    QVERIFY(labels.contains(QStringLiteral("Vellumbox 1.2 is now available—you have 1.0. Would you "
-                                           "like to download it now?")));
-    QCOMPARE(labels.filter(QStringLiteral("release notes")).size(),
-             notesLink.startsWith(QLatin1String("https:")) ? 1 : 0);
-    QCOMPARE(window->findChild<QTextBrowser*>()->toPlainText().trimmed(),
-             QStringLiteral("Sharper arrows"));
-    QVERIFY(childWithText<QPushButton>(window, QStringLiteral("Install Update"))->isDefault());
-    if (press.isEmpty())
-        window->close();
-    else
-        childWithText<QPushButton>(window, press)->click();
-    QCOMPARE(answers, QList<UpdateChoice>{expected});
-    QTRY_VERIFY(!window);
-}
-
-void TestUpdaterManager::windowsGoneAnswerNothing()
-{
-    QtUpdateUserDriver driver;
-    int calls = 0;
-    driver.showDownloadStarted(QStringLiteral("1.2"), [&calls] { ++calls; });
-    auto* progress = qobject_cast<QProgressDialog*>(driver.currentWindow());
-    QVERIFY(progress);
-    driver.showDownloadProgress(3'000'000'000, 6'000'000'000); // beyond int
-    QCOMPARE(progress->value(), 50);
-    driver.showDownloadProgress(10, 0); // no total known: nothing to divide by
-    QCOMPARE(progress->value(), 50);
-    childWithText<QPushButton>(progress, QStringLiteral("Cancel"))->click();
-    QCOMPARE(calls, 1);
-    // A finished download closes its window, and closing everything closes the rest, without
-    // either counting as the user's answer.
-    driver.showDownloadStarted(QStringLiteral("1.2"), [&calls] { ++calls; });
-    driver.dismissDownload();
-    QVERIFY(!driver.currentWindow());
-    driver.showUpdateFound({}, QStringLiteral("1.0"), [&calls](UpdateChoice) { ++calls; });
-    driver.showDownloadStarted(QStringLiteral("1.2"), [&calls] { ++calls; });
-    driver.showUpdateError(QStringLiteral("Oops."));
-    driver.closeAll();
-    QVERIFY(!driver.currentWindow());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(calls, 1);
-}
-
-void TestUpdaterManager::messagesSayWhatHappened()
-{
-    QtUpdateUserDriver driver;
-    const auto shown = [&driver] {
-        auto* box = qobject_cast<QMessageBox*>(driver.currentWindow());
-        return box ? QStringList{box->text(), box->informativeText()} : QStringList();
-    };
-    // Called to the front before there is a window: the next one comes up raised.
-    driver.bringToFront();
-    qApp->installEventFilter(this);
-    driver.showUpToDate(QStringLiteral("1.0"), {});
-    qApp->removeEventFilter(this);
-    QCOMPARE(raised_, QList<QObject*>{driver.currentWindow()});
-    QCOMPARE(shown().value(1), QStringLiteral("Vellumbox 1.0 is currently the newest version "
-                                              "available."));
-    driver.showUpToDate(QStringLiteral("1.0"), QStringLiteral("1.2"));
-    QCOMPARE(shown().value(1), QStringLiteral("You chose to skip Vellumbox 1.2, the newest "
-                                              "version available. You have 1.0."));
-    driver.showUpdateError(QStringLiteral("The server took too long to answer."));
-    QCOMPARE(shown(), (QStringList{QStringLiteral("Update Error!"),
-                                   QStringLiteral("The server took too long to answer.")}));
-}
 
 int main(int argc, char* argv[])
 {
