@@ -37,19 +37,14 @@ template <typename... T> void row(const char* name, const T&... values)
     (QTest::newRow(name) << ... << values);
 }
 
-// The colour of pixel (x, y) of a position picture: a crop can be checked pixel by pixel.
-inline QRgb positionColour(int x, int y)
-{
-    return qRgb(x & 0xff, y & 0xff, ((x >> 8) & 0x0f) | (((y >> 8) & 0x0f) << 4));
-}
-
+// A picture whose pixel (x, y) encodes x and y: a crop can be checked pixel by pixel.
 inline QImage positionPicture(QSize pixels, qreal ratio = 1.0)
 {
     QImage image(pixels, QImage::Format_RGB32);
     for (int y = 0; y < pixels.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < pixels.width(); ++x)
-            line[x] = positionColour(x, y);
+            line[x] = qRgb(x & 0xff, y & 0xff, ((x >> 8) & 0x0f) | (((y >> 8) & 0x0f) << 4));
     }
     image.setDevicePixelRatio(ratio);
     return image;

@@ -38,8 +38,8 @@ constexpr qint64 hour = 60 * minute;
 const QString feedPath = u"/appcast.xml"_s;
 const QString packagePath = u"/Vellumbox-1.1.deb"_s;
 
-// How the server treats a path; None answers as told.
-enum class Fault { None, NotFound, Silent, Endless, Trickle, RedirectToHttp, NoServer };
+// How a path is served: None as answered (not found if never answered); the others misbehave.
+enum class Fault { None, Silent, Endless, Trickle, RedirectToHttp, NoServer };
 enum class Disk { Roomy, Full, Unwritable };
 
 // An HTTP/1.1 server on 127.0.0.1 that answers each path as it is told, or misbehaves:
@@ -66,22 +66,17 @@ public:
     void answer(const QString& path, const QByteArray& body, const QByteArray& status = "200 OK",
                 const QByteArray& headers = {})
     {
-        routes_[path] = {Fault::None, "HTTP/1.1 " + status +
-                                          "\r\nContent-Length: " + QByteArray::number(body.size()) +
-                                          "\r\nConnection: close\r\n" + headers + "\r\n" + body};
+        responses_[path] = {"HTTP/1.1 " + status +
+                            "\r\nContent-Length: " + QByteArray::number(body.size()) +
+                            "\r\nConnection: close\r\n" + headers + "\r\n" + body};
     }
     void redirect(const QString& path, const QUrl& target)
     {
         answer(path, {}, "302 Found", "Location: " + target.toEncoded() + "\r\n");
     }
-    void misbehave(const QString& path, Fault fault) { routes_[path].fault = fault; }
+    void misbehave(const QString& path, Fault fault) { faults_[path] = fault; }
 
 private:
-    struct Route {
-        Fault fault = Fault::None;
-        QByteArray response;
-    };
-
     void serve(QTcpSocket* socket)
     {
         // The request may come in pieces; each connection asks once.
@@ -94,13 +89,13 @@ private:
         socket->setProperty("served", true);
         const QString path = QString::fromLatin1(request.split(' ').value(1));
         requests.append(path);
-        const Route route = routes_.value(
-            path, {Fault::None, "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"});
-        if (route.fault == Fault::None) {
-            socket->write(route.response);
+        const Fault fault = faults_.value(path, Fault::None);
+        if (fault == Fault::None) {
+            socket->write(
+                responses_.value(path, "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"));
             socket->disconnectFromHost();
-        } else if (route.fault != Fault::Silent) {
-            const bool endless = route.fault == Fault::Endless;
+        } else if (fault != Fault::Silent) {
+            const bool endless = fault == Fault::Endless;
             socket->write("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
             auto* timer = new QTimer(socket);
             QObject::connect(timer, &QTimer::timeout, socket,
@@ -113,7 +108,8 @@ private:
     }
 
     QTcpServer server_;
-    QHash<QString, Route> routes_;
+    QHash<QString, QByteArray> responses_;
+    QHash<QString, Fault> faults_;
 };
 
 struct Release {
@@ -244,7 +240,6 @@ private Q_SLOTS:
             config_.publicKey.clear();
         auto manager = makeManager();
         QVERIFY(!manager->hasFeed());
-        manager->start();
         QVERIFY(!desktop_->pending);
         QCOMPARE(check(*manager, true), Outcome::NoFeed);
         QCOMPARE(desktop_->events, QStringList{u"noFeed"_s});
@@ -279,7 +274,7 @@ private Q_SLOTS:
             Outcome::Failed, "error", "insecure address");
         add("garbage", Fault::None, "<html><body>Welcome to nginx!</body></html>", Outcome::Failed,
             "error", "could not be read");
-        add("not found", Fault::NotFound, {}, Outcome::Failed, "error", "could not be loaded");
+        add("not found", Fault::None, {}, Outcome::Failed, "error", "could not be loaded");
         add("never answers", Fault::Silent, {}, Outcome::Failed, "error", "too long");
         add("endless", Fault::Endless, {}, Outcome::Failed, "error", "more data than expected");
         add("trickle", Fault::Trickle, {}, Outcome::Failed, "error", "too long");
@@ -294,7 +289,7 @@ private Q_SLOTS:
             fetch<Fault, QByteArray, bool, Outcome, QString, QString>(
                 {"fault", "document", "asked", "outcome", "shown", "error"});
         QTcpServer closed;
-        if (fault == Fault::None)
+        if (fault == Fault::None && !document.isEmpty())
             server_->answer(feedPath, document);
         if (fault == Fault::Silent || fault == Fault::Endless || fault == Fault::Trickle)
             server_->misbehave(feedPath, fault);
@@ -308,7 +303,6 @@ private Q_SLOTS:
             closed.close();
         }
         auto manager = makeManager();
-        manager->start();
         QCOMPARE(check(*manager, asked), outcome);
         // Unasked, only an update speaks up, and it comes to the front.
         const QStringList unasked =
@@ -381,7 +375,6 @@ private Q_SLOTS:
         serve({{u"1.1"_s, "a", keys_.sign("a"), 100'000'000}});
         server_->misbehave(packagePath, Fault::Trickle);
         auto manager = makeManager();
-        manager->start();
         QCOMPARE(check(*manager, false), Outcome::UpdateOffered);
         QCOMPARE(check(*manager, true), Outcome::UpdateOffered);
         // Nor does the daily check pile a second offer on it; it tries again tomorrow.
@@ -410,7 +403,6 @@ private Q_SLOTS:
     {
         server_->misbehave(feedPath, Fault::Silent);
         auto manager = makeManager();
-        manager->start();
         fireWhenDue(*manager);
         QCOMPARE(check(*manager, true), Outcome::Failed);
         QCOMPARE(desktop_->events, QStringList{u"error"_s});
@@ -429,7 +421,6 @@ private Q_SLOTS:
         // Remembered across runs, and said only when asked.
         desktop_->events.clear();
         auto manager = makeManager();
-        manager->start();
         QCOMPARE(check(*manager, false), Outcome::SkippedVersion);
         QCOMPARE(check(*manager, true), Outcome::SkippedVersion);
         QCOMPARE(desktop_->events, QStringList{u"upToDate 1.0 1.1"_s});
@@ -463,7 +454,6 @@ private Q_SLOTS:
             UpdaterState(config_.stateFile)
                 .setLastCheckTime(clock_.dateTime.addMSecs(-*lastCheckAgoMs));
         auto manager = makeManager();
-        manager->start();
         QCOMPARE(manager->nextCheckDue(), clock_.dateTime.addMSecs(delayMs));
         // The timer only looks at the wall clock now and then: a machine that slept through the
         // due time checks within minutes of waking, not a day of running later.
@@ -549,9 +539,15 @@ private Q_SLOTS:
             auto* box = qobject_cast<QMessageBox*>(driver.currentWindow());
             return box ? QStringList{box->text(), box->informativeText()} : QStringList();
         };
-        // Called to the front before there is a window: the next one comes up raised.
-        driver.bringToFront();
+        // Called to the front before there is a window: the next one comes up raised, unless
+        // everything was closed meanwhile.
         qApp->installEventFilter(this);
+        driver.bringToFront();
+        driver.closeAll();
+        driver.showUpToDate(u"1.0"_s, {});
+        QVERIFY(raised_.isEmpty());
+        driver.closeAll();
+        driver.bringToFront();
         driver.showUpToDate(u"1.0"_s, {});
         qApp->removeEventFilter(this);
         QCOMPARE(raised_, QList<QObject*>{driver.currentWindow()});
@@ -572,9 +568,13 @@ private:
             raised_.append(watched);
         return false;
     }
+    // Started, as at launch.
     std::unique_ptr<UpdaterManager> makeManager()
     {
-        return std::make_unique<UpdaterManager>(config_, *desktop_, *desktop_, clock_, *desktop_);
+        auto manager =
+            std::make_unique<UpdaterManager>(config_, *desktop_, *desktop_, clock_, *desktop_);
+        manager->start();
+        return manager;
     }
     void serve(const QList<Release>& releases)
     {
