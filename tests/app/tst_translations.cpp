@@ -24,11 +24,6 @@ namespace {
 
 using Environment = QMap<QByteArray, QByteArray>;
 
-void dropTranslations()
-{
-    qDeleteAll(qApp->findChildren<QTranslator*>());
-}
-
 // Every item of a menu and its submenus, "-" for separators, submenus as "title>".
 QStringList items(const QMenu& menu)
 {
@@ -53,7 +48,7 @@ std::unique_ptr<QMenu> contextMenu()
 class TestTranslations : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void cleanup() { dropTranslations(); }
+    void cleanup() { qDeleteAll(qApp->findChildren<QTranslator*>()); }
 
     void languagesComeFromTheEnvironment_data()
     {
