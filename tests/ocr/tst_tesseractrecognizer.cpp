@@ -79,7 +79,7 @@ private Q_SLOTS:
         }
     }
 
-    void missingEnglishDataIsNamed()
+    void unreadableInputIsNothingOrSaysWhy()
     {
         QTemporaryDir empty;
         TesseractRecognizer withoutData(empty.path());
@@ -90,10 +90,7 @@ private Q_SLOTS:
                  qPrintable(*outcome.error));
         QVERIFY(outcome.error->contains(empty.path()));
         QCOMPARE(outcome.text, QString());
-    }
 
-    void tinyBlankAndHugeImagesReadAsNothing()
-    {
         for (const QImage& image : {QImage(), testing::filledPicture({1, 1}, Qt::black),
                                     QImage(2, 2, QImage::Format_Mono),
                                     testing::filledPicture({300, 80}, QColor(0x336699))}) {

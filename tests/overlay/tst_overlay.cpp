@@ -47,9 +47,13 @@ struct Fixture {
     ScreenshotOverlayView* view = nullptr;
     std::unique_ptr<QMenu> menu;
 
-    explicit Fixture(QSize size = {120, 80}, QImage image = {})
+    // `desktop` adjusts the fake desktop before the screenshot appears on it.
+    explicit Fixture(QSize size = {120, 80}, QImage image = {},
+                     const std::function<void(FakePlatform&)>& desktop = {})
         : picture(image.isNull() ? positionPicture(size) : std::move(image))
     {
+        if (desktop)
+            desktop(platform);
         panel = manager.createOverlay(picture, {QPointF(300, 200), QSizeF(size)});
         view = panel->contentView();
     }
@@ -79,6 +83,7 @@ struct Fixture {
         return subIndex < 0 ? item : item->menu()->actions().at(subIndex);
     }
     bool flashing() const { return !view->findChildren<QWidget*>().isEmpty(); }
+
     int marks() const { return int(panel->annotationCanvas()->annotations().size()); }
 };
 
@@ -219,11 +224,10 @@ private Q_SLOTS:
         // with no blending between neighbours. Square corners: without a compositor the window's
         // mask rounds them.
         const QImage checks = positionPicture({8, 4}, 2.0);
-        FakePlatform platform;
-        platform.windows.compositing = false;
-        OverlayManager manager(overlayServices(platform));
         const QImage shown =
-            manager.createOverlay(checks, {0, 0, 40, 20})->contentView()->grab().toImage();
+            Fixture({40, 20}, checks, [](FakePlatform& p) { p.windows.compositing = false; })
+                .view->grab()
+                .toImage();
         QCOMPARE(shown.size(), QSize(40, 20));
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 8; ++x)
@@ -329,7 +333,6 @@ private Q_SLOTS:
         f.panel->enterEditMode(Tool::pencil);
         f.panel->enterEditMode(Tool::arrow);
         QCOMPARE(f.platform.globalInput.subscriptions, 1);
-        QCOMPARE(f.platform.globalInput.handlers.size(), 1U);
         QCOMPARE(f.panel->annotationCanvas()->activeTool(), std::optional(Tool::arrow));
         QVERIFY(f.view->border() && f.view->border()->dashed);
         // Lowered while it has the focus, it floats again shortly after losing it.
@@ -527,8 +530,8 @@ private Q_SLOTS:
         auto* c = f.manager.createOverlay(f.picture, {0, 100, 120, 80});
         {
             const std::shared_ptr<void> guard = f.panel->lowerAllPanels();
-            QCOMPARE(f.panel->level(), WindowLevel::Normal);
-            QCOMPARE(b->level(), WindowLevel::Normal);
+            QCOMPARE((QList{f.panel->level(), b->level()}),
+                     QList<WindowLevel>(2, WindowLevel::Normal));
             // A panel that goes meanwhile is simply not lifted again.
             f.manager.removeOverlay(b);
             QCOMPARE(f.manager.overlays(), (QList<ScreenshotOverlayPanel*>{f.panel, c}));
@@ -537,8 +540,8 @@ private Q_SLOTS:
             QCOMPARE(f.manager.overlays().size(), 2);
             QTRY_VERIFY(!b);
         }
-        QCOMPARE(f.panel->level(), WindowLevel::Floating);
-        QCOMPARE(c->level(), WindowLevel::Floating);
+        QCOMPARE((QList{f.panel->level(), c->level()}),
+                 QList<WindowLevel>(2, WindowLevel::Floating));
 
         // One created while the others fade out survives them.
         f.manager.closeAllOverlays();
@@ -557,29 +560,24 @@ private Q_SLOTS:
     // elsewhere.
     void besideTheManagerItPlacesItselfAndHoldsTheKeys()
     {
-        FakePlatform platform;
-        platform.windows.placement = false;
-        OverlayManager manager{overlayServices(platform)};
-        const QPointer<ScreenshotOverlayPanel> panel =
-            manager.createOverlay(positionPicture({120, 80}), {QPointF(300, 200), QSizeF(120, 80)});
-        QVERIFY(panel->windowFlags().testFlag(Qt::X11BypassWindowManagerHint));
-        QCOMPARE(panel->windowType(), Qt::Window); // the compositor never gives a utility the keys
-        ScreenshotOverlayView* view = panel->contentView();
-        QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, {10, 10});
-        QCOMPARE(QWidget::keyboardGrabber(), view);
+        Fixture f({120, 80}, {}, [](FakePlatform& p) { p.windows.placement = false; });
+        QVERIFY(f.panel->windowFlags().testFlag(Qt::X11BypassWindowManagerHint));
+        QCOMPARE(f.panel->windowType(), Qt::Window); // the compositor never gives a utility keys
+        f.press({10, 10});
+        QCOMPARE(QWidget::keyboardGrabber(), f.view);
         QCursor::setPos(350, 240); // a press on the screenshot itself keeps them
-        platform.globalInput.send(GlobalInput::ButtonPressed);
+        f.platform.globalInput.send(GlobalInput::ButtonPressed);
         QTest::qWait(20);
-        QCOMPARE(QWidget::keyboardGrabber(), view);
+        QCOMPARE(QWidget::keyboardGrabber(), f.view);
         QCursor::setPos(50, 50);
-        platform.globalInput.send(GlobalInput::ButtonPressed);
+        f.platform.globalInput.send(GlobalInput::ButtonPressed);
         QTRY_VERIFY(!QWidget::keyboardGrabber());
-        QVERIFY(platform.globalInput.handlers.empty());
+        QVERIFY(f.platform.globalInput.handlers.empty());
         {
-            const LoweredPanels lowered(manager);
-            QVERIFY(!panel->isVisible());
+            const LoweredPanels lowered(f.manager);
+            QVERIFY(!f.panel->isVisible());
         }
-        QVERIFY(panel->isVisible());
+        QVERIFY(f.panel->isVisible());
     }
 
     void keys_data()
