@@ -105,6 +105,10 @@ private Q_SLOTS:
                      fromBottomLeft(0.5, 0.794, 0.05, 0.002, "b"),
                      fromBottomLeft(0.1, 0.788, 0.05, 0.002, "c")}
             << QStringLiteral("b\na\nc");
+        // 0.02 - 0.01 is exactly 0.01 in binary too.
+        QTest::newRow("bottom edges exactly 1 % apart: two rows")
+            << QList{line({0.1, 0.01, 0.3, 0.01}, "lower"), line({0.6, 0.0, 0.3, 0.01}, "upper")}
+            << QStringLiteral("upper\nlower");
         QTest::newRow("a line without height shares no row")
             << QList{line({0.1, 0.1, 0.3, 0.1}, "tall"), line({0.5, 0.15, 0.3, 0}, "flat")}
             << QStringLiteral("flat\ntall");
