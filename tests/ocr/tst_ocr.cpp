@@ -190,8 +190,12 @@ private Q_SLOTS:
         QCOMPARE(cropRectForRegion(region, points, pixels), expected);
     }
 
-    void regionsWithoutPixelsReadAsEmptyText()
+    void regionsMapToImagePointsAndWithoutPixelsReadAsEmptyText()
     {
+        // A 100 x 100 picture drawn 200 x 200 from (50, 20), away from the view's corner.
+        QCOMPARE(viewRectToImagePoints({60, 30, 100, 100}, {50, 20, 200, 200}, {100, 100}),
+                 QRectF(5, 5, 50, 50));
+        QCOMPARE(viewRectToImagePoints({0, 0, 10, 10}, {}, {100, 100}), QRectF());
         FakeTextRecognizer recognizer;
         recognizer.lines = {{QRectF(0, 0, 1, 1), QStringLiteral("never read")}};
         const TextRecognitionOutcome offImage =
@@ -216,14 +220,6 @@ private Q_SLOTS:
         // Once: the wait does not start over by itself.
         QTest::qWait(1200);
         QCOMPARE(recognizer.releases.load(), 1);
-    }
-
-    void viewRectsMapToImagePoints()
-    {
-        // A 100 x 100 picture drawn 200 x 200 from (50, 20), away from the view's corner.
-        QCOMPARE(viewRectToImagePoints({60, 30, 100, 100}, {50, 20, 200, 200}, {100, 100}),
-                 QRectF(5, 5, 50, 50));
-        QCOMPARE(viewRectToImagePoints({0, 0, 10, 10}, {}, {100, 100}), QRectF());
     }
 
     void smallSelectionsCancelSilently_data()
