@@ -57,8 +57,7 @@ private Q_SLOTS:
         const QRect dot = redArea(render({{Tool::pencil, {{0.5, 0.5}, {0.5, 0.5}}}}, size));
         QVERIFY2(qAbs(dot.width() - width) <= 1 && qAbs(dot.height() - width) <= 1,
                  qPrintable(QDebug::toString(dot)));
-        // The open arrow head reaches 5 line widths back from the tip, 30 degrees either side:
-        // across, it spans the head length plus one line width.
+        // The open head reaches 5 widths back, 30 degrees each side: across, 5 widths and the pen.
         const QRect arrow = redArea(render({{Tool::arrow, {{0.2, 0.5}, {0.8, 0.5}}}}, size));
         QVERIFY2(qAbs(arrow.height() - 6 * width) <= 1,
                  qPrintable(QString::number(arrow.height())));

@@ -92,8 +92,7 @@ private Q_SLOTS:
         QTRY_COMPARE(f.platform.cursor.history.count(Qt::BitmapCursor), 4);
     }
 
-    // Without access or a screen nothing shows; Escape, a too-small drag or screens changing end
-    // the selection.
+    // Without access or a screen nothing shows; Escape, a tiny drag or new screens end it.
     void nothingShowsWithoutAccessOrStaysAfterACancel()
     {
         Fixture f;

@@ -37,8 +37,7 @@ public:
     }
 };
 
-// A selection over a 400 x 300 screenshot, counting the guards that keep the floating
-// screenshots lowered.
+// A selection over a 400 x 300 screenshot, counting the guards that lower the screenshots.
 struct Selection {
     FakePlatform platform;
     int lowered = 0;

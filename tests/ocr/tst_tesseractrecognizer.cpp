@@ -23,10 +23,8 @@ private Q_SLOTS:
         QTest::addColumn<double>("bound");
         const QList<samples::TextSample> set = samples::textSamples();
         for (int i = 0; i < set.size(); ++i) {
-            // Pills and table cells sit at 12-13 px between edges that the engine keeps
-            // merging into the letters; they are held to a looser bound.
-            // Frames around plain text must add nothing at all: one stray mark per line is the
-            // fault they show.
+            // Pills and cells: 12-13 px text between edges the engine merges into it, held looser.
+            // Frames around plain text must add nothing: one stray mark per line is their fault.
             const QString& kind = set.at(i).kind;
             double bound = 0.05;
             if (kind == QStringLiteral("coloured labels") || kind == QStringLiteral("table"))

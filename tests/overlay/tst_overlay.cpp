@@ -221,9 +221,8 @@ private Q_SLOTS:
 
     void paintsHardPixels()
     {
-        // 4 x 2 logical at scale 2, zoomed to 500 %: every image pixel becomes a 2.5-point block
-        // with no blending between neighbours. Square corners: without a compositor the window's
-        // mask rounds them.
+        // 4 x 2 points at scale 2 zoomed to 500 %: each pixel a 2.5-point block, never blended.
+        // No compositor: the window's mask, not the picture, rounds the corners.
         const QImage checks = positionPicture({8, 4}, 2.0);
         Fixture hard({40, 20}, checks, [](FakePlatform& p) { p.windows.compositing = false; });
         const QImage shown = hard.view->grab().toImage();
@@ -273,8 +272,7 @@ private Q_SLOTS:
         QVERIFY(alertTexts(f.platform.alerts).value(0).size() > 16); // the reason
         QVERIFY(!f.flashing());
 
-        // A write that runs out of room half-way, as on a full disk (binding root too): the old
-        // contents survive.
+        // A write cut short, as on a full disk (binding root too), leaves the old contents.
         {
             rlimit saved{};
             getrlimit(RLIMIT_FSIZE, &saved);
@@ -336,8 +334,7 @@ private Q_SLOTS:
         QCOMPARE(f.panel->level(), WindowLevel::Normal);
         QTRY_COMPARE(f.panel->level(), WindowLevel::Floating);
         QVERIFY(f.panel->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
-        // The pointer merely passing over it leaves the focus where it is; a press on it, or in
-        // another application over it, brings it forward to draw on.
+        // Hovering leaves the focus; a press on it, from any application, brings it forward.
         f.pointerAt(f.panel->geometry().center());
         QTest::qWait(50);
         QVERIFY(!f.panel->isActiveWindow());
@@ -430,8 +427,7 @@ private Q_SLOTS:
 
     void flatteningDrawsOnTheRotatedGridWithOrWithoutTheLayer()
     {
-        // Turned by 90 degrees, a mark drawn near the top left of what is shown lands there in
-        // the flattened (rotated) image.
+        // Turned 90 degrees, a mark near the top left of what is shown lands there, flattened.
         Fixture turned({300, 200}, filledPicture({300, 200}, Qt::white));
         turned.panel->rotate(90);
         QTRY_COMPARE(turned.view->size(), QSize(200, 300));
@@ -545,9 +541,8 @@ private Q_SLOTS:
         QTRY_VERIFY(f.manager.overlays().isEmpty());
     }
 
-    // Where the window manager would not keep it in place (sway), the screenshot places itself,
-    // steps aside while an alert is up, and holds the keys after a press until a button is pressed
-    // elsewhere.
+    // Where the window manager would not keep it in place (sway), it places itself, steps aside
+    // under alerts and holds the keys after a press until a button is pressed elsewhere.
     void besideTheManagerItPlacesItselfAndHoldsTheKeys()
     {
         Fixture f({120, 80}, {}, [](FakePlatform& p) { p.windows.placement = false; });
