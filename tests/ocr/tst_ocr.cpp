@@ -16,8 +16,7 @@ Q_DECLARE_METATYPE(QList<vellumbox::RecognizedLine>)
 
 namespace {
 
-// A line from a box stated with the origin at the bottom-left, y upwards, as recognisers
-// that count from the bottom report them.
+// A line from a box given from the bottom-left, y upwards, as some recognisers report them.
 RecognizedLine fromBottomLeft(double x, double bottom, double width, double height,
                               const char* text)
 {
@@ -134,8 +133,7 @@ private Q_SLOTS:
         const QString a200(200, QLatin1Char('a'));
         QTest::newRow("empty") << QString() << QString();
         QTest::newRow("200 characters, whole") << a200 << a200;
-        // "e" + combining acute and a flag (two code points, four UTF-16 units) are one
-        // character each to the reader.
+        // "e" + combining acute, and a flag (four UTF-16 units), are one character each.
         const QString accented = QStringLiteral("e\u0301");
         const QString flag = QStringLiteral("\U0001F1E9\U0001F1EA");
         QTest::newRow("200 composed characters, whole")
@@ -164,8 +162,7 @@ private Q_SLOTS:
                             QRect crop) {
             QTest::newRow(name) << region << points << pixels << crop;
         };
-        // (10, 20, 100, 50) counted from the bottom of a 300 point high image is (10, 230, 100, 50)
-        // from its top.
+        // (10, 230) from the top of a 300-point image is (10, 20) from its bottom.
         row("2x bitmap", {10, 230, 100, 50}, {400, 300}, {800, 600}, {20, 460, 200, 100});
         row("fractional region", {0.5, 0.5, 2, 2}, {10, 10}, {10, 10}, {0, 0, 3, 3});
         row("clipped at the far edges", {350, 250, 100, 100}, {400, 300}, {800, 600},
