@@ -16,53 +16,38 @@
 
 using namespace vellumbox;
 
-Q_DECLARE_METATYPE(vellumbox::CaptureMethod)
 
 class TestWaylandCapture : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void theMethodFollowsTheSession_data()
-    {
-        QTest::addColumn<QByteArray>("forced");
-        QTest::addColumn<bool>("wayland");
-        QTest::addColumn<QString>("offered"); // s: screen copy, k: KWin, p: portal
-        QTest::addColumn<CaptureMethod>("method");
-        QTest::addColumn<QString>("asked"); // which probes ran, in order
-        using M = CaptureMethod;
-        const QByteArray none;
-        QTest::newRow("x11 session") << none << false << "skp" << M::X11 << "";
-        QTest::newRow("wlroots") << none << true << "sp" << M::WlrScreencopy << "s";
-        QTest::newRow("kde") << none << true << "kp" << M::KWin << "sk";
-        QTest::newRow("gnome") << none << true << "p" << M::Portal << "skp";
-        QTest::newRow("neither") << none << true << "" << M::None << "skp";
-        QTest::newRow("portal forced") << QByteArray("portal") << true << "skp" << M::Portal << "p";
-        QTest::newRow("kwin forced") << QByteArray("kwin") << true << "skp" << M::KWin << "k";
-        QTest::newRow("forced, missing") << QByteArray("Portal ") << true << "s" << M::None << "p";
-        QTest::newRow("screencopy forced in x11")
-            << QByteArray("screencopy") << false << "s" << M::WlrScreencopy << "s";
-        QTest::newRow("x11 forced") << QByteArray("x11") << true << "skp" << M::X11 << "";
-        QTest::newRow("unknown name")
-            << QByteArray("pipewire") << true << "p" << M::Portal << "skp";
-    }
-
     void theMethodFollowsTheSession()
     {
-        QFETCH(QByteArray, forced);
-        QFETCH(bool, wayland);
-        QFETCH(QString, offered);
-        QFETCH(CaptureMethod, method);
-        QFETCH(QString, asked);
-        QString probes;
-        const auto probe = [&](QChar which) {
-            return [&probes, &offered, which] {
-                probes += which;
-                return offered.contains(which);
+        using M = CaptureMethod;
+        // The method, and which probes ran, in order: s screen copy, k KWin, p portal.
+        const auto choose = [](const char* forced, bool wayland, const QString& offered) {
+            QString asked;
+            const auto probe = [&](char which) {
+                return [&asked, &offered, which] {
+                    asked += QLatin1Char(which);
+                    return offered.contains(QLatin1Char(which));
+                };
             };
+            const M method =
+                chooseCaptureMethod(forced, wayland, {probe('s'), probe('k'), probe('p')});
+            return std::pair(method, asked);
         };
-        const CaptureProbes all{probe(QLatin1Char('s')), probe(QLatin1Char('k')),
-                                probe(QLatin1Char('p'))};
-        QCOMPARE(chooseCaptureMethod(forced, wayland, all), method);
-        QCOMPARE(probes, asked);
+        QCOMPARE(choose("", false, "skp"), std::pair(M::X11, QString()));
+        QCOMPARE(choose("", true, "sp"), std::pair(M::WlrScreencopy, QStringLiteral("s")));
+        QCOMPARE(choose("", true, "kp"), std::pair(M::KWin, QStringLiteral("sk")));
+        QCOMPARE(choose("", true, "p"), std::pair(M::Portal, QStringLiteral("skp"))); // GNOME
+        QCOMPARE(choose("", true, ""), std::pair(M::None, QStringLiteral("skp")));
+        QCOMPARE(choose("portal", true, "skp"), std::pair(M::Portal, QStringLiteral("p")));
+        QCOMPARE(choose("kwin", true, "skp"), std::pair(M::KWin, QStringLiteral("k")));
+        QCOMPARE(choose("Portal ", true, "s"), std::pair(M::None, QStringLiteral("p"))); // missing
+        QCOMPARE(choose("screencopy", false, "s"),
+                 std::pair(M::WlrScreencopy, QStringLiteral("s")));
+        QCOMPARE(choose("x11", true, "skp"), std::pair(M::X11, QString()));
+        QCOMPARE(choose("pipewire", true, "p"), std::pair(M::Portal, QStringLiteral("skp")));
     }
 
     void shmPicturesAreReadInTheirOwnFormat_data()
