@@ -16,7 +16,6 @@
 
 using namespace vellumbox;
 
-
 class TestWaylandCapture : public QObject {
     Q_OBJECT
 private Q_SLOTS:
