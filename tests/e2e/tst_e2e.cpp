@@ -89,14 +89,6 @@ bool writeFile(const QString& path, const QByteArray& content)
            file.write(content) == content.size();
 }
 
-// The pattern under black at the given alpha, as the selection dims a screen.
-QImage dimmed(const QRect& rect, double alpha)
-{
-    QImage image = pattern::image(0, rect);
-    QPainter(&image).fillRect(image.rect(), QColor::fromRgbF(0, 0, 0, float(alpha)));
-    return image;
-}
-
 // The program from $VELLUMBOX_BINARY; its stderr is kept for the test and echoed into its log.
 class AppProcess : public QProcess {
 public:
@@ -248,9 +240,12 @@ private Q_SLOTS:
                                       QRect(150, 850, 64, 64),  QRect(2000, 120, 64, 64),
                                       QRect(3000, 900, 64, 64), QRect(2600, 500, 64, 64)};
         QString wrong;
+        // The pattern under black at the given alpha, as the selection dims a screen.
         const auto shows = [&](double alpha) {
             return std::all_of(patches.cbegin(), patches.cend(), [&](const QRect& p) {
-                wrong = pattern::compare(m_x.grab(p), dimmed(p, alpha), p.topLeft(), {}, 3);
+                QImage dimmed = pattern::image(0, p);
+                QPainter(&dimmed).fillRect(dimmed.rect(), QColor::fromRgbF(0, 0, 0, float(alpha)));
+                wrong = pattern::compare(m_x.grab(p), dimmed, p.topLeft(), {}, 3);
                 return wrong.isEmpty();
             });
         };
