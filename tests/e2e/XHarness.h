@@ -12,11 +12,11 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <optional>
 
 namespace e2e {
 
@@ -59,11 +59,8 @@ inline QString compare(const QImage& actual, const QImage& expected, const QPoin
                        const QRegion& ignore = {}, int tolerance = 0)
 {
     if (actual.size() != expected.size() || expected.isNull())
-        return QStringLiteral("an image of %1x%2 where %3x%4 was expected")
-            .arg(actual.width())
-            .arg(actual.height())
-            .arg(expected.width())
-            .arg(expected.height());
+        return QString::asprintf("an image of %dx%d where %dx%d was expected", actual.width(),
+                                 actual.height(), expected.width(), expected.height());
     QImage images[2] = {actual.convertToFormat(QImage::Format_RGB32),
                         expected.convertToFormat(QImage::Format_RGB32)};
     for (QImage& image : images) {
@@ -78,11 +75,9 @@ inline QString compare(const QImage& actual, const QImage& expected, const QPoin
             if (std::abs(qRed(a[x]) - qRed(e[x])) > tolerance ||
                 std::abs(qGreen(a[x]) - qGreen(e[x])) > tolerance ||
                 std::abs(qBlue(a[x]) - qBlue(e[x])) > tolerance)
-                return QStringLiteral("at (%1, %2) #%3 where #%4 was expected")
-                    .arg(origin.x() + x)
-                    .arg(origin.y() + y)
-                    .arg(a[x] & 0xffffff, 6, 16, QLatin1Char('0'))
-                    .arg(e[x] & 0xffffff, 6, 16, QLatin1Char('0'));
+                return QString::asprintf("at (%d, %d) #%06x where #%06x was expected",
+                                         origin.x() + x, origin.y() + y, a[x] & 0xffffff,
+                                         e[x] & 0xffffff);
         }
     }
     return {};
@@ -186,12 +181,11 @@ public:
         result.removeIf([&](const WindowInfo& w) { return w.name != name; });
         return result;
     }
-    std::optional<WindowInfo> window(xcb_window_t id)
+    WindowInfo window(xcb_window_t id) // an empty one when gone
     {
-        for (const WindowInfo& w : windows())
-            if (w.id == id)
-                return w;
-        return std::nullopt;
+        const QList<WindowInfo> all = windows();
+        const auto it = std::find_if(all.cbegin(), all.cend(), [&](auto& w) { return w.id == id; });
+        return it == all.cend() ? WindowInfo() : *it;
     }
     // True once exactly count windows carry the name; found receives the last ones seen.
     bool waitForWindows(const QString& name, int count, QList<WindowInfo>* found = nullptr)

@@ -5,6 +5,7 @@
 // Coordinates are root (device) pixels.
 #include "XHarness.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -27,11 +28,6 @@ const QString kSelection = QStringLiteral("Vellumbox Selection");
 const QString kScreenshot = QStringLiteral("Vellumbox Screenshot");
 const QString kWelcome = QStringLiteral("Welcome to Vellumbox");
 
-QStringList words(const char* text)
-{
-    return QString::fromLatin1(text).split(QLatin1Char(' '));
-}
-
 bool run(const QString& program, const QStringList& arguments, QByteArray* output = nullptr)
 {
     QProcess process;
@@ -49,46 +45,41 @@ bool run(const QString& program, const QStringList& arguments, QByteArray* outpu
     return false;
 }
 
-bool xdotool(const QStringList& arguments)
-{
-    return run(QStringLiteral("xdotool"), arguments);
-}
-
-bool key(const QString& keys) // xdotool's names: "ctrl+shift+9", "Escape"
-{
-    return xdotool({QStringLiteral("key"), keys});
-}
-
-QStringList at(const QPoint& p)
-{
-    return {QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())};
-}
-
-bool park() // away from every sampled or captured area
-{
-    return xdotool(at(QPoint(1700, 1000)));
-}
-
-bool click(const QPoint& p, int button = 1)
-{
-    return xdotool(at(p) << QStringLiteral("click") << QString::number(button));
-}
-
-bool drag(const QPoint& from, const QPoint& to)
-{
-    QStringList arguments = at(from) + words("sleep 0.03 mousedown 1");
-    for (int i = 1; i <= 4; ++i)
-        arguments += words("sleep 0.03") + at(from + (to - from) * i / 4);
-    return xdotool(arguments + words("sleep 0.03 mouseup 1"));
-}
+// The desktop as a person drives it: xdotool's key names ("ctrl+shift+9", "Escape"), root
+// coordinates.
+struct Input {
+    static QStringList words(const char* text) { return QString::fromLatin1(text).split(' '); }
+    static bool xdotool(const QStringList& arguments)
+    {
+        return run(QStringLiteral("xdotool"), arguments);
+    }
+    static bool key(const QString& keys) { return xdotool({QStringLiteral("key"), keys}); }
+    static QStringList at(const QPoint& p)
+    {
+        return {QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())};
+    }
+    // Away from every sampled or captured area.
+    static bool park() { return xdotool(at(QPoint(1700, 1000))); }
+    static bool click(const QPoint& p, int button = 1)
+    {
+        return xdotool(at(p) << QStringLiteral("click") << QString::number(button));
+    }
+    static bool drag(const QPoint& from, const QPoint& to)
+    {
+        QStringList arguments = at(from) + words("sleep 0.03 mousedown 1");
+        for (int i = 1; i <= 4; ++i)
+            arguments += words("sleep 0.03") + at(from + (to - from) * i / 4);
+        return xdotool(arguments + words("sleep 0.03 mouseup 1"));
+    }
+};
 
 // What another application pastes.
-QByteArray clipboard(const QString& type)
+QImage pasted()
 {
-    QByteArray content;
-    return run(QStringLiteral("xclip"), words("-selection clipboard -o -t") << type, &content)
-               ? content
-               : QByteArray();
+    QByteArray png;
+    return run(QStringLiteral("xclip"), Input::words("-selection clipboard -o -t image/png"), &png)
+               ? QImage::fromData(png)
+               : QImage();
 }
 
 bool writeFile(const QString& path, const QByteArray& content)
@@ -96,19 +87,6 @@ bool writeFile(const QString& path, const QByteArray& content)
     QFile file(path);
     return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
            file.write(content) == content.size();
-}
-
-QString settingsPath()
-{
-    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Vellumbox/Vellumbox.conf");
-}
-
-// The pattern under black at the given alpha, as the selection dims a screen.
-QImage dimmed(const QRect& rect, double alpha)
-{
-    QImage image = pattern::image(0, rect);
-    QPainter(&image).fillRect(image.rect(), QColor::fromRgbF(0, 0, 0, float(alpha)));
-    return image;
 }
 
 // The program from $VELLUMBOX_BINARY; its stderr is kept for the test and echoed into its log.
@@ -145,9 +123,7 @@ public:
     }
     bool hasLine(const QString& pattern) const
     {
-        return QRegularExpression(pattern, QRegularExpression::MultilineOption)
-            .match(log)
-            .hasMatch();
+        return log.contains(QRegularExpression(pattern, QRegularExpression::MultilineOption));
     }
 
     QString log;
@@ -161,24 +137,289 @@ public:
 // One running instance of the program is shared, started when missing and again after a
 // scenario that failed or left a window behind; a scenario whose name starts with "launch"
 // starts the program itself.
-class TestE2e : public QObject {
+class TestE2e : public QObject, Input {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void selectionDimsEveryScreenAndReleasesTheInput();
-    void aScreenshotShowsItsPixelsUnderTheSelectionAndCopiesThem_data();
-    void aScreenshotShowsItsPixelsUnderTheSelectionAndCopiesThem();
-    void escapeInAnotherApplicationEndsEditMode();
-    void shareHandsTheImageToTheDefaultApplication();
-    void secondLaunchCapturesInTheFirst_data();
-    void secondLaunchCapturesInTheFirst();
-    void launchFirstRunShowsWelcomeThenStartAtLogin();
-    void launchWithoutSessionBusTheHotKeyCaptures();
-    void launchInFrenchTheMenuReadsFrenchAndCopies();
+    void initTestCase()
+    {
+        const QString binary = qEnvironmentVariable("VELLUMBOX_BINARY");
+        QVERIFY2(QFileInfo(binary).isExecutable(),
+                 qPrintable(binary + QStringLiteral(" won't run")));
+        QVERIFY2(m_x.isConnected(), "no X server: run under tools/session.sh");
+        QCOMPARE(m_x.rootSize(), QSize(3200, 1080));
+        // Each mode must really run with, or without, a compositor.
+        QCOMPARE(m_x.hasSelectionOwner("_NET_WM_CM_S0"),
+                 qEnvironmentVariable("VELLUMBOX_E2E_COMPOSITOR") == QStringLiteral("1"));
+        m_pattern = pattern::image(0, QRect(QPoint(0, 0), m_x.rootSize()));
+
+        // An application registered for PNG images and the default for them, as an installed one
+        // is, that keeps a copy of what it is handed.
+        m_shareSink = m_dir.filePath(QStringLiteral("shared.png"));
+        const QString script = m_dir.filePath(QStringLiteral("viewer.sh"));
+        QVERIFY(writeFile(script,
+                          QStringLiteral("#!/bin/sh\ncp \"$1\" '%1'\n").arg(m_shareSink).toUtf8()));
+        QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner));
+        const QString applications =
+            qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
+        QVERIFY(writeFile(applications + QStringLiteral("/test-viewer.desktop"),
+                          QStringLiteral("[Desktop Entry]\nType=Application\nName=Test Viewer\n"
+                                         "Exec=%1 %f\nMimeType=image/png;\n")
+                              .arg(script)
+                              .toUtf8()));
+        QVERIFY(run(QStringLiteral("update-desktop-database"), {applications}));
+        QVERIFY(
+            writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list"),
+                      "[Default Applications]\nimage/png=test-viewer.desktop\n"));
+    }
+
+    void init()
+    {
+        if (m_shown != m_pattern.cacheKey())
+            CHECK_STEP(showBackground(m_pattern));
+        QVERIFY(park());
+        if (QByteArray(QTest::currentTestFunction()).startsWith("launch")) {
+            m_app.reset();
+        } else if (!m_app || m_app->state() != QProcess::Running) {
+            m_app = std::make_unique<AppProcess>();
+            CHECK_STEP(startApp(*m_app));
+        }
+    }
+
+    void cleanup()
+    {
+        const bool crashed = m_app && m_app->exitStatus() == QProcess::CrashExit;
+        const bool failed = QTest::currentTestFailed();
+        if (failed)
+            xdotool(words("mouseup 1"));
+        for (const WindowInfo& shot : m_x.windowsNamed(kScreenshot))
+            click(shot.geometry.center());
+        // The next scenario gets a fresh instance rather than this one's leftovers.
+        if (crashed || failed || !m_x.waitForWindows(kScreenshot, 0) ||
+            !m_x.windowsNamed(kSelection).isEmpty() || !alerts().isEmpty())
+            m_app.reset();
+        QVERIFY2(!crashed, "the program crashed");
+    }
+
+    // From the hot key, or a second launch handing over to the first and ending.
+    void selectionDimsEveryScreenAndReleasesTheInput_data()
+    {
+        QTest::addColumn<bool>("launch");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("hot key") << false << QStringList();
+        QTest::newRow("second launch") << true << QStringList();
+        QTest::newRow("second launch --capture")
+            << true << QStringList{QStringLiteral("--capture")};
+    }
+
+    void selectionDimsEveryScreenAndReleasesTheInput()
+    {
+        QFETCH(bool, launch);
+        QFETCH(QStringList, arguments);
+        QList<WindowInfo> windows;
+        if (launch) {
+            AppProcess second;
+            QVERIFY2(second.launch(arguments), qPrintable(second.errorString()));
+            QVERIFY2(second.waitForFinished(30000), "the second launch kept running");
+            QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(second.exitCode(), 0);
+            QVERIFY(second.hasLine(QStringLiteral("already running")));
+            CHECK_STEP(awaitSelection(&windows));
+        } else {
+            CHECK_STEP(openSelection(&windows));
+        }
+        QList<QRect> rects;
+        for (const WindowInfo& w : std::as_const(windows)) {
+            QVERIFY(w.overrideRedirect);
+            rects.append(w.geometry);
+        }
+        std::sort(rects.begin(), rects.end(), [](QRect a, QRect b) { return a.x() < b.x(); });
+        QCOMPARE(rects, (QList<QRect>{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)}));
+
+        // Patches on both screens, away from the pointer.
+        const QList<QRect> patches = {QRect(100, 100, 64, 64),  QRect(1400, 150, 64, 64),
+                                      QRect(150, 850, 64, 64),  QRect(2000, 120, 64, 64),
+                                      QRect(3000, 900, 64, 64), QRect(2600, 500, 64, 64)};
+        QString wrong;
+        // The pattern under black at the given alpha, as the selection dims a screen.
+        const auto shows = [&](double alpha) {
+            return std::all_of(patches.cbegin(), patches.cend(), [&](const QRect& p) {
+                QImage dimmed = pattern::image(0, p);
+                QPainter(&dimmed).fillRect(dimmed.rect(), QColor::fromRgbF(0, 0, 0, float(alpha)));
+                wrong = pattern::compare(m_x.grab(p), dimmed, p.topLeft(), {}, 3);
+                return wrong.isEmpty();
+            });
+        };
+        QVERIFY2(waitUntil([&] { return shows(0.3); }), qPrintable(wrong));
+
+        CHECK_STEP(escapeSelection());
+        QVERIFY2(
+            waitUntil([&] { return !m_x.grabbedElsewhere(true) && !m_x.grabbedElsewhere(false); }),
+            "the keyboard or the pointer stayed grabbed");
+        QVERIFY2(waitUntil([&] { return shows(0); }), qPrintable(wrong));
+    }
+
+    void aScreenshotShowsItsPixelsUnderTheSelectionAndCopiesThem_data()
+    {
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<int>("corner"); // rounded off, in device pixels
+        QTest::newRow("scale 1") << QRect(400, 200, 317, 211) << 10;
+        // Even offsets from the screen's origin: whole logical pixels at scale 2.
+        QTest::newRow("scale 2") << QRect(2220, 200, 320, 240) << 20;
+    }
+
+    void aScreenshotShowsItsPixelsUnderTheSelectionAndCopiesThem()
+    {
+        QFETCH(QRect, area);
+        QFETCH(int, corner);
+        WindowInfo shot;
+        CHECK_STEP(capture(area, &shot));
+        // Managed by the window manager, undecorated, above ordinary windows, on every workspace.
+        QVERIFY(!shot.overrideRedirect);
+        QVERIFY(shot.topLevel != shot.id);
+        QCOMPARE(m_x.window(shot.topLevel).geometry, area);
+        QVERIFY(m_x.property(shot.id, "_NET_WM_STATE").contains(m_x.atom("_NET_WM_STATE_ABOVE")));
+        QCOMPARE(m_x.property(shot.id, "_NET_WM_DESKTOP"), QList<quint32>{0xFFFFFFFFU});
+
+        // With another picture on the screen, the window can only show what was captured.
+        CHECK_STEP(showBackground(pattern::image(1, QRect(QPoint(0, 0), m_x.rootSize()))));
+        QRegion corners;
+        for (const QPoint& at :
+             {area.topLeft(), area.topRight(), area.bottomLeft(), area.bottomRight()})
+            corners +=
+                QRect(at.x() - corner + 1, at.y() - corner + 1, corner * 2, corner * 2) & area;
+        CHECK_STEP(becomes([&] { return m_x.grab(area); }, area, corners));
+        QVERIFY2(!m_x.hasFocus(shot), "showing the screenshot took the focus");
+
+        // The next selection covers it, and leaves it.
+        QList<WindowInfo> selection;
+        CHECK_STEP(openSelection(&selection));
+        const int below = m_x.window(shot.id).stackIndex;
+        for (const WindowInfo& s : selection)
+            QVERIFY2(s.stackIndex > below, "the screenshot above the selection");
+        CHECK_STEP(escapeSelection());
+        QCOMPARE(m_x.windowsNamed(kScreenshot).size(), 1);
+
+        // The clipboard holds every device pixel, and still does once the screenshot is closed.
+        CHECK_STEP(focusScreenshot(shot));
+        QVERIFY(key(QStringLiteral("ctrl+c")));
+        CHECK_STEP(becomes(pasted, area));
+        QVERIFY(key(QStringLiteral("ctrl+w")));
+        QVERIFY2(m_x.waitForWindows(kScreenshot, 0), "Ctrl+W kept it open");
+        CHECK_STEP(becomes(pasted, area, {}, 0));
+    }
+
+    // The menu hands the image to the default application, from a private folder that goes with
+    // the program; in edit mode, Escape pressed in another application ends it.
+    void shareThenEscapeElsewhereEndsEditMode()
+    {
+        const QRect area(900, 500, 200, 120);
+        WindowInfo shot;
+        CHECK_STEP(capture(area, &shot));
+        CHECK_STEP(chooseFromSubmenu(shot.geometry.center(), 4)); // the default application
+        CHECK_STEP(becomes([&] { return QImage(m_shareSink); }, area));
+        const QDir folder(qEnvironmentVariable("XDG_RUNTIME_DIR") +
+                          QStringLiteral("/vellumbox-share"));
+        QCOMPARE(folder.entryList(QDir::Files).size(), 1);
+        QCOMPARE(QFileInfo(folder.path()).permissions() & (QFile::ReadGroup | QFile::ReadOther),
+                 QFile::Permissions());
+
+        CHECK_STEP(chooseFromSubmenu(shot.geometry.center(), 9)); // Pencil
+        QVERIFY2(waitUntil([&] { return editing(shot); }), "no dashed border in edit mode");
+        // Another application in front, with the keyboard: only watching it sees this Escape.
+        QProcess other;
+        other.start(
+            QStringLiteral("xmessage"),
+            {QStringLiteral("-geometry"), QStringLiteral("+1200+700"), QStringLiteral("other")});
+        const auto end = qScopeGuard([&] {
+            other.kill();
+            other.waitForFinished();
+        });
+        QList<WindowInfo> found;
+        QVERIFY(m_x.waitForWindows(QStringLiteral("xmessage"), 1, &found));
+        QVERIFY(click({1230, 715}));
+        QVERIFY2(waitUntil([&] { return m_x.hasFocus(found.first()); }), "it took no keyboard");
+        QVERIFY(key(QStringLiteral("Escape")));
+        QVERIFY2(waitUntil([&] { return !editing(shot); }), "edit mode survived the Escape");
+        // An ordinary screenshot again: a click closes it.
+        QVERIFY(click(shot.geometry.center()));
+        QVERIFY(m_x.waitForWindows(kScreenshot, 0));
+        QVERIFY(m_app->stop());
+        QVERIFY(folder.entryList(QDir::Files).isEmpty());
+    }
+
+    void launchFirstRunShowsWelcomeThenStartAtLogin()
+    {
+        const QString autostart = qEnvironmentVariable("XDG_CONFIG_HOME") +
+                                  QStringLiteral("/autostart/org.vellumbox.Vellumbox.desktop");
+        QFile::remove(settingsPath());
+        QFile::remove(autostart);
+        AppProcess first;
+        QVERIFY2(first.launch(), qPrintable(first.errorString()));
+        QList<WindowInfo> welcome;
+        QVERIFY2(m_x.waitForWindows(kWelcome, 1, &welcome), "no first-run window");
+        QVERIFY(waitUntil([&] { return m_x.hasFocus(welcome.first()); }));
+        QVERIFY(alerts().isEmpty());
+        // "Get Started", centred in the band under the status row.
+        const QRect frame = m_x.window(welcome.first().id).geometry;
+        QCOMPARE(frame.size(), QSize(460, 420));
+        QVERIFY(click(frame.topLeft() + QPoint(230, 398)));
+        // The question about starting at login, answered "Yes", its default.
+        QList<WindowInfo> shown;
+        QVERIFY2(waitUntil([&] { return (shown = alerts()).size() == 1; }, 30000),
+                 qPrintable(QStringLiteral("%1 alerts instead of 1").arg(shown.size())));
+        QVERIFY2(waitUntil([&] { return m_x.hasFocus(shown.first()); }), "the alert has no focus");
+        QVERIFY(key(QStringLiteral("Return")));
+        QVERIFY(waitUntil([&] { return alerts().isEmpty(); }));
+        QVERIFY(m_x.waitForWindows(kWelcome, 0));
+        QFile entry(autostart);
+        QVERIFY2(waitUntil([&] { return entry.exists(); }), "no autostart entry");
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QString exec =
+            QStringLiteral("Exec=") +
+            QFileInfo(qEnvironmentVariable("VELLUMBOX_BINARY")).canonicalFilePath();
+        QVERIFY2(QString::fromUtf8(entry.readAll()).split(QLatin1Char('\n')).contains(exec),
+                 qPrintable(exec));
+    }
+
+    // A French desktop without a session bus: the hot key still captures; the context menu, as
+    // read off the screen, is French, and its first item still puts the picture on the clipboard.
+    void launchInFrenchWithoutSessionBus()
+    {
+        AppProcess french;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LANGUAGE"), QStringLiteral("fr"));
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                           QStringLiteral("unix:path=/nonexistent/bus"));
+        french.setProcessEnvironment(environment);
+        CHECK_STEP(startApp(french));
+        QVERIFY(french.hasLine(QStringLiteral("No session bus")));
+        const QRect area(500, 300, 300, 200);
+        WindowInfo shot;
+        WindowInfo menu;
+        CHECK_STEP(capture(area, &shot));
+        CHECK_STEP(openMenu(shot.geometry.center(), &menu));
+        QTest::qWait(300); // drawn
+        const QString picture = m_dir.filePath(QStringLiteral("menu.png"));
+        // Enlarged: the recogniser reads menu-sized text better at twice its size.
+        QVERIFY(
+            m_x.grab(menu.geometry)
+                .scaled(menu.geometry.size() * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                .save(picture));
+        QByteArray text;
+        QVERIFY(run(QStringLiteral("tesseract"), {picture, QStringLiteral("-")}, &text));
+        QVERIFY2(text.contains("Copier dans le presse-papiers") && text.contains("Partager") &&
+                     !text.contains("Clipboard"),
+                 text.constData());
+        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return")}));
+        CHECK_STEP(becomes(pasted, area));
+    }
 
 private:
+    static QString settingsPath()
+    {
+        return qEnvironmentVariable("XDG_CONFIG_HOME") +
+               QStringLiteral("/Vellumbox/Vellumbox.conf");
+    }
     bool fail(const QString& why)
     {
         m_why = why;
@@ -244,36 +485,56 @@ private:
         if (!m_x.waitForWindows(kScreenshot, 1, &shots))
             return fail(QStringLiteral("%1 screenshots instead of 1").arg(shots.size()));
         *shot = shots.first();
-        const QRect& g = shot->geometry;
-        return g == area || fail(QStringLiteral("a screenshot of %1x%2 at (%3, %4)")
-                                     .arg(g.width())
-                                     .arg(g.height())
-                                     .arg(g.x())
-                                     .arg(g.y()));
+        return shot->geometry == area || fail(QDebug::toString(shot->geometry));
     }
 
-    // The context menu at p, Down `downs` times and Right into a submenu, whose first item Return
-    // chooses; each menu waited for.
-    bool chooseFromSubmenu(const QPoint& p, int downs)
+    // Until actual() shows pattern 0 of area, outside ignore, when timeoutMs is not 0.
+    bool becomes(const std::function<QImage()>& actual, const QRect& area,
+                 const QRegion& ignore = {}, int timeoutMs = 10000)
     {
-        const auto popups = [&] {
-            const QList<WindowInfo> all = m_x.windows();
-            return std::count_if(all.cbegin(), all.cend(),
-                                 [](const WindowInfo& w) { return w.overrideRedirect; });
+        QString wrong;
+        const auto same = [&] {
+            wrong = pattern::compare(actual(), pattern::image(0, area), area.topLeft(), ignore);
+            return wrong.isEmpty();
         };
-        const qsizetype closed = popups();
+        return (timeoutMs ? waitUntil(same, timeoutMs) : same()) || fail(wrong);
+    }
+
+    // The context menu at p, waited for; menu receives it, the top-most popup.
+    bool openMenu(const QPoint& p, WindowInfo* menu = nullptr)
+    {
+        const qsizetype closed = popups().size();
         // Two presses of a button within the double-click interval (0.4 s) make a double click.
         if (m_rightClick.isValid())
             QTest::qWait(int(qMax<qint64>(0, 1000 - m_rightClick.elapsed())));
         m_rightClick.start();
-        if (!click(p, 3) || !waitUntil([&] { return popups() > closed; }))
+        QList<WindowInfo> up;
+        if (!click(p, 3) || !waitUntil([&] { return (up = popups()).size() > closed; }))
             return fail(QStringLiteral("no menu at (%1, %2)").arg(p.x()).arg(p.y()));
+        if (menu)
+            *menu = up.last();
+        return true;
+    }
+    // The context menu at p, Down `downs` times and Right into a submenu, whose first item Return
+    // chooses; each menu waited for.
+    bool chooseFromSubmenu(const QPoint& p, int downs)
+    {
+        const qsizetype closed = popups().size();
+        if (!openMenu(p))
+            return false;
         if (!xdotool(QStringList{QStringLiteral("key")} + QStringList(downs, QStringLiteral("Down"))
                      << QStringLiteral("Right")) ||
-            !waitUntil([&] { return popups() > closed + 1; }))
+            !waitUntil([&] { return popups().size() > closed + 1; }))
             return fail(QStringLiteral("no submenu"));
-        return (key(QStringLiteral("Return")) && waitUntil([&] { return popups() <= closed; })) ||
+        return (key(QStringLiteral("Return")) &&
+                waitUntil([&] { return popups().size() <= closed; })) ||
                fail(QStringLiteral("the menu stayed"));
+    }
+    QList<WindowInfo> popups()
+    {
+        QList<WindowInfo> all = m_x.windows();
+        all.removeIf([](const WindowInfo& w) { return !w.overrideRedirect; });
+        return all;
     }
 
     // A press longer than a click: the screenshot takes the focus without closing. A second is
@@ -313,311 +574,6 @@ private:
     QTemporaryDir m_dir;
     QString m_shareSink;
 };
-
-void TestE2e::initTestCase()
-{
-    const QString binary = qEnvironmentVariable("VELLUMBOX_BINARY");
-    QVERIFY2(QFileInfo(binary).isExecutable(), qPrintable(binary + QStringLiteral(" won't run")));
-    QVERIFY2(m_x.isConnected(), "no X server: run under tools/session.sh");
-    QCOMPARE(m_x.rootSize(), QSize(3200, 1080));
-    // Each mode must really run with, or without, a compositor.
-    QCOMPARE(m_x.hasSelectionOwner("_NET_WM_CM_S0"),
-             qEnvironmentVariable("VELLUMBOX_E2E_COMPOSITOR") == QStringLiteral("1"));
-    m_pattern = pattern::image(0, QRect(QPoint(0, 0), m_x.rootSize()));
-
-    // An application registered for PNG images and the default for them, as an installed one
-    // is, that keeps a copy of what it is handed.
-    m_shareSink = m_dir.filePath(QStringLiteral("shared.png"));
-    const QString script = m_dir.filePath(QStringLiteral("viewer.sh"));
-    QVERIFY(
-        writeFile(script, QStringLiteral("#!/bin/sh\ncp \"$1\" '%1'\n").arg(m_shareSink).toUtf8()));
-    QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner));
-    const QString applications =
-        qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
-    QVERIFY(writeFile(applications + QStringLiteral("/test-viewer.desktop"),
-                      QStringLiteral("[Desktop Entry]\nType=Application\nName=Test Viewer\n"
-                                     "Exec=%1 %f\nMimeType=image/png;\n")
-                          .arg(script)
-                          .toUtf8()));
-    QVERIFY(run(QStringLiteral("update-desktop-database"), {applications}));
-    QVERIFY(writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list"),
-                      "[Default Applications]\nimage/png=test-viewer.desktop\n"));
-}
-
-void TestE2e::init()
-{
-    if (m_shown != m_pattern.cacheKey())
-        CHECK_STEP(showBackground(m_pattern));
-    QVERIFY(park());
-    if (QByteArray(QTest::currentTestFunction()).startsWith("launch")) {
-        m_app.reset();
-    } else if (!m_app || m_app->state() != QProcess::Running) {
-        m_app = std::make_unique<AppProcess>();
-        CHECK_STEP(startApp(*m_app));
-    }
-}
-
-void TestE2e::cleanup()
-{
-    const bool crashed = m_app && m_app->exitStatus() == QProcess::CrashExit;
-    const bool failed = QTest::currentTestFailed();
-    if (failed)
-        xdotool(words("mouseup 1"));
-    for (const WindowInfo& shot : m_x.windowsNamed(kScreenshot))
-        click(shot.geometry.center());
-    // The next scenario gets a fresh instance rather than this one's leftovers.
-    if (crashed || failed || !m_x.waitForWindows(kScreenshot, 0) ||
-        !m_x.windowsNamed(kSelection).isEmpty() || !alerts().isEmpty())
-        m_app.reset();
-    QVERIFY2(!crashed, "the program crashed");
-}
-
-void TestE2e::selectionDimsEveryScreenAndReleasesTheInput()
-{
-    QList<WindowInfo> windows;
-    CHECK_STEP(openSelection(&windows));
-    QList<QRect> rects;
-    for (const WindowInfo& w : std::as_const(windows)) {
-        QVERIFY(w.overrideRedirect);
-        rects.append(w.geometry);
-    }
-    std::sort(rects.begin(), rects.end(), [](QRect a, QRect b) { return a.x() < b.x(); });
-    QCOMPARE(rects, (QList<QRect>{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)}));
-
-    // Patches on both screens, away from the pointer.
-    const QList<QRect> patches = {QRect(100, 100, 64, 64),  QRect(1400, 150, 64, 64),
-                                  QRect(150, 850, 64, 64),  QRect(2000, 120, 64, 64),
-                                  QRect(3000, 900, 64, 64), QRect(2600, 500, 64, 64)};
-    QString wrong;
-    const auto shows = [&](double alpha) {
-        return std::all_of(patches.cbegin(), patches.cend(), [&](const QRect& p) {
-            wrong = pattern::compare(m_x.grab(p), dimmed(p, alpha), p.topLeft(), {}, 3);
-            return wrong.isEmpty();
-        });
-    };
-    QVERIFY2(waitUntil([&] { return shows(0.3); }), qPrintable(wrong));
-
-    CHECK_STEP(escapeSelection());
-    QVERIFY2(waitUntil([&] { return !m_x.grabbedElsewhere(true); }), "the keyboard stayed grabbed");
-    QVERIFY2(waitUntil([&] { return !m_x.grabbedElsewhere(false); }), "the pointer stayed grabbed");
-    QVERIFY2(waitUntil([&] { return shows(0); }), qPrintable(wrong));
-}
-
-void TestE2e::aScreenshotShowsItsPixelsUnderTheSelectionAndCopiesThem_data()
-{
-    QTest::addColumn<QRect>("area");
-    QTest::addColumn<int>("corner"); // rounded off, in device pixels
-    QTest::newRow("scale 1") << QRect(400, 200, 317, 211) << 10;
-    // Even offsets from the screen's origin: whole logical pixels at scale 2.
-    QTest::newRow("scale 2") << QRect(2220, 200, 320, 240) << 20;
-}
-
-void TestE2e::aScreenshotShowsItsPixelsUnderTheSelectionAndCopiesThem()
-{
-    QFETCH(QRect, area);
-    QFETCH(int, corner);
-    WindowInfo shot;
-    CHECK_STEP(capture(area, &shot));
-    // Managed by the window manager, undecorated, above ordinary windows, on every workspace.
-    QVERIFY(!shot.overrideRedirect);
-    QVERIFY(shot.topLevel != shot.id);
-    QCOMPARE(m_x.window(shot.topLevel).value_or(WindowInfo()).geometry, area);
-    QVERIFY(m_x.property(shot.id, "_NET_WM_STATE").contains(m_x.atom("_NET_WM_STATE_ABOVE")));
-    QCOMPARE(m_x.property(shot.id, "_NET_WM_DESKTOP"), QList<quint32>{0xFFFFFFFFU});
-
-    // With another picture on the screen, the window can only show what was captured.
-    CHECK_STEP(showBackground(pattern::image(1, QRect(QPoint(0, 0), m_x.rootSize()))));
-    QRegion corners;
-    for (const QPoint& at :
-         {area.topLeft(), area.topRight(), area.bottomLeft(), area.bottomRight()})
-        corners += QRect(at.x() - corner + 1, at.y() - corner + 1, corner * 2, corner * 2) & area;
-    QString wrong;
-    QVERIFY2(waitUntil([&] {
-                 wrong = pattern::compare(m_x.grab(area), pattern::image(0, area), area.topLeft(),
-                                          corners);
-                 return wrong.isEmpty();
-             }),
-             qPrintable(wrong));
-    QVERIFY2(!m_x.hasFocus(shot), "showing the screenshot took the focus");
-
-    // The next selection covers it, and leaves it.
-    QList<WindowInfo> selection;
-    CHECK_STEP(openSelection(&selection));
-    const int below = m_x.window(shot.id).value_or(WindowInfo()).stackIndex;
-    for (const WindowInfo& s : selection)
-        QVERIFY2(s.stackIndex > below, "the screenshot above the selection");
-    CHECK_STEP(escapeSelection());
-    QCOMPARE(m_x.windowsNamed(kScreenshot).size(), 1);
-
-    // The clipboard holds every device pixel, and still does once the screenshot is closed.
-    CHECK_STEP(focusScreenshot(shot));
-    QVERIFY(key(QStringLiteral("ctrl+c")));
-    const auto pasted = [&] {
-        wrong = pattern::compare(QImage::fromData(clipboard(QStringLiteral("image/png"))),
-                                 pattern::image(0, area), area.topLeft());
-        return wrong.isEmpty();
-    };
-    QVERIFY2(waitUntil(pasted), qPrintable(wrong));
-    QVERIFY(key(QStringLiteral("ctrl+w")));
-    QVERIFY2(m_x.waitForWindows(kScreenshot, 0), "Ctrl+W kept it open");
-    QVERIFY2(pasted(), qPrintable(wrong));
-}
-
-void TestE2e::escapeInAnotherApplicationEndsEditMode()
-{
-    WindowInfo shot;
-    CHECK_STEP(capture(QRect(400, 300, 300, 200), &shot));
-    CHECK_STEP(chooseFromSubmenu(shot.geometry.center(), 9)); // Pencil
-    QVERIFY2(waitUntil([&] { return editing(shot); }), "no dashed border in edit mode");
-
-    // Another application in front, with the keyboard: only watching it sees this Escape.
-    QProcess other;
-    other.start(QStringLiteral("xmessage"), {QStringLiteral("-geometry"),
-                                             QStringLiteral("+1200+700"), QStringLiteral("other")});
-    const auto end = qScopeGuard([&] {
-        other.kill();
-        other.waitForFinished();
-    });
-    QList<WindowInfo> found;
-    QVERIFY(m_x.waitForWindows(QStringLiteral("xmessage"), 1, &found));
-    QVERIFY(click({1230, 715}));
-    QVERIFY2(waitUntil([&] { return m_x.hasFocus(found.first()); }), "it took no keyboard");
-    QVERIFY(key(QStringLiteral("Escape")));
-    QVERIFY2(waitUntil([&] { return !editing(shot); }), "edit mode survived the Escape");
-    // An ordinary screenshot again: a click closes it.
-    QVERIFY(click(shot.geometry.center()));
-    QVERIFY(m_x.waitForWindows(kScreenshot, 0));
-}
-
-void TestE2e::shareHandsTheImageToTheDefaultApplication()
-{
-    const QRect area(900, 500, 200, 120);
-    WindowInfo shot;
-    CHECK_STEP(capture(area, &shot));
-    CHECK_STEP(chooseFromSubmenu(shot.geometry.center(), 4)); // the default application
-    QString wrong;
-    QVERIFY2(waitUntil([&] {
-                 wrong =
-                     pattern::compare(QImage(m_shareSink), pattern::image(0, area), area.topLeft());
-                 return wrong.isEmpty();
-             }),
-             qPrintable(wrong));
-    // Handed over from a private folder that goes with the program.
-    const QDir folder(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/vellumbox-share"));
-    QCOMPARE(folder.entryList(QDir::Files).size(), 1);
-    QCOMPARE(QFileInfo(folder.path()).permissions() & (QFile::ReadGroup | QFile::ReadOther),
-             QFile::Permissions());
-    QVERIFY(m_app->stop());
-    QVERIFY(folder.entryList(QDir::Files).isEmpty());
-}
-
-void TestE2e::secondLaunchCapturesInTheFirst_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("plain") << QStringList();
-    QTest::newRow("--capture") << QStringList{QStringLiteral("--capture")};
-}
-
-void TestE2e::secondLaunchCapturesInTheFirst()
-{
-    QFETCH(QStringList, arguments);
-    AppProcess second;
-    QVERIFY2(second.launch(arguments), qPrintable(second.errorString()));
-    QVERIFY2(second.waitForFinished(30000), "the second launch kept running");
-    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(second.exitCode(), 0);
-    QVERIFY(second.hasLine(QStringLiteral("already running")));
-    CHECK_STEP(awaitSelection());
-    CHECK_STEP(escapeSelection());
-}
-
-void TestE2e::launchFirstRunShowsWelcomeThenStartAtLogin()
-{
-    const QString autostart = qEnvironmentVariable("XDG_CONFIG_HOME") +
-                              QStringLiteral("/autostart/org.vellumbox.Vellumbox.desktop");
-    QFile::remove(settingsPath());
-    QFile::remove(autostart);
-    AppProcess first;
-    QVERIFY2(first.launch(), qPrintable(first.errorString()));
-    QList<WindowInfo> welcome;
-    QVERIFY2(m_x.waitForWindows(kWelcome, 1, &welcome), "no first-run window");
-    QVERIFY(waitUntil([&] { return m_x.hasFocus(welcome.first()); }));
-    QVERIFY(alerts().isEmpty());
-    // "Get Started", centred in the band under the status row.
-    const QRect frame = m_x.window(welcome.first().id).value_or(WindowInfo()).geometry;
-    QCOMPARE(frame.size(), QSize(460, 420));
-    QVERIFY(click(frame.topLeft() + QPoint(230, 398)));
-    // The question about starting at login, answered "Yes", its default.
-    QList<WindowInfo> shown;
-    QVERIFY2(waitUntil([&] { return (shown = alerts()).size() == 1; }, 30000),
-             qPrintable(QStringLiteral("%1 alerts instead of 1").arg(shown.size())));
-    QVERIFY2(waitUntil([&] { return m_x.hasFocus(shown.first()); }), "the alert has no focus");
-    QVERIFY(key(QStringLiteral("Return")));
-    QVERIFY(waitUntil([&] { return alerts().isEmpty(); }));
-    QVERIFY(m_x.waitForWindows(kWelcome, 0));
-    QFile entry(autostart);
-    QVERIFY2(waitUntil([&] { return entry.exists(); }), "no autostart entry");
-    QVERIFY(entry.open(QIODevice::ReadOnly));
-    const QString exec = QStringLiteral("Exec=") +
-                         QFileInfo(qEnvironmentVariable("VELLUMBOX_BINARY")).canonicalFilePath();
-    QVERIFY2(QString::fromUtf8(entry.readAll()).split(QLatin1Char('\n')).contains(exec),
-             qPrintable(exec));
-}
-
-void TestE2e::launchWithoutSessionBusTheHotKeyCaptures()
-{
-    AppProcess lonely;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
-                       QStringLiteral("unix:path=/nonexistent/bus"));
-    lonely.setProcessEnvironment(environment);
-    CHECK_STEP(startApp(lonely));
-    QVERIFY(lonely.hasLine(QStringLiteral("No session bus")));
-    CHECK_STEP(openSelection());
-    CHECK_STEP(escapeSelection());
-}
-
-// A French desktop: the context menu, as read off the screen, is French, and its first item
-// still puts the picture on the clipboard.
-void TestE2e::launchInFrenchTheMenuReadsFrenchAndCopies()
-{
-    AppProcess french;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LANGUAGE"), QStringLiteral("fr"));
-    french.setProcessEnvironment(environment);
-    CHECK_STEP(startApp(french));
-    const QRect area(500, 300, 300, 200);
-    WindowInfo shot;
-    CHECK_STEP(capture(area, &shot));
-    QVERIFY(click(shot.geometry.center(), 3));
-    std::optional<WindowInfo> menu;
-    QVERIFY2(waitUntil([&] {
-                 for (const WindowInfo& w : m_x.windows())
-                     if (w.overrideRedirect && w.geometry.height() > 100)
-                         menu = w;
-                 return menu.has_value();
-             }),
-             "no context menu");
-    QTest::qWait(300); // drawn
-    const QString picture = m_dir.filePath(QStringLiteral("menu.png"));
-    // Enlarged: the recogniser reads menu-sized text better at twice its size.
-    QVERIFY(m_x.grab(menu->geometry)
-                .scaled(menu->geometry.size() * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                .save(picture));
-    QByteArray text;
-    QVERIFY(run(QStringLiteral("tesseract"), {picture, QStringLiteral("-")}, &text));
-    QVERIFY2(text.contains("Copier dans le presse-papiers") && text.contains("Partager") &&
-                 !text.contains("Clipboard"),
-             text.constData());
-    QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return")}));
-    QString wrong;
-    QVERIFY2(waitUntil([&] {
-                 wrong = pattern::compare(QImage::fromData(clipboard(QStringLiteral("image/png"))),
-                                          pattern::image(0, area), area.topLeft());
-                 return wrong.isEmpty();
-             }),
-             qPrintable(wrong));
-}
 
 QTEST_GUILESS_MAIN(TestE2e)
 #include "tst_e2e.moc"

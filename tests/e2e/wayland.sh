@@ -6,8 +6,7 @@
 # kde-session.sh (one 1920x1080 monitor, the desktop's portal), which pass the helpers.
 #   screencopy|portal (sway, that reader forced): a region on each output, taken by
 #       `vellumbox --capture` and a drag, floats exactly there, copied with Ctrl+C equals grim's
-#       pixels, closes with Ctrl+W; sway's own
-#       binding of Ctrl+Shift+9 opens the selection.
+#       pixels, closes with Ctrl+W; sway's own binding of Ctrl+Shift+9 opens the selection.
 #   windows (sway): a floating screenshot stays where it was taken, above a native window that
 #       takes the focus and on another workspace; it moves with a drag, closes with a click;
 #       Escape ends a selection started while the native window has the keyboard.
@@ -46,7 +45,8 @@ stop() {
   waitfor 5 sh -c "! kill -0 $app" || { kill -KILL "$app"; fail "Vellumbox did not end on SIGTERM"; }
   wait "$app" 2>/dev/null
 }
-pointer() { printf '%s\nquit\n' "$*" | ./vpd >/dev/null; }
+# Lines for the compositor's virtual pointer: "abs X Y 2560 1080", "down 272", "sleep MS".
+pointer() { printf '%s\n' "$@" quit | ./vpd >/dev/null; }
 # One virtual keyboard for the whole run, as a person has: sway hands the keyboard back to the
 # focused window whenever a keyboard is added, and a new keyboard's first key is lost to its
 # keymap.
@@ -58,23 +58,11 @@ if [ "$XDG_CURRENT_DESKTOP" = sway ]; then
 fi
 keys() { printf 'combo %s\n' "$*" >&3; sleep 0.3; }
 drag() { # x0 y0 x1 y1, a real pointer drag on sway
-  pointer "abs $1 $2 2560 1080
-sleep 100
-down 272
-sleep 50
-abs $((($1 + $3) / 2)) $((($2 + $4) / 2)) 2560 1080
-sleep 50
-abs $3 $4 2560 1080
-sleep 100
-up 272
-sleep 100"
+  pointer "abs $1 $2 2560 1080" "sleep 100" "down 272" "sleep 50" \
+    "abs $((($1 + $3) / 2)) $((($2 + $4) / 2)) 2560 1080" "sleep 50" "abs $3 $4 2560 1080" \
+    "sleep 100" "up 272" "sleep 100"
 }
-hold() { pointer "abs $1 $2 2560 1080
-sleep 100
-down 272
-sleep 1000
-up 272
-sleep 300"; }
+press() { pointer "abs $1 $2 2560 1080" "sleep 100" "down 272" "sleep $3" "up 272" "sleep 300"; } # x y ms
 # A region x y w h (layout pixels) taken through `vellumbox --capture` and a drag; a long press (a
 # short one closes it) gives its screenshot, at X Y WIDTH HEIGHT, the keyboard; Ctrl+C copies it
 # into copy.png and Ctrl+W closes it. On sway through the compositor's own virtual devices.
@@ -94,7 +82,7 @@ take_region() {
   # As a person would: a moment passes before the screenshot is pressed.
   sleep 1
   if [ "$XDG_CURRENT_DESKTOP" = sway ]; then
-    hold $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+    press $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) 1000
     keys "29 46"
   else
     xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) mousedown 1 sleep 1 mouseup 1 sleep 0.3 key ctrl+c
@@ -171,26 +159,20 @@ elif [ "$mode" = windows ]; then
   grim -g "1100,550 300x200" truth.png
   take_region 1100 550 300 200 keep
   same() { [ "$(compare -metric AE "$1" truth.png null: 2>&1)" = 0 ]; }
+  shows() { grim -g "1100,550 300x200" now.png && same now.png; }
   same copy.png || fail "Ctrl+C copied other pixels"
   # The native window over it takes the focus, another workspace shows: it stays above.
   swaymsg '[title="picture"] focus' >/dev/null
   sleep 0.5
-  grim -g "1100,550 300x200" focused.png
+  shows || fail "a focused native window covers it"
   swaymsg workspace 2 >/dev/null
   sleep 0.5
-  grim -g "1100,550 300x200" workspace.png
+  shows || fail "it is gone on another workspace"
   swaymsg workspace 1 >/dev/null
-  same focused.png || fail "a focused native window covers it"
-  same workspace.png || fail "it is gone on another workspace"
   drag 1200 600 1240 620
   eval "$(xdotool getwindowgeometry --shell "$shot")"
   [ "$X,$Y" = "1140,570" ] || fail "dragged by (40,20) to $X,$Y"
-  pointer "abs 1300 650 2560 1080
-sleep 50
-down 272
-sleep 50
-up 272
-sleep 100"
+  press 1300 650 50
   waitfor 3 sh -c '! xdotool search --onlyvisible --name "^Vellumbox Screenshot\$"' || fail "a click kept it"
   # The native window has the keyboard when a selection starts: Escape still ends it.
   swaymsg '[title="picture"] focus' >/dev/null

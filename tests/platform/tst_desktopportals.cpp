@@ -138,15 +138,9 @@ private:
                 image.setPixel(column, row, qRgb(column & 0xff, row & 0xff, 7));
         const int fd = ::dup(in.at(5).value<QDBusUnixFileDescriptor>().fileDescriptor());
         writing = QtConcurrent::run([fd, image] {
-            const auto* bits = reinterpret_cast<const char*>(image.constBits());
-            for (qsizetype done = 0; done < image.sizeInBytes();) {
-                const ssize_t wrote =
-                    ::write(fd, bits + done, static_cast<size_t>(image.sizeInBytes() - done));
-                if (wrote <= 0)
-                    break;
-                done += wrote;
-            }
-            ::close(fd);
+            QFile pipe;
+            if (pipe.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle))
+                pipe.write(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
         });
         return {{QStringLiteral("type"), QStringLiteral("raw")},
                 {QStringLiteral("width"), static_cast<uint>(image.width())},
@@ -161,16 +155,195 @@ private:
 class TestDesktopPortals : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
-    void theScreenIsCutFromTheWholePictureAndTheFileRemoved();
-    void refusalsAndFailuresAreTold_data();
-    void refusalsAndFailuresAreTold();
-    void aPortalThatNeverAnswersTimesOut();
-    void accessFollowsTheStoreAndAsksOnlyWhenUnanswered_data();
-    void accessFollowsTheStoreAndAsksOnlyWhenUnanswered();
-    void kwinGivesTheScreenAtItsDensityOrLeavesItToTheFallback();
-    void theHotKeyComesFromTheDesktopsShortcutService();
-    void aRefusedShortcutLeavesTheGrab();
+    void initTestCase()
+    {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        QVERIFY2(bus.isConnected(), "run inside dbus-run-session");
+        QVERIFY(!PortalDisplayCapture::available());
+        QVERIFY(!PortalGlobalHotkey::available());
+        qDBusRegisterMetaType<QMap<QString, QStringList>>();
+        for (const char* path :
+             {"/org/freedesktop/portal/desktop", "/org/freedesktop/impl/portal/PermissionStore"})
+            QVERIFY(bus.registerVirtualObject(QLatin1String(path), &desktop_));
+        QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
+        QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.impl.portal.PermissionStore")));
+        QVERIFY(PortalDisplayCapture::available());
+    }
+
+    void theScreenIsCutFromTheWholePictureAndTheFileRemoved()
+    {
+        // The layout at scale 2: the right screen is the picture's right part, in blue.
+        QImage picture(600, 200, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QPainter(&picture).fillRect(400, 0, 200, 100, Qt::blue);
+        answerWithFile(0, png(picture));
+        const DisplayImage shot =
+            capture_.captureDisplay({QStringLiteral("R"), layout_.at(1), 1.0, {}});
+        QVERIFY2(shot.ok(), qPrintable(shot.error));
+        QCOMPARE(shot.image.size(), QSize(200, 100));
+        QCOMPARE(shot.scale, 2.0);
+        QCOMPARE(shot.image.pixel(0, 0), qRgb(0, 0, 255));
+        QCOMPARE(shot.image.pixel(199, 99), qRgb(0, 0, 255));
+        QVERIFY(!QFile::exists(dir_.filePath(QStringLiteral("a shot.png"))));
+    }
+
+    void refusalsAndFailuresAreTold_data()
+    {
+        QTest::addColumn<uint>("answer");
+        QTest::addColumn<QString>("uri"); // empty: the file's
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<QString>("reason");
+        const QString none = QStringLiteral("none");
+        QTest::newRow("cancelled") << 1U << "" << QByteArray() << true << "did not allow";
+        QTest::newRow("refused") << 2U << "" << QByteArray() << true << "did not allow";
+        QTest::newRow("unknown answer") << 7U << "" << QByteArray() << false << "(answer 7)";
+        QTest::newRow("no file named") << 0U << none << QByteArray() << false << "no picture file";
+        QTest::newRow("remote file")
+            << 0U << "https://example.org/a.png" << QByteArray() << false << "no picture file";
+        QTest::newRow("not a picture")
+            << 0U << "" << QByteArray("GIF89a?") << false << "could not be read";
+        QTest::newRow("not the layout")
+            << 0U << "" << png(QImage(300, 300, QImage::Format_RGB32)) << false << "does not match";
+    }
+
+    void refusalsAndFailuresAreTold()
+    {
+        QFETCH(uint, answer);
+        QFETCH(QString, uri);
+        QFETCH(QByteArray, file);
+        QFETCH(bool, refused);
+        QFETCH(QString, reason);
+        answerWithFile(answer, file);
+        if (!uri.isEmpty())
+            desktop_.uri = uri == QStringLiteral("none") ? QString() : uri;
+        const DisplayImage shot =
+            capture_.captureDisplay({QStringLiteral("L"), layout_.at(0), 1.0, {}});
+        QVERIFY(!shot.ok());
+        QCOMPARE(shot.refused, refused);
+        QVERIFY2(shot.error.contains(reason), qPrintable(shot.error));
+        // The file is removed once read, and only then: it was made for that request.
+        QCOMPARE(QFile::exists(dir_.filePath(QStringLiteral("a shot.png"))),
+                 answer != 0 || !uri.isEmpty());
+    }
+
+    void aPortalThatNeverAnswersTimesOut()
+    {
+        desktop_.answer.reset();
+        const int before = desktop_.screenshots;
+        const DisplayImage shot = capture_.captureLayout(300);
+        QCOMPARE(desktop_.screenshots, before + 1);
+        QVERIFY(!shot.ok());
+        QVERIFY(!shot.refused);
+        QVERIFY2(shot.error.contains(QStringLiteral("did not answer")), qPrintable(shot.error));
+        // The next request is served again.
+        desktop_.answer = 1;
+        QVERIFY(capture_.captureLayout(2000).refused);
+    }
+
+    void accessFollowsTheStoreAndAsksOnlyWhenUnanswered_data()
+    {
+        QTest::addColumn<QString>("stored"); // "": no entry; "app=answer": another app's
+        QTest::addColumn<bool>("desktopAsks");
+        QTest::addColumn<uint>("userAnswer"); // the portal's, when asked
+        QTest::addColumn<bool>("preflight");
+        QTest::addColumn<bool>("granted");
+        QTest::addColumn<int>("portalCalls");
+        QTest::newRow("gnome, allowed before") << "yes" << true << 2U << true << true << 0;
+        QTest::newRow("gnome, refused before") << "no" << true << 0U << false << false << 0;
+        QTest::newRow("gnome, asked: allows") << "" << true << 0U << false << true << 1;
+        QTest::newRow("gnome, asked: refuses") << "" << true << 2U << false << false << 1;
+        QTest::newRow("gnome, unknown word") << "ask" << true << 0U << false << true << 1;
+        QTest::newRow("gnome, another app allowed")
+            << "org.example.App=yes" << true << 2U << false << false << 1;
+        QTest::newRow("kde asks nobody") << "" << false << 2U << true << true << 0;
+        QTest::newRow("kde, refused in the store") << "no" << false << 0U << false << false << 0;
+    }
+
+    void accessFollowsTheStoreAndAsksOnlyWhenUnanswered()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, desktopAsks);
+        QFETCH(uint, userAnswer);
+        QFETCH(bool, preflight);
+        QFETCH(bool, granted);
+        QFETCH(int, portalCalls);
+        desktop_.storedApp = stored.section(QLatin1Char('='), 0, -2);
+        desktop_.stored = stored.section(QLatin1Char('='), -1);
+        answerWithFile(userAnswer, png(QImage(300, 100, QImage::Format_RGB32)));
+        PortalPermission permission(capture_, desktopAsks);
+        const testing::LogCapture log;
+        const int before = desktop_.screenshots;
+        QCOMPARE(permission.preflight(), preflight);
+        QCOMPARE(permission.request(), granted);
+        QCOMPARE(desktop_.screenshots - before, portalCalls);
+        // A refusal is an answer, not a failure.
+        QVERIFY(log.lines().filter(QStringLiteral("failed")).isEmpty());
+    }
+
+    void kwinGivesTheScreenAtItsDensityOrLeavesItToTheFallback()
+    {
+        QVERIFY(!KWinScreenShotCapture::available());
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        QVERIFY(bus.registerVirtualObject(QStringLiteral("/org/kde/KWin/ScreenShot2"), &desktop_));
+        QVERIFY(bus.registerService(QStringLiteral("org.kde.KWin")));
+        QVERIFY(KWinScreenShotCapture::available());
+
+        auto fallback = std::make_unique<fakes::FakeDisplayCapture>();
+        fakes::FakeDisplayCapture& portal = *fallback;
+        KWinScreenShotCapture capture(std::move(fallback));
+        const ScreenInfo right{QStringLiteral("R"), {1920, 0, 640, 360}, 1.0, {1920, 0, 640, 360}};
+        const DisplayImage shot = capture.captureDisplay(right);
+        QVERIFY2(shot.ok(), qPrintable(shot.error));
+        QCOMPARE(desktop_.kwinAsked, right.geometry);
+        QCOMPARE(shot.image.size(), QSize(1280, 720));
+        QCOMPARE(shot.scale, 2.0);
+        QCOMPARE(shot.image.pixel(300, 200), qRgb(300 & 0xff, 200, 7));
+        QVERIFY(portal.requests.isEmpty());
+
+        // Refused (the desktop entry does not list the interface): the fallback from then on.
+        desktop_.kwinRefuses = true;
+        QVERIFY(capture.captureDisplay(right).ok());
+        QCOMPARE(portal.requests.size(), 1);
+        desktop_.kwinRefuses = false;
+        QVERIFY(capture.captureDisplay(right).ok());
+        QCOMPARE(portal.requests.size(), 2);
+    }
+
+    // Bound through the desktop's shortcut service; refused there, the X11 grab takes over.
+    void theHotKeyComesFromTheDesktopsShortcutService()
+    {
+        QVERIFY(PortalGlobalHotkey::available());
+        PortalGlobalHotkey hotkey;
+        int pressed = 0;
+        QVERIFY2(hotkey.registerHotkey('9', [&pressed] { ++pressed; }),
+                 qPrintable(hotkey.lastError()));
+        QCOMPARE(desktop_.trigger, QStringLiteral("CTRL+SHIFT+9"));
+        // A fixed token: the desktop finds the same session, and its binding, next time.
+        QVERIFY(desktop_.session.endsWith(QStringLiteral("/vellumbox")));
+        desktop_.press(QStringLiteral("something-else"));
+        desktop_.press(QLatin1String(PortalGlobalHotkey::shortcutId));
+        QTRY_COMPARE(pressed, 1);
+        desktop_.press(QLatin1String(PortalGlobalHotkey::shortcutId));
+        QTRY_COMPARE(pressed, 2);
+        hotkey.unregisterHotkey();
+        desktop_.press(QLatin1String(PortalGlobalHotkey::shortcutId));
+        QTest::qWait(100);
+        QCOMPARE(pressed, 2);
+
+        desktop_.shortcutRefused = true;
+        auto grab = std::make_unique<fakes::FakeGlobalHotkey>();
+        fakes::FakeGlobalHotkey& x11 = *grab;
+        HotkeyWithFallback fallback(std::make_unique<PortalGlobalHotkey>(), std::move(grab));
+        QVERIFY(fallback.registerHotkey('9', [&pressed] { ++pressed; }));
+        QCOMPARE(x11.registeredKey, '9');
+        x11.press();
+        QCOMPARE(pressed, 3);
+        QVERIFY(fallback.lastError().contains(QStringLiteral("refused")));
+        // Nothing takes it: the registration fails, with a reason.
+        x11.refuse = true;
+        QVERIFY(!fallback.registerHotkey('9', [] {}));
+    }
 
 private:
     // The portal's answer with a file holding content, at a path that needs escaping.
@@ -194,198 +367,6 @@ private:
     const QList<QRect> layout_{{0, 0, 200, 100}, {200, 0, 100, 50}};
     PortalDisplayCapture capture_{[this] { return layout_; }};
 };
-
-void TestDesktopPortals::initTestCase()
-{
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    QVERIFY2(bus.isConnected(), "run inside dbus-run-session");
-    QVERIFY(!PortalDisplayCapture::available());
-    QVERIFY(!PortalGlobalHotkey::available());
-    qDBusRegisterMetaType<QMap<QString, QStringList>>();
-    for (const char* path :
-         {"/org/freedesktop/portal/desktop", "/org/freedesktop/impl/portal/PermissionStore"})
-        QVERIFY(bus.registerVirtualObject(QLatin1String(path), &desktop_));
-    QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
-    QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.impl.portal.PermissionStore")));
-    QVERIFY(PortalDisplayCapture::available());
-}
-
-void TestDesktopPortals::theScreenIsCutFromTheWholePictureAndTheFileRemoved()
-{
-    // The layout at scale 2: the right screen is the picture's right part, in blue.
-    QImage picture(600, 200, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    QPainter(&picture).fillRect(400, 0, 200, 100, Qt::blue);
-    answerWithFile(0, png(picture));
-    const DisplayImage shot =
-        capture_.captureDisplay({QStringLiteral("R"), layout_.at(1), 1.0, {}});
-    QVERIFY2(shot.ok(), qPrintable(shot.error));
-    QCOMPARE(shot.image.size(), QSize(200, 100));
-    QCOMPARE(shot.scale, 2.0);
-    QCOMPARE(shot.image.pixel(0, 0), qRgb(0, 0, 255));
-    QCOMPARE(shot.image.pixel(199, 99), qRgb(0, 0, 255));
-    QVERIFY(!QFile::exists(dir_.filePath(QStringLiteral("a shot.png"))));
-}
-
-void TestDesktopPortals::refusalsAndFailuresAreTold_data()
-{
-    QTest::addColumn<uint>("answer");
-    QTest::addColumn<QString>("uri"); // empty: the file's
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<bool>("refused");
-    QTest::addColumn<QString>("reason");
-    const QString none = QStringLiteral("none");
-    QTest::newRow("cancelled") << 1U << "" << QByteArray() << true << "did not allow";
-    QTest::newRow("refused") << 2U << "" << QByteArray() << true << "did not allow";
-    QTest::newRow("unknown answer") << 7U << "" << QByteArray() << false << "(answer 7)";
-    QTest::newRow("no file named") << 0U << none << QByteArray() << false << "no picture file";
-    QTest::newRow("remote file") << 0U << "https://example.org/a.png" << QByteArray() << false
-                                 << "no picture file";
-    QTest::newRow("not a picture")
-        << 0U << "" << QByteArray("GIF89a?") << false << "could not be read";
-    QTest::newRow("not the layout")
-        << 0U << "" << png(QImage(300, 300, QImage::Format_RGB32)) << false << "does not match";
-}
-
-void TestDesktopPortals::refusalsAndFailuresAreTold()
-{
-    QFETCH(uint, answer);
-    QFETCH(QString, uri);
-    QFETCH(QByteArray, file);
-    QFETCH(bool, refused);
-    QFETCH(QString, reason);
-    answerWithFile(answer, file);
-    if (!uri.isEmpty())
-        desktop_.uri = uri == QStringLiteral("none") ? QString() : uri;
-    const DisplayImage shot =
-        capture_.captureDisplay({QStringLiteral("L"), layout_.at(0), 1.0, {}});
-    QVERIFY(!shot.ok());
-    QCOMPARE(shot.refused, refused);
-    QVERIFY2(shot.error.contains(reason), qPrintable(shot.error));
-    // The file is removed once read, and only then: it was made for that request.
-    QCOMPARE(QFile::exists(dir_.filePath(QStringLiteral("a shot.png"))),
-             answer != 0 || !uri.isEmpty());
-}
-
-void TestDesktopPortals::aPortalThatNeverAnswersTimesOut()
-{
-    desktop_.answer.reset();
-    const int before = desktop_.screenshots;
-    const DisplayImage shot = capture_.captureLayout(300);
-    QCOMPARE(desktop_.screenshots, before + 1);
-    QVERIFY(!shot.ok());
-    QVERIFY(!shot.refused);
-    QVERIFY2(shot.error.contains(QStringLiteral("did not answer")), qPrintable(shot.error));
-    // The next request is served again.
-    desktop_.answer = 1;
-    QVERIFY(capture_.captureLayout(2000).refused);
-}
-
-void TestDesktopPortals::accessFollowsTheStoreAndAsksOnlyWhenUnanswered_data()
-{
-    QTest::addColumn<QString>("stored"); // "": no entry; "app=answer": another app's
-    QTest::addColumn<bool>("desktopAsks");
-    QTest::addColumn<uint>("userAnswer"); // the portal's, when asked
-    QTest::addColumn<bool>("preflight");
-    QTest::addColumn<bool>("granted");
-    QTest::addColumn<int>("portalCalls");
-    QTest::newRow("gnome, allowed before") << "yes" << true << 2U << true << true << 0;
-    QTest::newRow("gnome, refused before") << "no" << true << 0U << false << false << 0;
-    QTest::newRow("gnome, asked: allows") << "" << true << 0U << false << true << 1;
-    QTest::newRow("gnome, asked: refuses") << "" << true << 2U << false << false << 1;
-    QTest::newRow("gnome, unknown word") << "ask" << true << 0U << false << true << 1;
-    QTest::newRow("gnome, another app allowed")
-        << "org.example.App=yes" << true << 2U << false << false << 1;
-    QTest::newRow("kde asks nobody") << "" << false << 2U << true << true << 0;
-    QTest::newRow("kde, refused in the store") << "no" << false << 0U << false << false << 0;
-}
-
-void TestDesktopPortals::accessFollowsTheStoreAndAsksOnlyWhenUnanswered()
-{
-    QFETCH(QString, stored);
-    QFETCH(bool, desktopAsks);
-    QFETCH(uint, userAnswer);
-    QFETCH(bool, preflight);
-    QFETCH(bool, granted);
-    QFETCH(int, portalCalls);
-    desktop_.storedApp = stored.section(QLatin1Char('='), 0, -2);
-    desktop_.stored = stored.section(QLatin1Char('='), -1);
-    answerWithFile(userAnswer, png(QImage(300, 100, QImage::Format_RGB32)));
-    PortalPermission permission(capture_, desktopAsks);
-    const testing::LogCapture log;
-    const int before = desktop_.screenshots;
-    QCOMPARE(permission.preflight(), preflight);
-    QCOMPARE(permission.request(), granted);
-    QCOMPARE(desktop_.screenshots - before, portalCalls);
-    // A refusal is an answer, not a failure.
-    QVERIFY(log.lines().filter(QStringLiteral("failed")).isEmpty());
-}
-
-void TestDesktopPortals::kwinGivesTheScreenAtItsDensityOrLeavesItToTheFallback()
-{
-    QVERIFY(!KWinScreenShotCapture::available());
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    QVERIFY(bus.registerVirtualObject(QStringLiteral("/org/kde/KWin/ScreenShot2"), &desktop_));
-    QVERIFY(bus.registerService(QStringLiteral("org.kde.KWin")));
-    QVERIFY(KWinScreenShotCapture::available());
-
-    auto fallback = std::make_unique<fakes::FakeDisplayCapture>();
-    fakes::FakeDisplayCapture& portal = *fallback;
-    KWinScreenShotCapture capture(std::move(fallback));
-    const ScreenInfo right{QStringLiteral("R"), {1920, 0, 640, 360}, 1.0, {1920, 0, 640, 360}};
-    const DisplayImage shot = capture.captureDisplay(right);
-    QVERIFY2(shot.ok(), qPrintable(shot.error));
-    QCOMPARE(desktop_.kwinAsked, right.geometry);
-    QCOMPARE(shot.image.size(), QSize(1280, 720));
-    QCOMPARE(shot.scale, 2.0);
-    QCOMPARE(shot.image.pixel(300, 200), qRgb(300 & 0xff, 200, 7));
-    QVERIFY(portal.requests.isEmpty());
-
-    // Refused (the desktop entry does not list the interface): the fallback from then on.
-    desktop_.kwinRefuses = true;
-    QVERIFY(capture.captureDisplay(right).ok());
-    QCOMPARE(portal.requests.size(), 1);
-    desktop_.kwinRefuses = false;
-    QVERIFY(capture.captureDisplay(right).ok());
-    QCOMPARE(portal.requests.size(), 2);
-}
-
-void TestDesktopPortals::theHotKeyComesFromTheDesktopsShortcutService()
-{
-    QVERIFY(PortalGlobalHotkey::available());
-    PortalGlobalHotkey hotkey;
-    int pressed = 0;
-    QVERIFY2(hotkey.registerHotkey('9', [&pressed] { ++pressed; }), qPrintable(hotkey.lastError()));
-    QCOMPARE(desktop_.trigger, QStringLiteral("CTRL+SHIFT+9"));
-    // A fixed token: the desktop finds the same session, and its binding, next time.
-    QVERIFY(desktop_.session.endsWith(QStringLiteral("/vellumbox")));
-    desktop_.press(QStringLiteral("something-else"));
-    desktop_.press(QLatin1String(PortalGlobalHotkey::shortcutId));
-    QTRY_COMPARE(pressed, 1);
-    desktop_.press(QLatin1String(PortalGlobalHotkey::shortcutId));
-    QTRY_COMPARE(pressed, 2);
-    hotkey.unregisterHotkey();
-    desktop_.press(QLatin1String(PortalGlobalHotkey::shortcutId));
-    QTest::qWait(100);
-    QCOMPARE(pressed, 2);
-}
-
-void TestDesktopPortals::aRefusedShortcutLeavesTheGrab()
-{
-    desktop_.shortcutRefused = true;
-    auto grab = std::make_unique<fakes::FakeGlobalHotkey>();
-    fakes::FakeGlobalHotkey& x11 = *grab;
-    HotkeyWithFallback hotkey(std::make_unique<PortalGlobalHotkey>(), std::move(grab));
-    int pressed = 0;
-    QVERIFY(hotkey.registerHotkey('9', [&pressed] { ++pressed; }));
-    QCOMPARE(x11.registeredKey, '9');
-    x11.press();
-    QCOMPARE(pressed, 1);
-    QVERIFY(hotkey.lastError().contains(QStringLiteral("refused")));
-    // Nothing takes it: the registration fails, with a reason.
-    x11.refuse = true;
-    QVERIFY(!hotkey.registerHotkey('9', [] {}));
-}
 
 QTEST_GUILESS_MAIN(TestDesktopPortals)
 #include "tst_desktopportals.moc"

@@ -12,66 +12,63 @@ using namespace vellumbox;
 class TestWlrScreencopy : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
-    void eachOutputAtItsOwnDensity_data();
-    void eachOutputAtItsOwnDensity();
+    void initTestCase()
+    {
+        // Each channel its own gradient: a swapped or lost channel cannot look right.
+        QImage picture(1920, 1080, QImage::Format_RGB32);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, qRgb(x % 256, y % 256, (x + y) / 16 % 256));
+        const QString file = dir_.filePath(QStringLiteral("background.png"));
+        QVERIFY(picture.save(file));
+        for (const char* output : {"HEADLESS-1", "HEADLESS-2"})
+            QCOMPARE(QProcess::execute(QStringLiteral("swaymsg"),
+                                       {QStringLiteral("output"), QLatin1String(output),
+                                        QStringLiteral("bg"), file, QStringLiteral("stretch")}),
+                     0);
+        QTest::qWait(1000);
+    }
+
+    void eachOutputAtItsOwnDensity_data()
+    {
+        QTest::addColumn<QRect>("screen"); // as XWayland shows it
+        QTest::addColumn<qreal>("scale");  // 0: no output shows it
+        QTest::newRow("scale 1") << QRect(0, 0, 1920, 1080) << 1.0;
+        QTest::newRow("scale 2, shown at 1x") << QRect(1920, 0, 640, 360) << 2.0;
+        QTest::newRow("unplugged") << QRect(5000, 5000, 100, 100) << 0.0;
+    }
+
+    void eachOutputAtItsOwnDensity()
+    {
+        QFETCH(QRect, screen);
+        QFETCH(qreal, scale);
+        std::unique_ptr<WlrScreencopyCapture> capture = WlrScreencopyCapture::connect();
+        QVERIFY2(capture, "no screen copy: run inside tools/wayland/session.sh");
+        const DisplayImage shot =
+            capture->captureDisplay({QStringLiteral("S"), screen, 1.0, screen});
+        QVERIFY2(scale > 0 ? shot.ok() : shot.error.contains(QStringLiteral("\"S\"")),
+                 qPrintable(shot.error));
+        if (scale == 0)
+            return;
+        QCOMPARE(shot.scale, scale);
+        QCOMPARE(shot.image.size(), screen.size() * scale);
+        // Two reads of a still screen: the compositor's own and ours.
+        const QString truth = dir_.filePath(QStringLiteral("grim.png"));
+        const QString area = QStringLiteral("%1,%2 %3x%4")
+                                 .arg(screen.x())
+                                 .arg(screen.y())
+                                 .arg(screen.width())
+                                 .arg(screen.height());
+        QCOMPARE(QProcess::execute(QStringLiteral("grim"), {QStringLiteral("-g"), area, truth}), 0);
+        QImage expected = QImage(truth).convertToFormat(QImage::Format_RGB32);
+        expected.setDevicePixelRatio(scale);
+        QCOMPARE(expected.size(), shot.image.size());
+        QCOMPARE(shot.image.convertToFormat(QImage::Format_RGB32), expected);
+    }
 
 private:
     QTemporaryDir dir_;
 };
-
-void TestWlrScreencopy::initTestCase()
-{
-    // Each channel its own gradient: a swapped or lost channel cannot look right.
-    QImage picture(1920, 1080, QImage::Format_RGB32);
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x)
-            picture.setPixel(x, y, qRgb(x % 256, y % 256, (x + y) / 16 % 256));
-    const QString file = dir_.filePath(QStringLiteral("background.png"));
-    QVERIFY(picture.save(file));
-    for (const char* output : {"HEADLESS-1", "HEADLESS-2"})
-        QCOMPARE(QProcess::execute(QStringLiteral("swaymsg"),
-                                   {QStringLiteral("output"), QLatin1String(output),
-                                    QStringLiteral("bg"), file, QStringLiteral("stretch")}),
-                 0);
-    QTest::qWait(1000);
-}
-
-void TestWlrScreencopy::eachOutputAtItsOwnDensity_data()
-{
-    QTest::addColumn<QRect>("screen"); // as XWayland shows it
-    QTest::addColumn<qreal>("scale");  // 0: no output shows it
-    QTest::newRow("scale 1") << QRect(0, 0, 1920, 1080) << 1.0;
-    QTest::newRow("scale 2, shown at 1x") << QRect(1920, 0, 640, 360) << 2.0;
-    QTest::newRow("unplugged") << QRect(5000, 5000, 100, 100) << 0.0;
-}
-
-void TestWlrScreencopy::eachOutputAtItsOwnDensity()
-{
-    QFETCH(QRect, screen);
-    QFETCH(qreal, scale);
-    std::unique_ptr<WlrScreencopyCapture> capture = WlrScreencopyCapture::connect();
-    QVERIFY2(capture, "no screen copy: run inside tools/wayland/session.sh");
-    const DisplayImage shot = capture->captureDisplay({QStringLiteral("S"), screen, 1.0, screen});
-    QVERIFY2(scale > 0 ? shot.ok() : shot.error.contains(QStringLiteral("\"S\"")),
-             qPrintable(shot.error));
-    if (scale == 0)
-        return;
-    QCOMPARE(shot.scale, scale);
-    QCOMPARE(shot.image.size(), screen.size() * scale);
-    // Two reads of a still screen: the compositor's own and ours.
-    const QString truth = dir_.filePath(QStringLiteral("grim.png"));
-    const QString area = QStringLiteral("%1,%2 %3x%4")
-                             .arg(screen.x())
-                             .arg(screen.y())
-                             .arg(screen.width())
-                             .arg(screen.height());
-    QCOMPARE(QProcess::execute(QStringLiteral("grim"), {QStringLiteral("-g"), area, truth}), 0);
-    QImage expected = QImage(truth).convertToFormat(QImage::Format_RGB32);
-    expected.setDevicePixelRatio(scale);
-    QCOMPARE(expected.size(), shot.image.size());
-    QCOMPARE(shot.image.convertToFormat(QImage::Format_RGB32), expected);
-}
 
 QTEST_GUILESS_MAIN(TestWlrScreencopy)
 #include "tst_wlrscreencopy.moc"

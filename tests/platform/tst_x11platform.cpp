@@ -58,216 +58,203 @@ constexpr xcb_keysym_t XK_Escape = 0xff1b;
 class TestX11Platform : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void screensAreListedWithTheirScale();
-    void sharedMemoryAndPlainCaptureReadTheSamePixels();
-    void hotkeyHeldElsewhereIsRefusedThenWorks();
-    void hotkeyFollowsAKeymapChange();
-    void compositorIsDetectedByItsSelection();
-    void selectionGrabWaitsForAnotherGrabAndHoldsUntilReleased();
-    void otherApplicationsInputIsReportedWhileSubscribed();
-};
-
-void TestX11Platform::screensAreListedWithTheirScale()
-{
-    // The session's monitors: L, the primary one, first.
-    QCOMPARE(QGuiApplication::primaryScreen()->name(), QStringLiteral("L"));
-    QCOMPARE(QtScreenProvider().screens(), fakes::twoScreens());
-}
-
-void TestX11Platform::sharedMemoryAndPlainCaptureReadTheSamePixels()
-{
-    // A picture drawn straight onto the root window of the R screen.
-    OtherClient other;
-    const QRect area(1920, 0, 1280, 1024);
-    const QImage pattern = e2e::pattern::image(0, area);
-    const xcb_gcontext_t gc = xcb_generate_id(other.connection());
-    xcb_create_gc(other.connection(), gc, other.root(), 0, nullptr);
-    other.putImage(gc, other.root(), pattern, area.topLeft());
-    other.sync();
-
-    const ScreenInfo screen{QStringLiteral("R"), QRect(1920, 0, 640, 512), 2.0, area};
-    X11DisplayCapture shared;
-    X11DisplayCapture plain;
-    plain.setSharedMemoryAllowed(false);
-    DisplayImage viaShm = shared.captureDisplay(screen);
-    const DisplayImage viaSocket = plain.captureDisplay(screen);
-    QCOMPARE(viaShm.image.devicePixelRatio(), 2.0);
-    for (const DisplayImage& read : {viaShm, viaSocket}) {
-        QVERIFY2(read.ok(), qPrintable(read.error));
-        const QString wrong = e2e::pattern::compare(read.image, pattern, area.topLeft());
-        QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+    void screensAreListedWithTheirScale()
+    {
+        // The session's monitors: L, the primary one, first.
+        QCOMPARE(QGuiApplication::primaryScreen()->name(), QStringLiteral("L"));
+        QCOMPARE(QtScreenProvider().screens(), fakes::twoScreens());
     }
 
-    // A picture still in use keeps its memory; once it goes, the next read reuses it.
-    const uchar* first = viaShm.image.constBits();
-    const DisplayImage second = shared.captureDisplay(screen);
-    QVERIFY(second.image.constBits() != first);
-    QCOMPARE(viaShm.image.pixel(1, 0), pattern.pixel(1, 0));
-    viaShm.image = QImage();
-    const DisplayImage third = shared.captureDisplay(screen);
-    QCOMPARE(third.image.constBits(), first);
-    QCOMPARE(third.image.pixel(640, 511), pattern.pixel(640, 511));
-
-    const ScreenInfo outside{QStringLiteral("gone"), QRect(5000, 0, 10, 10), 1.0,
-                             QRect(5000, 0, 10, 10)};
-    const DisplayImage none = shared.captureDisplay(outside);
-    QVERIFY(!none.ok());
-    QVERIFY(none.error.contains(QStringLiteral("outside")));
-}
-
-void TestX11Platform::hotkeyHeldElsewhereIsRefusedThenWorks()
-{
-    OtherClient other;
-    const xcb_keycode_t nine = other.keycode(XK_9);
-    QVERIFY(nine != 0);
-    constexpr uint16_t controlShift = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT;
-    xcb_grab_key(other.connection(), 1, other.root(), controlShift, nine, XCB_GRAB_MODE_ASYNC,
-                 XCB_GRAB_MODE_ASYNC);
-    other.sync();
-
-    int presses = 0;
-    X11GlobalHotkey hotkey;
-    QVERIFY(!hotkey.registerHotkey('9', [&presses] { ++presses; }));
-    QVERIFY(hotkey.lastError().contains(QStringLiteral("BadAccess")));
-
-    xcb_ungrab_key(other.connection(), nine, other.root(), controlShift);
-    other.sync();
-    QVERIFY2(hotkey.registerHotkey('9', [&presses] { ++presses; }), qPrintable(hotkey.lastError()));
-
-    other.chord({XK_Control_L, XK_Shift_L, XK_9});
-    QTRY_COMPARE(presses, 1);
-    // Either modifier alone is not the hot key.
-    other.chord({XK_Control_L, XK_9});
-    other.chord({XK_Shift_L, XK_9});
-    QTest::qWait(200);
-    QCOMPARE(presses, 1);
-    // Caps Lock on does not matter.
-    other.chord({XK_Caps_Lock});
-    other.chord({XK_Control_L, XK_Shift_L, XK_9});
-    QTRY_COMPARE(presses, 2);
-    other.chord({XK_Caps_Lock});
-
-    hotkey.unregisterHotkey();
-    other.chord({XK_Control_L, XK_Shift_L, XK_9});
-    QTest::qWait(200);
-    QCOMPARE(presses, 2);
-}
-
-// A layout switch as xmodmap does it: "9" moves from its key to one that had nothing.
-void TestX11Platform::hotkeyFollowsAKeymapChange()
-{
-    OtherClient other;
-    xcb_connection_t* c = other.connection();
-    const xcb_keycode_t nine = other.keycode(XK_9);
-    constexpr xcb_keycode_t spare = 200;
-    QVERIFY(nine != 0 && nine != spare);
-    std::unique_ptr<xcb_get_keyboard_mapping_reply_t, decltype(&std::free)> map(
-        xcb_get_keyboard_mapping_reply(c, xcb_get_keyboard_mapping(c, nine, 1), nullptr),
-        &std::free);
-    QVERIFY(map);
-    const uint8_t perCode = map->keysyms_per_keycode;
-    const QList<xcb_keysym_t> nineSyms(xcb_get_keyboard_mapping_keysyms(map.get()),
-                                       xcb_get_keyboard_mapping_keysyms(map.get()) + perCode);
-    const QList<xcb_keysym_t> none(perCode, 0);
-    const auto remap = [&](xcb_keycode_t code, const QList<xcb_keysym_t>& syms) {
-        xcb_change_keyboard_mapping(c, 1, code, perCode, syms.constData());
+    void sharedMemoryAndPlainCaptureReadTheSamePixels()
+    {
+        // A picture drawn straight onto the root window of the R screen.
+        OtherClient other;
+        const QRect area(1920, 0, 1280, 1024);
+        const QImage pattern = e2e::pattern::image(0, area);
+        const xcb_gcontext_t gc = xcb_generate_id(other.connection());
+        xcb_create_gc(other.connection(), gc, other.root(), 0, nullptr);
+        other.putImage(gc, other.root(), pattern, area.topLeft());
         other.sync();
-    };
-    int presses = 0;
-    X11GlobalHotkey hotkey;
-    QVERIFY2(hotkey.registerHotkey('9', [&presses] { ++presses; }), qPrintable(hotkey.lastError()));
-    remap(spare, nineSyms);
-    remap(nine, none);
-    const auto restore = qScopeGuard([&] {
-        remap(nine, nineSyms);
-        remap(spare, none);
-    });
-    QCOMPARE(other.keycode(XK_9), spare);
-    // The press of the key that now gives "9" starts a capture, once the change has arrived.
-    QTRY_VERIFY_WITH_TIMEOUT(
-        [&] {
-            other.chord({XK_Control_L, XK_Shift_L, XK_9});
-            QTest::qWait(100);
-            return presses > 0;
-        }(),
-        5000);
-}
 
-void TestX11Platform::compositorIsDetectedByItsSelection()
-{
-    X11WindowSystem windows;
-    const bool expected = qEnvironmentVariable("VELLUMBOX_E2E_COMPOSITOR") == QStringLiteral("1");
-    QCOMPARE(windows.compositingActive(), expected);
-    if (expected)
-        return;
-    OtherClient other;
-    const xcb_window_t owner = xcb_generate_id(other.connection());
-    xcb_create_window(other.connection(), XCB_COPY_FROM_PARENT, owner, other.root(), 0, 0, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-    xcb_set_selection_owner(other.connection(), owner, other.atom("_NET_WM_CM_S0"),
-                            XCB_CURRENT_TIME);
-    other.sync();
-    QVERIFY(windows.compositingActive());
-}
+        const ScreenInfo screen{QStringLiteral("R"), QRect(1920, 0, 640, 512), 2.0, area};
+        X11DisplayCapture shared;
+        X11DisplayCapture plain;
+        plain.setSharedMemoryAllowed(false);
+        DisplayImage viaShm = shared.captureDisplay(screen);
+        const DisplayImage viaSocket = plain.captureDisplay(screen);
+        QCOMPARE(viaShm.image.devicePixelRatio(), 2.0);
+        for (const DisplayImage& read : {viaShm, viaSocket}) {
+            QVERIFY2(read.ok(), qPrintable(read.error));
+            const QString wrong = e2e::pattern::compare(read.image, pattern, area.topLeft());
+            QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+        }
 
-// Another application's menu holds the keyboard as the selection opens: the selection takes
-// keyboard and pointer once it lets go, holds them, and gives them back when released.
-void TestX11Platform::selectionGrabWaitsForAnotherGrabAndHoldsUntilReleased()
-{
-    OtherClient other;
-    xcb_connection_t* c = other.connection();
-    std::free(xcb_grab_keyboard_reply(c,
-                                      xcb_grab_keyboard(c, 0, other.root(), XCB_CURRENT_TIME,
-                                                        XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
-                                      nullptr));
-    QWindow window;
-    window.setGeometry(100, 100, 200, 150);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const testing::LogCapture log;
-    // Released while it still retries: it takes nothing later, and does not give up.
-    X11WindowSystem released;
-    QVERIFY(!released.grabInput(&window));
-    released.releaseInput();
-    X11WindowSystem windows;
-    QVERIFY(!windows.grabInput(&window));
-    QVERIFY(!other.grabbedElsewhere(false)); // a failed attempt holds nothing
-    xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
-    other.sync();
-    QTRY_VERIFY(other.grabbedElsewhere(false)); // taken on a retry
-    QTest::qWait(1000);                         // past every retry
-    QVERIFY(other.grabbedElsewhere(false) && other.grabbedElsewhere(true));
-    QVERIFY2(log.lines().isEmpty(), qPrintable(log.lines().join(QLatin1Char('\n'))));
-    windows.releaseInput();
-    QTRY_VERIFY(!other.grabbedElsewhere(false));
-    QVERIFY(!other.grabbedElsewhere(true));
-}
+        // A picture still in use keeps its memory; once it goes, the next read reuses it.
+        const uchar* first = viaShm.image.constBits();
+        const DisplayImage second = shared.captureDisplay(screen);
+        QVERIFY(second.image.constBits() != first);
+        QCOMPARE(viaShm.image.pixel(1, 0), pattern.pixel(1, 0));
+        viaShm.image = QImage();
+        const DisplayImage third = shared.captureDisplay(screen);
+        QCOMPARE(third.image.constBits(), first);
+        QCOMPARE(third.image.pixel(640, 511), pattern.pixel(640, 511));
 
-// Input that goes to another application: Escape (no other key), a button, the pointer.
-void TestX11Platform::otherApplicationsInputIsReportedWhileSubscribed()
-{
-    OtherClient other;
-    X11GlobalInputMonitor monitor;
-    QList<GlobalInput> seen;
-    const int id = monitor.subscribe([&seen](GlobalInput input) { seen.append(input); });
-    QVERIFY(id >= 0);
-    other.chord({XK_9});
-    other.chord({XK_Escape});
-    QTRY_VERIFY(seen.contains(GlobalInput::EscapePressed));
-    QCOMPARE(seen.count(GlobalInput::EscapePressed), 1);
-    xcb_connection_t* c = other.connection();
-    xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, other.root(), 400, 300, 0);
-    xcb_test_fake_input(c, XCB_BUTTON_PRESS, 3, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-    xcb_test_fake_input(c, XCB_BUTTON_RELEASE, 3, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-    xcb_flush(c);
-    QTRY_VERIFY(seen.contains(GlobalInput::PointerMoved) &&
-                seen.contains(GlobalInput::ButtonPressed));
-    monitor.unsubscribe(id);
-    seen.clear();
-    other.chord({XK_Escape});
-    QTest::qWait(200);
-    QVERIFY(seen.isEmpty());
-}
+        const ScreenInfo outside{QStringLiteral("gone"), QRect(5000, 0, 10, 10), 1.0,
+                                 QRect(5000, 0, 10, 10)};
+        const DisplayImage none = shared.captureDisplay(outside);
+        QVERIFY(!none.ok());
+        QVERIFY(none.error.contains(QStringLiteral("outside")));
+    }
+
+    // Refused while another client holds the keys, then taken; it follows a layout switch as
+    // xmodmap does it: "9" moves from its key to one that had nothing.
+    void hotkeyHeldElsewhereIsRefusedThenWorksAndFollowsTheKeymap()
+    {
+        OtherClient other;
+        xcb_connection_t* c = other.connection();
+        const xcb_keycode_t nine = other.keycode(XK_9);
+        constexpr xcb_keycode_t spare = 200;
+        QVERIFY(nine != 0 && nine != spare);
+        constexpr uint16_t controlShift = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT;
+        xcb_grab_key(c, 1, other.root(), controlShift, nine, XCB_GRAB_MODE_ASYNC,
+                     XCB_GRAB_MODE_ASYNC);
+        other.sync();
+
+        int presses = 0;
+        X11GlobalHotkey hotkey;
+        QVERIFY(!hotkey.registerHotkey('9', [&presses] { ++presses; }));
+        QVERIFY(hotkey.lastError().contains(QStringLiteral("BadAccess")));
+        xcb_ungrab_key(c, nine, other.root(), controlShift);
+        other.sync();
+        QVERIFY2(hotkey.registerHotkey('9', [&presses] { ++presses; }),
+                 qPrintable(hotkey.lastError()));
+
+        other.chord({XK_Control_L, XK_Shift_L, XK_9});
+        QTRY_COMPARE(presses, 1);
+        // Either modifier alone is not the hot key.
+        other.chord({XK_Control_L, XK_9});
+        other.chord({XK_Shift_L, XK_9});
+        QTest::qWait(200);
+        QCOMPARE(presses, 1);
+        // Caps Lock on does not matter.
+        other.chord({XK_Caps_Lock});
+        other.chord({XK_Control_L, XK_Shift_L, XK_9});
+        QTRY_COMPARE(presses, 2);
+        other.chord({XK_Caps_Lock});
+
+        std::unique_ptr<xcb_get_keyboard_mapping_reply_t, decltype(&std::free)> map(
+            xcb_get_keyboard_mapping_reply(c, xcb_get_keyboard_mapping(c, nine, 1), nullptr),
+            &std::free);
+        QVERIFY(map);
+        const uint8_t perCode = map->keysyms_per_keycode;
+        const QList<xcb_keysym_t> nineSyms(xcb_get_keyboard_mapping_keysyms(map.get()),
+                                           xcb_get_keyboard_mapping_keysyms(map.get()) + perCode);
+        const QList<xcb_keysym_t> none(perCode, 0);
+        const auto remap = [&](xcb_keycode_t code, const QList<xcb_keysym_t>& syms) {
+            xcb_change_keyboard_mapping(c, 1, code, perCode, syms.constData());
+            other.sync();
+        };
+        remap(spare, nineSyms);
+        remap(nine, none);
+        const auto restore = qScopeGuard([&] {
+            remap(nine, nineSyms);
+            remap(spare, none);
+        });
+        QCOMPARE(other.keycode(XK_9), spare);
+        // The press of the key that now gives "9" starts a capture, once the change has arrived.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                other.chord({XK_Control_L, XK_Shift_L, XK_9});
+                QTest::qWait(100);
+                return presses > 2;
+            }(),
+            5000);
+
+        hotkey.unregisterHotkey();
+        const int before = presses;
+        other.chord({XK_Control_L, XK_Shift_L, XK_9});
+        QTest::qWait(200);
+        QCOMPARE(presses, before);
+    }
+
+    void compositorIsDetectedByItsSelection()
+    {
+        X11WindowSystem windows;
+        const bool expected =
+            qEnvironmentVariable("VELLUMBOX_E2E_COMPOSITOR") == QStringLiteral("1");
+        QCOMPARE(windows.compositingActive(), expected);
+        if (expected)
+            return;
+        OtherClient other;
+        const xcb_window_t owner = xcb_generate_id(other.connection());
+        xcb_create_window(other.connection(), XCB_COPY_FROM_PARENT, owner, other.root(), 0, 0, 1, 1,
+                          0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_set_selection_owner(other.connection(), owner, other.atom("_NET_WM_CM_S0"),
+                                XCB_CURRENT_TIME);
+        other.sync();
+        QVERIFY(windows.compositingActive());
+    }
+
+    // Another application's menu holds the keyboard as the selection opens: the selection takes
+    // keyboard and pointer once it lets go, holds them, and gives them back when released.
+    void selectionGrabWaitsForAnotherGrabAndHoldsUntilReleased()
+    {
+        OtherClient other;
+        xcb_connection_t* c = other.connection();
+        std::free(
+            xcb_grab_keyboard_reply(c,
+                                    xcb_grab_keyboard(c, 0, other.root(), XCB_CURRENT_TIME,
+                                                      XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                    nullptr));
+        QWindow window;
+        window.setGeometry(100, 100, 200, 150);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const testing::LogCapture log;
+        // Released while it still retries: it takes nothing later, and does not give up.
+        X11WindowSystem released;
+        QVERIFY(!released.grabInput(&window));
+        released.releaseInput();
+        X11WindowSystem windows;
+        QVERIFY(!windows.grabInput(&window));
+        QVERIFY(!other.grabbedElsewhere(false)); // a failed attempt holds nothing
+        xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
+        other.sync();
+        QTRY_VERIFY(other.grabbedElsewhere(false)); // taken on a retry
+        QTest::qWait(1000);                         // past every retry
+        QVERIFY(other.grabbedElsewhere(false) && other.grabbedElsewhere(true));
+        QVERIFY2(log.lines().isEmpty(), qPrintable(log.lines().join(QLatin1Char('\n'))));
+        windows.releaseInput();
+        QTRY_VERIFY(!other.grabbedElsewhere(false));
+        QVERIFY(!other.grabbedElsewhere(true));
+    }
+
+    // Input that goes to another application: Escape (no other key), a button, the pointer.
+    void otherApplicationsInputIsReportedWhileSubscribed()
+    {
+        OtherClient other;
+        X11GlobalInputMonitor monitor;
+        QList<GlobalInput> seen;
+        const int id = monitor.subscribe([&seen](GlobalInput input) { seen.append(input); });
+        QVERIFY(id >= 0);
+        other.chord({XK_9});
+        other.chord({XK_Escape});
+        QTRY_VERIFY(seen.contains(GlobalInput::EscapePressed));
+        QCOMPARE(seen.count(GlobalInput::EscapePressed), 1);
+        xcb_connection_t* c = other.connection();
+        xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, other.root(), 400, 300, 0);
+        xcb_test_fake_input(c, XCB_BUTTON_PRESS, 3, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_test_fake_input(c, XCB_BUTTON_RELEASE, 3, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_flush(c);
+        QTRY_VERIFY(seen.contains(GlobalInput::PointerMoved) &&
+                    seen.contains(GlobalInput::ButtonPressed));
+        monitor.unsubscribe(id);
+        seen.clear();
+        other.chord({XK_Escape});
+        QTest::qWait(200);
+        QVERIFY(seen.isEmpty());
+    }
+};
 
 QTEST_MAIN(TestX11Platform)
 #include "tst_x11platform.moc"
