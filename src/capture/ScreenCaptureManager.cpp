@@ -85,6 +85,9 @@ void ScreenCaptureManager::startCapture()
     for (const ScreenInfo& screen : screens)
         openSelectionWindow(screen, translucent);
     makeKey(windowUnderPointer());
+    // Dimmed only now: what the user sees dimmed already takes the keys.
+    for (const auto& window : selectionWindows_)
+        window->view()->showDimmedScreen();
 
     services_.cursor.setCurrent(selectionCrosshairCursor());
     for (const int delay : cursorReassertMs) {

@@ -62,6 +62,14 @@ bool SelectionOverlayView::paintOnServer(std::unique_ptr<SelectionBackdrop> back
     return true;
 }
 
+void SelectionOverlayView::showDimmedScreen()
+{
+    if (!backdrop_)
+        return;
+    backdrop_->dim(QRect(QPoint(), size() * devicePixelRatioF()));
+    repaintOnServer(QRect(), QRect(QPoint(), size() * devicePixelRatioF()));
+}
+
 QPaintEngine* SelectionOverlayView::paintEngine() const
 {
     return backdrop_ ? nullptr : QWidget::paintEngine();

@@ -30,6 +30,8 @@ public:
     // Lets the display server paint the dimmed screen and the selection from the picture it
     // holds; false, leaving the view as it was, if this view's window cannot show it.
     bool paintOnServer(std::unique_ptr<SelectionBackdrop> backdrop);
+    // Until then a view painted by the server leaves the screen as it was.
+    void showDimmedScreen();
     QPaintEngine* paintEngine() const override;
 
     std::function<void(const QRectF&)> onSelectionComplete;

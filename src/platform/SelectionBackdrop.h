@@ -14,7 +14,8 @@ namespace vellumbox {
 class SelectionBackdrop {
 public:
     virtual ~SelectionBackdrop() = default;
-    // Makes the dimmed picture the window's background; false if the window cannot take it.
+    // Takes the window, which shows the dimmed picture as its background from the first dim()
+    // on; false if the window cannot take it.
     virtual bool attach(WId window) = 0;
     virtual void dim(const QRegion& area) = 0;
     virtual void reveal(const QRegion& area) = 0;

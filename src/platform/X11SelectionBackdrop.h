@@ -36,6 +36,7 @@ private:
     xcb_pixmap_t dimmed_ = XCB_NONE;
     xcb_gcontext_t gc_ = XCB_NONE;
     xcb_window_t window_ = XCB_NONE;
+    bool dimmedBackground_ = false;
 };
 
 } // namespace vellumbox

@@ -66,6 +66,7 @@ private Q_SLOTS:
         QVERIFY(window.view()->paintOnServer(std::move(held)));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.view()->showDimmedScreen();
         // Other clients' windows over the selection, such as the tray's.
         QRegion above;
         const QList<e2e::WindowInfo> windows = x.windows();
