@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The whole program as a person meets it, timed from outside over the X protocol: start to
-// ready, hot key to selection windows mapped and painted, release to the floating
-// screenshot mapped, and resident memory idle and with 20 floating screenshots.
+// ready, hot key to selection windows mapped and painted, a pointer move during the drag,
+// release to the floating screenshot mapped and drawn, and resident memory idle and with 20
+// floating screenshots. The first argument names the session's layout in the report.
 #include "BenchStats.h"
 #include "DesktopPicture.h"
 
@@ -18,6 +19,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <QScreen>
+
+#include <xcb/damage.h>
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xtest.h>
@@ -194,9 +198,62 @@ bool isDimmed(QRgb shown, QRgb screen)
            near(qBlue(shown), qBlue(screen));
 }
 
+bool sameColour(QRgb shown, QRgb screen)
+{
+    const auto near = [](int a, int b) { return std::abs(a - b) <= 3; };
+    return near(qRed(shown), qRed(screen)) && near(qGreen(shown), qGreen(screen)) &&
+           near(qBlue(shown), qBlue(screen));
+}
+
+double msSince(const QElapsedTimer& timer)
+{
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+// From a mouse release to the floating screenshot's window mapped, and to the first drawing
+// into it that another client sees (a DAMAGE report on the windows created meanwhile).
+std::optional<std::pair<double, double>> releaseToScreenshot(X& x, uint8_t damageEvent)
+{
+    QElapsedTimer timer;
+    timer.start();
+    x.fake(XCB_BUTTON_RELEASE, 1);
+    xcb_flush(x.conn);
+    std::optional<double> mapped;
+    std::optional<double> drawn;
+    QList<xcb_damage_damage_t> watched;
+    while (!(mapped && drawn) && timer.elapsed() < 3000) {
+        xcb_generic_event_t* event = xcb_poll_for_event(x.conn);
+        if (!event) {
+            pollfd fd{xcb_get_file_descriptor(x.conn), POLLIN, 0};
+            poll(&fd, 1, 1);
+            continue;
+        }
+        const uint8_t type = event->response_type & 0x7f;
+        if (type == XCB_CREATE_NOTIFY &&
+            reinterpret_cast<xcb_create_notify_event_t*>(event)->override_redirect == 0) {
+            watched.append(xcb_generate_id(x.conn));
+            xcb_damage_create(x.conn, watched.last(),
+                              reinterpret_cast<xcb_create_notify_event_t*>(event)->window,
+                              XCB_DAMAGE_REPORT_LEVEL_NON_EMPTY);
+            xcb_flush(x.conn);
+        } else if (type == XCB_MAP_NOTIFY && !mapped && isManagedMap(event)) {
+            mapped = msSince(timer);
+        } else if (type == damageEvent && !drawn) {
+            drawn = msSince(timer);
+        }
+        std::free(event);
+    }
+    for (const xcb_damage_damage_t damage : watched)
+        xcb_damage_destroy(x.conn, damage);
+    x.sync();
+    if (!mapped || !drawn)
+        return std::nullopt;
+    return std::pair(*mapped, *drawn);
+}
+
 // From a left click at the tray icon's centre (or the hot key) to every selection window
 // mapped; the selection is then cancelled.
-std::optional<double> timeToSelection(X& x, xcb_window_t icon)
+std::optional<double> timeToSelection(X& x, xcb_window_t icon, int screens)
 {
     if (icon != XCB_NONE) {
         auto* at = xcb_translate_coordinates_reply(
@@ -217,11 +274,11 @@ std::optional<double> timeToSelection(X& x, xcb_window_t icon)
     } else {
         x.chord({XK_Control_L, XK_Shift_L, XK_9});
     }
-    if (!x.waitForMaps(XCB_MAP_NOTIFY, 2, isOverrideRedirectMap))
+    if (!x.waitForMaps(XCB_MAP_NOTIFY, screens, isOverrideRedirectMap))
         return std::nullopt;
     const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     x.chord({XK_Escape});
-    x.waitForMaps(XCB_UNMAP_NOTIFY, 2, nullptr);
+    x.waitForMaps(XCB_UNMAP_NOTIFY, screens, nullptr);
     return ms;
 }
 
@@ -288,12 +345,29 @@ int main(int argc, char* argv[])
     X x;
     const xcb_setup_t* setup = xcb_get_setup(x.conn);
     const xcb_screen_t* screen = xcb_setup_roots_iterator(setup).data;
-    setRootBackground(x,
-                      bench::desktopPicture({screen->width_in_pixels, screen->height_in_pixels}));
-    const QPoint sampleLeft(100, 100);
-    const QPoint sampleRight(2000, 100);
-    const QRgb screenLeft = x.pixel(sampleLeft.x(), sampleLeft.y());
-    const QRgb screenRight = x.pixel(sampleRight.x(), sampleRight.y());
+    const QImage desktop =
+        bench::desktopPicture({screen->width_in_pixels, screen->height_in_pixels});
+    setRootBackground(x, desktop);
+    std::free(xcb_damage_query_version_reply(
+        x.conn,
+        xcb_damage_query_version(x.conn, XCB_DAMAGE_MAJOR_VERSION, XCB_DAMAGE_MINOR_VERSION),
+        nullptr));
+    const xcb_query_extension_reply_t* damage = xcb_get_extension_data(x.conn, &xcb_damage_id);
+    if (!damage || !damage->present) {
+        std::fprintf(stderr, "the X server has no DAMAGE\n");
+        return 1;
+    }
+    const auto damageEvent = static_cast<uint8_t>(damage->first_event + XCB_DAMAGE_NOTIFY);
+    // One point on each screen: a screen's native top-left is its logical one.
+    QList<QPoint> samples;
+    QList<QRgb> shownThere;
+    for (const QScreen* s : QGuiApplication::screens()) {
+        samples.append(s->geometry().topLeft() + QPoint(100, 100));
+        shownThere.append(x.pixel(samples.last().x(), samples.last().y()));
+    }
+    const auto screens = static_cast<int>(samples.size());
+    std::printf("== %s: %d screens, %dx%d root\n", argc > 1 ? argv[1] : "this session", screens,
+                screen->width_in_pixels, screen->height_in_pixels);
     const uint32_t events = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(x.conn, x.root, XCB_CW_EVENT_MASK, &events);
     x.sync();
@@ -313,7 +387,7 @@ int main(int argc, char* argv[])
             // One selection a launch, by turns: a second one soon after is not comparable.
             QThread::msleep(300);
             const xcb_window_t icon = i % 2 == 0 ? trayIcon(x, x.root, launch.wmName) : XCB_NONE;
-            if (const auto selected = timeToSelection(x, icon))
+            if (const auto selected = timeToSelection(x, icon, screens))
                 (icon != XCB_NONE ? clicked : keyed).append(*selected);
         }
         // The next launch must not find this one on the session bus.
@@ -345,13 +419,18 @@ int main(int argc, char* argv[])
         QElapsedTimer timer;
         timer.start();
         x.chord({XK_Control_L, XK_Shift_L, XK_9});
-        if (!x.waitForMaps(XCB_MAP_NOTIFY, 2, isOverrideRedirectMap))
+        if (!x.waitForMaps(XCB_MAP_NOTIFY, screens, isOverrideRedirectMap))
             return false;
         if (mapTimes)
             mapTimes->append(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-        while (!(isDimmed(x.pixel(sampleLeft.x(), sampleLeft.y()), screenLeft) &&
-                 isDimmed(x.pixel(sampleRight.x(), sampleRight.y()), screenRight)) &&
-               timer.elapsed() < 3000) {
+        const auto allDimmed = [&] {
+            for (qsizetype i = 0; i < samples.size(); ++i) {
+                if (!isDimmed(x.pixel(samples[i].x(), samples[i].y()), shownThere[i]))
+                    return false;
+            }
+            return true;
+        };
+        while (!allDimmed() && timer.elapsed() < 3000) {
         }
         if (paintTimes)
             paintTimes->append(static_cast<double>(timer.nsecsElapsed()) / 1e6);
@@ -361,7 +440,7 @@ int main(int argc, char* argv[])
         if (!startSelection(&mapped, &painted))
             break;
         x.chord({XK_Escape});
-        x.waitForMaps(XCB_UNMAP_NOTIFY, 2, nullptr);
+        x.waitForMaps(XCB_UNMAP_NOTIFY, screens, nullptr);
         QThread::msleep(100);
     }
     bench::report(QStringLiteral("hot key to every selection window mapped"), mapped);
@@ -376,28 +455,47 @@ int main(int argc, char* argv[])
     const double beforePanels = kilobytes(pid, "VmRSS:");
     constexpr int panels = 20;
     constexpr QSize panelSize(400, 300);
+    QList<double> pointerMove;
     QList<double> releaseToPanel;
+    QList<double> releaseToDrawn;
     for (int i = 0; i < panels; ++i) {
         if (!startSelection(nullptr, nullptr))
             break;
         const auto left = static_cast<int16_t>(40 + (i % 5) * 300);
         const auto top = static_cast<int16_t>(40 + (i / 5) * 200);
-        x.fake(XCB_MOTION_NOTIFY, 0, left, top);
+        const auto at = [left, top](int dx, int dy) { return QPoint(left + dx, top + dy); };
+        const auto move = [&x](const QPoint& to) {
+            x.fake(XCB_MOTION_NOTIFY, 0, static_cast<int16_t>(to.x()),
+                   static_cast<int16_t>(to.y()));
+            xcb_flush(x.conn);
+        };
+        const auto shows = [&](const QPoint& p, const QElapsedTimer& since) {
+            while (!sameColour(x.pixel(p.x(), p.y()), desktop.pixel(p)) && since.elapsed() < 1000) {
+            }
+            return since.elapsed() < 1000;
+        };
+        move(at(0, 0));
         x.fake(XCB_BUTTON_PRESS, 1);
-        x.fake(XCB_MOTION_NOTIFY, 0, static_cast<int16_t>(left + 200),
-               static_cast<int16_t>(top + 150));
-        x.fake(XCB_MOTION_NOTIFY, 0, static_cast<int16_t>(left + panelSize.width()),
-               static_cast<int16_t>(top + panelSize.height()));
-        x.sync();
-        x.drain();
+        move(at(200, 150));
         QElapsedTimer timer;
         timer.start();
-        x.fake(XCB_BUTTON_RELEASE, 1);
-        xcb_flush(x.conn);
-        if (x.waitForMaps(XCB_MAP_NOTIFY, 1, isManagedMap))
-            releaseToPanel.append(static_cast<double>(timer.nsecsElapsed()) / 1e6 - 150.0);
+        shows(at(190, 140), timer);
+        // The pointer move: until the corner it uncovers shows the screen as it is.
+        timer.start();
+        move(at(panelSize.width(), panelSize.height()));
+        if (shows(at(panelSize.width() - 10, panelSize.height() - 10), timer))
+            pointerMove.append(msSince(timer));
+        x.sync();
+        x.drain();
+        if (const auto times = releaseToScreenshot(x, damageEvent)) {
+            releaseToPanel.append(times->first - 150.0);
+            releaseToDrawn.append(times->second - 150.0);
+        }
         QThread::msleep(300);
     }
+    bench::report(QStringLiteral("pointer move during the drag to its bands shown"), pointerMove);
+    bench::report(QStringLiteral("mouse release to screenshot drawn, minus 150 ms"),
+                  releaseToDrawn);
     bench::report(QStringLiteral("mouse release to screenshot mapped, minus 150 ms"),
                   releaseToPanel);
     // Past the capture's idle release of its shared segments: the steady state.

@@ -48,4 +48,18 @@ int screenIndexAt(const QList<QRect>& screens, const QPoint& point)
     return -1;
 }
 
+SelectionRepaint selectionRepaint(const QRect& before, const QRect& after, int borderWidth)
+{
+    const int outside = borderWidth / 2;
+    const int inside = borderWidth - outside;
+    const auto outer = [outside](const QRect& r) {
+        return r.isEmpty() ? QRegion() : QRegion(r.adjusted(-outside, -outside, outside, outside));
+    };
+    const auto inner = [inside](const QRect& r) {
+        return r.isEmpty() ? QRegion() : QRegion(r.adjusted(inside, inside, -inside, -inside));
+    };
+    return {outer(before) - outer(after), inner(after) - inner(before),
+            (outer(after) - inner(after)) - (outer(before) - inner(before))};
+}
+
 } // namespace vellumbox

@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QRectF>
+#include <QRegion>
 
 namespace vellumbox {
 
@@ -24,5 +25,15 @@ QRect pixelCropRect(const QRectF& globalRect, const QRectF& screenGeometry, qrea
 
 // The first screen containing the point (right and bottom edges outside), or -1.
 int screenIndexAt(const QList<QRect>& screens, const QPoint& point);
+
+// What a change of the selection repaints, in device pixels: where the screen goes back under
+// the dimming, where it shows as it is, and the border, centred on the rectangle's edge. An
+// empty rectangle is no selection.
+struct SelectionRepaint {
+    QRegion dim;
+    QRegion reveal;
+    QRegion border;
+};
+SelectionRepaint selectionRepaint(const QRect& before, const QRect& after, int borderWidth);
 
 } // namespace vellumbox

@@ -85,6 +85,9 @@ void ScreenCaptureManager::startCapture()
     for (const ScreenInfo& screen : screens)
         openSelectionWindow(screen, translucent);
     makeKey(windowUnderPointer());
+    // Dimmed only now: what the user sees dimmed already takes the keys.
+    for (const auto& window : selectionWindows_)
+        window->view()->showDimmedScreen();
 
     services_.cursor.setCurrent(selectionCrosshairCursor());
     for (const int delay : cursorReassertMs) {
@@ -97,16 +100,16 @@ void ScreenCaptureManager::startCapture()
 
 void ScreenCaptureManager::openSelectionWindow(const ScreenInfo& screen, bool translucent)
 {
-    QImage background;
-    if (!translucent) {
-        DisplayImage picture = services_.capture.captureDisplay(screen);
-        if (!picture.ok())
-            qCWarning(lcScreenCapture).noquote()
-                << "Could not read the screen behind the selection:" << picture.error;
-        background = std::move(picture.image);
+    // The server keeps the screen's picture where it can: it never crosses into the program.
+    std::unique_ptr<SelectionBackdrop> held =
+        translucent ? nullptr
+                    : services_.capture.holdScreen(screen, SelectionOverlayView::overlayColor());
+    auto window = std::make_unique<SelectionOverlayWindow>(
+        screen, translucent || held ? QImage() : screenPicture(screen), translucent);
+    if (held && !window->view()->paintOnServer(std::move(held))) {
+        qCWarning(lcScreenCapture) << "The selection window cannot show the held screen";
+        window->view()->setBackground(screenPicture(screen));
     }
-    auto window =
-        std::make_unique<SelectionOverlayWindow>(screen, std::move(background), translucent);
     const QPointer<ScreenCaptureManager> self(this);
     window->onSelectionComplete = [self](const QRectF& rect, const ScreenInfo& on) {
         if (self)
@@ -118,6 +121,15 @@ void ScreenCaptureManager::openSelectionWindow(const ScreenInfo& screen, bool tr
     };
     window->show();
     selectionWindows_.push_back(std::move(window));
+}
+
+QImage ScreenCaptureManager::screenPicture(const ScreenInfo& screen)
+{
+    DisplayImage picture = services_.capture.captureDisplay(screen);
+    if (!picture.ok())
+        qCWarning(lcScreenCapture).noquote()
+            << "Could not read the screen behind the selection:" << picture.error;
+    return std::move(picture.image);
 }
 
 SelectionOverlayWindow* ScreenCaptureManager::windowUnderPointer() const

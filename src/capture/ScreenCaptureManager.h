@@ -68,6 +68,8 @@ private:
     void selectionCompleted(const QRectF& rect, const ScreenInfo& screen);
     void selectionCancelled();
     void openSelectionWindow(const ScreenInfo& screen, bool translucent);
+    // Without a compositor the selection shows the screen's own picture under the dimming.
+    QImage screenPicture(const ScreenInfo& screen);
     SelectionOverlayWindow* windowUnderPointer() const;
     void makeKey(SelectionOverlayWindow* window);
     void requestPermission();

@@ -3,6 +3,7 @@
 
 #include "CaptureGeometry.h"
 #include "SelectionCursor.h"
+#include "platform/SelectionBackdrop.h"
 #include "platform/SystemColors.h"
 
 #include <QKeyEvent>
@@ -26,16 +27,93 @@ QRect repaintArea(const std::optional<QRectF>& selection)
 
 SelectionOverlayView::SelectionOverlayView(QImage background, QWidget* parent)
     : QWidget(parent)
-    , background_(std::move(background))
 {
     setCursor(selectionCrosshairCursor());
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
+    setBackground(std::move(background));
+}
+
+void SelectionOverlayView::setBackground(QImage background)
+{
+    background_ = std::move(background);
     setAttribute(Qt::WA_OpaquePaintEvent, !background_.isNull());
+    update();
+}
+
+SelectionOverlayView::~SelectionOverlayView() = default;
+
+bool SelectionOverlayView::paintOnServer(std::unique_ptr<SelectionBackdrop> backdrop)
+{
+    // Qt must not cover the server's painting with a picture of its own.
+    const auto paintOnScreen = [this](bool on) {
+        for (QWidget* widget : {window(), static_cast<QWidget*>(this)}) {
+            widget->setAttribute(Qt::WA_PaintOnScreen, on);
+            widget->setAttribute(Qt::WA_NoSystemBackground, on);
+        }
+    };
+    paintOnScreen(true);
+    setAttribute(Qt::WA_NativeWindow);
+    if (!backdrop->attach(winId())) {
+        paintOnScreen(false);
+        return false;
+    }
+    backdrop_ = std::move(backdrop);
+    return true;
+}
+
+void SelectionOverlayView::showDimmedScreen()
+{
+    if (!backdrop_)
+        return;
+    backdrop_->dim(QRect(QPoint(), size() * devicePixelRatioF()));
+    repaintOnServer(QRect(), QRect(QPoint(), size() * devicePixelRatioF()));
+}
+
+QPaintEngine* SelectionOverlayView::paintEngine() const
+{
+    return backdrop_ ? nullptr : QWidget::paintEngine();
+}
+
+QRect SelectionOverlayView::devicePixels(const std::optional<QRectF>& selection) const
+{
+    if (!selection)
+        return {};
+    const qreal ratio = devicePixelRatioF();
+    return QRectF(selection->topLeft() * ratio, selection->size() * ratio).toRect();
+}
+
+void SelectionOverlayView::repaintOnServer(const QRect& before, const QRegion& within)
+{
+    const int border = qRound(borderWidth * devicePixelRatioF());
+    const SelectionRepaint repaint =
+        selectionRepaint(before, devicePixels(currentSelection()), border);
+    backdrop_->dim(repaint.dim & within);
+    backdrop_->reveal(repaint.reveal & within);
+    backdrop_->fill(repaint.border & within, systemBlue());
+}
+
+void SelectionOverlayView::selectionChanged(const std::optional<QRectF>& before)
+{
+    if (backdrop_)
+        repaintOnServer(devicePixels(before),
+                        QRegion(QRect(QPoint(), size() * devicePixelRatioF())));
+    else
+        update(repaintArea(before).united(repaintArea(currentSelection())));
 }
 
 void SelectionOverlayView::paintEvent(QPaintEvent* event)
 {
+    if (backdrop_) {
+        // The server has painted the dimmed screen into what was exposed.
+        const qreal ratio = devicePixelRatioF();
+        QRegion exposed;
+        for (const QRect& r : event->region())
+            exposed +=
+                QRectF(QRectF(r).topLeft() * ratio, QSizeF(r.size()) * ratio).toAlignedRect();
+        repaintOnServer(QRect(), exposed);
+        return;
+    }
     QPainter painter(this);
     if (!background_.isNull())
         painter.drawImage(event->rect(), background_,
@@ -65,9 +143,9 @@ QPointF SelectionOverlayView::viewPoint(const QMouseEvent* event) const
 
 void SelectionOverlayView::moveCurrentPoint(const QPointF& point)
 {
-    const QRect before = repaintArea(currentSelection());
+    const std::optional<QRectF> before = currentSelection();
     drag_.moveTo(point);
-    update(before.united(repaintArea(currentSelection())));
+    selectionChanged(before);
 }
 
 void SelectionOverlayView::mousePressEvent(QMouseEvent* event)
@@ -75,7 +153,7 @@ void SelectionOverlayView::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     drag_.begin(viewPoint(event));
-    update(repaintArea(currentSelection()));
+    selectionChanged(std::nullopt);
 }
 
 void SelectionOverlayView::mouseMoveEvent(QMouseEvent* event)
@@ -87,8 +165,9 @@ void SelectionOverlayView::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    update(repaintArea(currentSelection()));
+    const std::optional<QRectF> before = currentSelection();
     const std::optional<QRectF> selection = drag_.finish(viewPoint(event), minimumSelectionSize);
+    selectionChanged(before);
     // Reported last: the owner may close this view's window in the callback.
     if (selection) {
         if (onSelectionComplete)
@@ -104,8 +183,9 @@ void SelectionOverlayView::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
         return;
     }
+    const std::optional<QRectF> before = currentSelection();
     drag_.cancel();
-    update();
+    selectionChanged(before);
     if (onSelectionCancelled)
         onSelectionCancelled();
 }

@@ -38,4 +38,10 @@ SelectionOverlayWindow::SelectionOverlayWindow(const ScreenInfo& screen, QImage 
     };
 }
 
+QPaintEngine* SelectionOverlayWindow::paintEngine() const
+{
+    // Painted by the display server: see SelectionOverlayView::paintOnServer.
+    return testAttribute(Qt::WA_PaintOnScreen) ? nullptr : QWidget::paintEngine();
+}
+
 } // namespace vellumbox

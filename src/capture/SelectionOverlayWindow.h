@@ -24,6 +24,7 @@ public:
 
     const ScreenInfo& screen() const { return screen_; }
     SelectionOverlayView* view() const { return view_; }
+    QPaintEngine* paintEngine() const override;
 
 private:
     ScreenInfo screen_;

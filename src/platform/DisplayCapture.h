@@ -2,9 +2,12 @@
 #pragma once
 
 #include "ScreenInfo.h"
+#include "SelectionBackdrop.h"
 
 #include <QImage>
 #include <QString>
+
+#include <memory>
 
 namespace vellumbox {
 
@@ -29,6 +32,13 @@ public:
     virtual ~DisplayCapture() = default;
     // The image has the screen's device-pixel size and ratio, no pointer drawn.
     virtual DisplayImage captureDisplay(const ScreenInfo& screen) = 0;
+    // The screen's picture kept on the display server under the given dimming, or null where
+    // the server cannot hold it: the caller then paints captureDisplay's image itself.
+    virtual std::unique_ptr<SelectionBackdrop> holdScreen(const ScreenInfo& /*screen*/,
+                                                          const QColor& /*dimming*/)
+    {
+        return nullptr;
+    }
 };
 
 } // namespace vellumbox

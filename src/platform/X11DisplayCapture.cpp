@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "X11DisplayCapture.h"
 
+#include "Logging.h"
 #include "X11Connection.h"
+#include "X11SelectionBackdrop.h"
 
 #include <QCoreApplication>
 #include <xcb/shm.h>
@@ -195,6 +197,23 @@ DisplayImage X11DisplayCapture::captureDisplay(const ScreenInfo& screen)
         return {{}, why};
     image.setDevicePixelRatio(screen.devicePixelRatio);
     return {image, {}};
+}
+
+std::unique_ptr<SelectionBackdrop> X11DisplayCapture::holdScreen(const ScreenInfo& screen,
+                                                                 const QColor& dimming)
+{
+    xcb_connection_t* conn = x11::connection();
+    if (!serverBackdropAllowed_ || !conn)
+        return nullptr;
+    const QRect rect = screen.nativeGeometry.intersected(rootRect(conn));
+    if (rect.isEmpty())
+        return nullptr;
+    QString why;
+    std::unique_ptr<SelectionBackdrop> held = X11SelectionBackdrop::hold(conn, rect, dimming, &why);
+    if (!held)
+        qCWarning(lcScreenCapture).noquote()
+            << "The selection dims the screen in the program instead:" << why;
+    return held;
 }
 
 } // namespace vellumbox

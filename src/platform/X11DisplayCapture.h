@@ -23,14 +23,19 @@ public:
     ~X11DisplayCapture() override;
 
     DisplayImage captureDisplay(const ScreenInfo& screen) override;
+    std::unique_ptr<SelectionBackdrop> holdScreen(const ScreenInfo& screen,
+                                                  const QColor& dimming) override;
 
     // For tests and benchmarks: never use MIT-SHM.
     void setSharedMemoryAllowed(bool allowed) { sharedMemoryAllowed_ = allowed; }
+    // For tests and benchmarks: never hold the screen on the server.
+    void setServerBackdropAllowed(bool allowed) { serverBackdropAllowed_ = allowed; }
 
     static constexpr int idleReleaseMs = 3000;
 
 private:
     bool sharedMemoryAllowed_ = true;
+    bool serverBackdropAllowed_ = true;
     std::shared_ptr<SharedSegmentPool> pool_;
     QTimer idleRelease_;
 };
