@@ -159,9 +159,21 @@ void setRootBackground(X& x, const QImage& picture)
             static_cast<uint16_t>(rows), 0, static_cast<int16_t>(y), 0, 24,
             static_cast<uint32_t>(picture.bytesPerLine() * rows), picture.constScanLine(y));
     }
+    // A compositor paints the root from these properties.
+    for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}) {
+        auto* atom = xcb_intern_atom_reply(
+            x.conn, xcb_intern_atom(x.conn, 0, static_cast<uint16_t>(qstrlen(name)), name),
+            nullptr);
+        if (atom)
+            xcb_change_property(x.conn, XCB_PROP_MODE_REPLACE, x.root, atom->atom, XCB_ATOM_PIXMAP,
+                                32, 1, &pixmap);
+        std::free(atom);
+    }
     xcb_change_window_attributes(x.conn, x.root, XCB_CW_BACK_PIXMAP, &pixmap);
     xcb_clear_area(x.conn, 0, x.root, 0, 0, 0, 0);
     x.sync();
+    // Until the compositor shows it.
+    QThread::msleep(500);
 }
 
 double kilobytes(qint64 pid, const char* field)

@@ -100,15 +100,16 @@ void ScreenCaptureManager::startCapture()
 
 void ScreenCaptureManager::openSelectionWindow(const ScreenInfo& screen, bool translucent)
 {
-    // The server keeps the screen's picture where it can: it never crosses into the program.
-    std::unique_ptr<SelectionBackdrop> held =
-        translucent ? nullptr
-                    : services_.capture.holdScreen(screen, SelectionOverlayView::overlayColor());
+    // The server paints the selection where it can: the screen's picture never crosses into
+    // the program, nor does a screenful of dimming.
+    std::unique_ptr<SelectionBackdrop> held = services_.capture.selectionBackdrop(
+        screen, SelectionOverlayView::overlayColor(), translucent);
     auto window = std::make_unique<SelectionOverlayWindow>(
         screen, translucent || held ? QImage() : screenPicture(screen), translucent);
     if (held && !window->view()->paintOnServer(std::move(held))) {
-        qCWarning(lcScreenCapture) << "The selection window cannot show the held screen";
-        window->view()->setBackground(screenPicture(screen));
+        qCWarning(lcScreenCapture) << "The selection window cannot be painted by the server";
+        if (!translucent)
+            window->view()->setBackground(screenPicture(screen));
     }
     const QPointer<ScreenCaptureManager> self(this);
     window->onSelectionComplete = [self](const QRectF& rect, const ScreenInfo& on) {

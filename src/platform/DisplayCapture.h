@@ -32,10 +32,11 @@ public:
     virtual ~DisplayCapture() = default;
     // The image has the screen's device-pixel size and ratio, no pointer drawn.
     virtual DisplayImage captureDisplay(const ScreenInfo& screen) = 0;
-    // The screen's picture kept on the display server under the given dimming, or null where
-    // the server cannot hold it: the caller then paints captureDisplay's image itself.
-    virtual std::unique_ptr<SelectionBackdrop> holdScreen(const ScreenInfo& /*screen*/,
-                                                          const QColor& /*dimming*/)
+    // What the display server paints for a selection over the screen, or null where it
+    // cannot: the caller then paints the dimming itself. Without a compositor the server keeps
+    // the screen's picture; with one, the compositor shows the screen through a tint.
+    virtual std::unique_ptr<SelectionBackdrop>
+    selectionBackdrop(const ScreenInfo& /*screen*/, const QColor& /*dimming*/, bool /*compositing*/)
     {
         return nullptr;
     }

@@ -199,12 +199,15 @@ DisplayImage X11DisplayCapture::captureDisplay(const ScreenInfo& screen)
     return {image, {}};
 }
 
-std::unique_ptr<SelectionBackdrop> X11DisplayCapture::holdScreen(const ScreenInfo& screen,
-                                                                 const QColor& dimming)
+std::unique_ptr<SelectionBackdrop> X11DisplayCapture::selectionBackdrop(const ScreenInfo& screen,
+                                                                        const QColor& dimming,
+                                                                        bool compositing)
 {
     xcb_connection_t* conn = x11::connection();
     if (!serverBackdropAllowed_ || !conn)
         return nullptr;
+    if (compositing)
+        return X11SelectionBackdrop::tint(conn, dimming);
     const QRect rect = screen.nativeGeometry.intersected(rootRect(conn));
     if (rect.isEmpty())
         return nullptr;

@@ -23,12 +23,12 @@ public:
     ~X11DisplayCapture() override;
 
     DisplayImage captureDisplay(const ScreenInfo& screen) override;
-    std::unique_ptr<SelectionBackdrop> holdScreen(const ScreenInfo& screen,
-                                                  const QColor& dimming) override;
+    std::unique_ptr<SelectionBackdrop>
+    selectionBackdrop(const ScreenInfo& screen, const QColor& dimming, bool compositing) override;
 
     // For tests and benchmarks: never use MIT-SHM.
     void setSharedMemoryAllowed(bool allowed) { sharedMemoryAllowed_ = allowed; }
-    // For tests and benchmarks: never hold the screen on the server.
+    // For tests and benchmarks: the program paints every selection itself.
     void setServerBackdropAllowed(bool allowed) { serverBackdropAllowed_ = allowed; }
 
     static constexpr int idleReleaseMs = 3000;

@@ -53,6 +53,15 @@ uint32_t channel(int value, uint32_t mask)
     return ((static_cast<uint32_t>(value) * top + 127) / 255) << shift;
 }
 
+// The pixel of a colour in a TrueColor visual; in a 32-bit one the bits no colour uses are alpha.
+uint32_t pixelOf(const QColor& color, const xcb_visualtype_t& visual, uint8_t depth)
+{
+    const uint32_t colours = visual.red_mask | visual.green_mask | visual.blue_mask;
+    const uint32_t alpha = depth == 32 ? ~colours : 0;
+    return channel(color.red(), visual.red_mask) | channel(color.green(), visual.green_mask) |
+           channel(color.blue(), visual.blue_mask) | channel(color.alpha(), alpha);
+}
+
 std::vector<xcb_rectangle_t> rectanglesOf(const QRegion& area)
 {
     std::vector<xcb_rectangle_t> rectangles;
@@ -70,11 +79,11 @@ bool failed(xcb_connection_t* conn, xcb_void_cookie_t cookie)
 
 } // namespace
 
-X11SelectionBackdrop::X11SelectionBackdrop(xcb_connection_t* conn, const xcb_screen_t& screen)
+X11SelectionBackdrop::X11SelectionBackdrop(xcb_connection_t* conn, const xcb_screen_t& screen,
+                                           const QColor& dimming)
     : conn_(conn)
-    , root_(screen.root)
-    , visual_(screen.root_visual)
-    , depth_(screen.root_depth)
+    , screen_(&screen)
+    , dimming_(dimming)
 {}
 
 std::unique_ptr<X11SelectionBackdrop> X11SelectionBackdrop::hold(xcb_connection_t* conn,
@@ -91,13 +100,15 @@ std::unique_ptr<X11SelectionBackdrop> X11SelectionBackdrop::hold(xcb_connection_
         *why = QStringLiteral("the X server has no RENDER");
         return nullptr;
     }
-    std::unique_ptr<X11SelectionBackdrop> held(new X11SelectionBackdrop(conn, *screens.data));
+    std::unique_ptr<X11SelectionBackdrop> held(
+        new X11SelectionBackdrop(conn, *screens.data, dimming));
+    const xcb_screen_t& screen = *held->screen_;
     const auto width = static_cast<uint16_t>(area.width());
     const auto height = static_cast<uint16_t>(area.height());
     const auto allocate = [&](xcb_pixmap_t* pixmap) {
         const xcb_pixmap_t id = xcb_generate_id(conn);
-        if (failed(conn,
-                   xcb_create_pixmap_checked(conn, held->depth_, id, held->root_, width, height)))
+        if (failed(conn, xcb_create_pixmap_checked(conn, screen.root_depth, id, screen.root, width,
+                                                   height)))
             return false;
         *pixmap = id;
         return true;
@@ -108,18 +119,19 @@ std::unique_ptr<X11SelectionBackdrop> X11SelectionBackdrop::hold(xcb_connection_
                    .arg(area.height());
         return nullptr;
     }
-    held->gc_ = xcb_generate_id(conn);
+    const xcb_gcontext_t gc = xcb_generate_id(conn);
     const uint32_t throughWindows = XCB_SUBWINDOW_MODE_INCLUDE_INFERIORS;
-    xcb_create_gc(conn, held->gc_, held->plain_, XCB_GC_SUBWINDOW_MODE, &throughWindows);
-    xcb_copy_area(conn, held->root_, held->plain_, held->gc_, static_cast<int16_t>(area.x()),
+    xcb_create_gc(conn, gc, held->plain_, XCB_GC_SUBWINDOW_MODE, &throughWindows);
+    xcb_copy_area(conn, screen.root, held->plain_, gc, static_cast<int16_t>(area.x()),
                   static_cast<int16_t>(area.y()), 0, 0, width, height);
     // Copied, then dimmed in place: pixman's fastest paths on a server without a GPU.
-    xcb_copy_area(conn, held->plain_, held->dimmed_, held->gc_, 0, 0, 0, 0, width, height);
+    xcb_copy_area(conn, held->plain_, held->dimmed_, gc, 0, 0, 0, 0, width, height);
+    xcb_free_gc(conn, gc);
     const xcb_render_picture_t picture = xcb_generate_id(conn);
     xcb_render_create_picture(conn, picture, held->dimmed_, format, 0, nullptr);
     // RENDER takes premultiplied colours.
-    const auto premultiplied = [&dimming](float channel) {
-        return static_cast<uint16_t>(channel * dimming.alphaF() * 0xffff);
+    const auto premultiplied = [&dimming](float value) {
+        return static_cast<uint16_t>(value * dimming.alphaF() * 0xffff);
     };
     const xcb_render_color_t color{premultiplied(dimming.redF()), premultiplied(dimming.greenF()),
                                    premultiplied(dimming.blueF()),
@@ -129,6 +141,16 @@ std::unique_ptr<X11SelectionBackdrop> X11SelectionBackdrop::hold(xcb_connection_
     xcb_render_free_picture(conn, picture);
     xcb_flush(conn);
     return held;
+}
+
+std::unique_ptr<X11SelectionBackdrop> X11SelectionBackdrop::tint(xcb_connection_t* conn,
+                                                                 const QColor& dimming)
+{
+    const xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(conn));
+    if (screens.rem <= 0)
+        return nullptr;
+    return std::unique_ptr<X11SelectionBackdrop>(
+        new X11SelectionBackdrop(conn, *screens.data, dimming));
 }
 
 X11SelectionBackdrop::~X11SelectionBackdrop()
@@ -151,10 +173,25 @@ bool X11SelectionBackdrop::attach(WId window)
     const auto id = static_cast<xcb_window_t>(window);
     const x11::Reply<xcb_get_window_attributes_reply_t> attributes(
         xcb_get_window_attributes_reply(conn_, xcb_get_window_attributes(conn_, id), nullptr));
-    // A background pixmap must match the window's depth, which its visual gives.
-    if (!attributes || attributes->visual != visual_)
+    const x11::Reply<xcb_get_geometry_reply_t> geometry(
+        xcb_get_geometry_reply(conn_, xcb_get_geometry(conn_, id), nullptr));
+    if (!attributes || !geometry)
+        return false;
+    // A held picture must match the window's visual; a tint needs one with alpha.
+    const bool fits =
+        plain_ != XCB_NONE ? attributes->visual == screen_->root_visual : geometry->depth == 32;
+    visual_ = visualType(*screen_, attributes->visual);
+    if (!fits || !visual_)
         return false;
     window_ = id;
+    depth_ = geometry->depth;
+    gc_ = xcb_generate_id(conn_);
+    xcb_create_gc(conn_, gc_, window_, 0, nullptr);
+    if (plain_ == XCB_NONE) {
+        // Clear until dimmed, so that the compositor shows the screen unchanged.
+        const uint32_t clear = 0;
+        xcb_change_window_attributes(conn_, window_, XCB_CW_BACK_PIXEL, &clear);
+    }
     return true;
 }
 
@@ -163,8 +200,16 @@ void X11SelectionBackdrop::dim(const QRegion& area)
     if (window_ == XCB_NONE)
         return;
     if (!dimmedBackground_) {
-        const uint32_t background = dimmed_;
-        xcb_change_window_attributes(conn_, window_, XCB_CW_BACK_PIXMAP, &background);
+        if (dimmed_ != XCB_NONE) {
+            xcb_change_window_attributes(conn_, window_, XCB_CW_BACK_PIXMAP, &dimmed_);
+        } else {
+            // Premultiplied, as a compositor reads a window's pixels.
+            const QColor premultiplied = QColor::fromRgbF(
+                dimming_.redF() * dimming_.alphaF(), dimming_.greenF() * dimming_.alphaF(),
+                dimming_.blueF() * dimming_.alphaF(), dimming_.alphaF());
+            const uint32_t pixel = pixelOf(premultiplied, *visual_, depth_);
+            xcb_change_window_attributes(conn_, window_, XCB_CW_BACK_PIXEL, &pixel);
+        }
         dimmedBackground_ = true;
     }
     for (const QRect& r : area) {
@@ -178,6 +223,11 @@ void X11SelectionBackdrop::reveal(const QRegion& area)
 {
     if (window_ == XCB_NONE)
         return;
+    // Without a held picture the window turns clear there and the compositor shows the screen.
+    if (plain_ == XCB_NONE) {
+        fill(area, Qt::transparent);
+        return;
+    }
     for (const QRect& r : area) {
         xcb_copy_area(conn_, plain_, window_, gc_, static_cast<int16_t>(r.x()),
                       static_cast<int16_t>(r.y()), static_cast<int16_t>(r.x()),
@@ -189,13 +239,9 @@ void X11SelectionBackdrop::reveal(const QRegion& area)
 
 void X11SelectionBackdrop::fill(const QRegion& area, const QColor& color)
 {
-    const xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(conn_));
-    const xcb_visualtype_t* visual = screens.rem > 0 ? visualType(*screens.data, visual_) : nullptr;
-    if (window_ == XCB_NONE || !visual)
+    if (window_ == XCB_NONE)
         return;
-    const uint32_t pixel = channel(color.red(), visual->red_mask) |
-                           channel(color.green(), visual->green_mask) |
-                           channel(color.blue(), visual->blue_mask);
+    const uint32_t pixel = pixelOf(color, *visual_, depth_);
     xcb_change_gc(conn_, gc_, XCB_GC_FOREGROUND, &pixel);
     const std::vector<xcb_rectangle_t> rectangles = rectanglesOf(area);
     xcb_poly_fill_rectangle(conn_, window_, gc_, static_cast<uint32_t>(rectangles.size()),

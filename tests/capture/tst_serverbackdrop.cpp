@@ -58,7 +58,7 @@ private Q_SLOTS:
 
         X11DisplayCapture capture;
         std::unique_ptr<SelectionBackdrop> held =
-            capture.holdScreen(info, SelectionOverlayView::overlayColor());
+            capture.selectionBackdrop(info, SelectionOverlayView::overlayColor(), false);
         QVERIFY(held);
         // What the screen shows later is not what the selection was taken over.
         QVERIFY(x.setBackground(e2e::pattern::image(1 - screen, QRect(QPoint(), x.rootSize()))));
@@ -113,14 +113,14 @@ private Q_SLOTS:
         // A window of another depth cannot take the held picture as its background.
         X11DisplayCapture capture;
         const std::unique_ptr<SelectionBackdrop> held =
-            capture.holdScreen(fakes::twoScreens().at(0), Qt::black);
+            capture.selectionBackdrop(fakes::twoScreens().at(0), Qt::black, false);
         QVERIFY(held);
         QWidget translucent;
         translucent.setAttribute(Qt::WA_TranslucentBackground);
         QVERIFY(!held->attach(translucent.winId()));
 
         capture.setServerBackdropAllowed(false);
-        QVERIFY(!capture.holdScreen(fakes::twoScreens().at(0), Qt::black));
+        QVERIFY(!capture.selectionBackdrop(fakes::twoScreens().at(0), Qt::black, false));
     }
 };
 
