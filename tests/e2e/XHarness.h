@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <xcb/xcb.h>
+#include <xcb/xcbext.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -175,17 +176,19 @@ public:
         }
         return result;
     }
-    QList<WindowInfo> windowsNamed(const QString& name)
+    QList<WindowInfo> windowsWhere(const std::function<bool(const WindowInfo&)>& keep)
     {
         QList<WindowInfo> result = windows();
-        result.removeIf([&](const WindowInfo& w) { return w.name != name; });
+        result.removeIf([&](const WindowInfo& w) { return !keep(w); });
         return result;
+    }
+    QList<WindowInfo> windowsNamed(const QString& name)
+    {
+        return windowsWhere([&](const WindowInfo& w) { return w.name == name; });
     }
     WindowInfo window(xcb_window_t id) // an empty one when gone
     {
-        const QList<WindowInfo> all = windows();
-        const auto it = std::find_if(all.cbegin(), all.cend(), [&](auto& w) { return w.id == id; });
-        return it == all.cend() ? WindowInfo() : *it;
+        return windowsWhere([&](const WindowInfo& w) { return w.id == id; }).value(0);
     }
     // True once exactly count windows carry the name; found receives the last ones seen.
     bool waitForWindows(const QString& name, int count, QList<WindowInfo>* found = nullptr)
@@ -283,24 +286,20 @@ public:
     bool grabbedElsewhere(bool keyboard)
     {
         constexpr auto async = XCB_GRAB_MODE_ASYNC;
-        const auto status = [](auto* reply) {
-            const Reply<std::remove_pointer_t<decltype(reply)>> owned(reply);
-            return owned ? owned->status : quint8(XCB_GRAB_STATUS_NOT_VIEWABLE);
-        };
-        const quint8 result =
-            keyboard ? status(xcb_grab_keyboard_reply(
-                           m_c, xcb_grab_keyboard(m_c, 0, m_root, XCB_CURRENT_TIME, async, async),
-                           nullptr))
-                     : status(xcb_grab_pointer_reply(m_c,
-                                                     xcb_grab_pointer(m_c, 0, m_root, 0, async,
-                                                                      async, XCB_NONE, XCB_NONE,
-                                                                      XCB_CURRENT_TIME),
-                                                     nullptr));
-        if (result == XCB_GRAB_STATUS_SUCCESS)
+        const unsigned request =
+            keyboard ? xcb_grab_keyboard(m_c, 0, m_root, XCB_CURRENT_TIME, async, async).sequence
+                     : xcb_grab_pointer(m_c, 0, m_root, 0, async, async, XCB_NONE, XCB_NONE,
+                                        XCB_CURRENT_TIME)
+                           .sequence;
+        // Both replies are a status after the response type.
+        const Reply<xcb_grab_keyboard_reply_t> reply(
+            static_cast<xcb_grab_keyboard_reply_t*>(xcb_wait_for_reply(m_c, request, nullptr)));
+        const quint8 status = reply ? reply->status : quint8(XCB_GRAB_STATUS_NOT_VIEWABLE);
+        if (status == XCB_GRAB_STATUS_SUCCESS)
             keyboard ? xcb_ungrab_keyboard(m_c, XCB_CURRENT_TIME)
                      : xcb_ungrab_pointer(m_c, XCB_CURRENT_TIME);
         sync();
-        return result == XCB_GRAB_STATUS_ALREADY_GRABBED;
+        return status == XCB_GRAB_STATUS_ALREADY_GRABBED;
     }
 
 private:

@@ -18,6 +18,8 @@
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xtest.h>
 
+#include <X11/keysym.h>
+
 using namespace vellumbox;
 
 namespace {
@@ -46,12 +48,6 @@ struct OtherClient : e2e::XHarness {
         sync();
     }
 };
-
-constexpr xcb_keysym_t XK_9 = 0x39;
-constexpr xcb_keysym_t XK_Control_L = 0xffe3;
-constexpr xcb_keysym_t XK_Shift_L = 0xffe1;
-constexpr xcb_keysym_t XK_Caps_Lock = 0xffe5;
-constexpr xcb_keysym_t XK_Escape = 0xff1b;
 
 } // namespace
 
