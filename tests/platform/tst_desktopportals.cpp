@@ -86,17 +86,9 @@ public:
             respond(request, 0, {{u"session_handle"_s, session}});
         } else if (member == u"BindShortcuts"_s) {
             // a(sa{sv}): each shortcut's id and properties.
-            const QDBusArgument shortcuts = in.at(1).value<QDBusArgument>();
-            shortcuts.beginArray();
-            while (!shortcuts.atEnd()) {
-                QString id;
-                QVariantMap properties;
-                shortcuts.beginStructure();
-                shortcuts >> id >> properties;
-                shortcuts.endStructure();
+            using Shortcuts = QList<std::pair<QString, QVariantMap>>;
+            for (const auto& [id, properties] : qdbus_cast<Shortcuts>(in.at(1)))
                 trigger = properties.value(u"preferred_trigger"_s).toString();
-            }
-            shortcuts.endArray();
             respond(request, shortcutRefused ? 1 : 0, {});
         } else {
             return false;
@@ -131,10 +123,8 @@ private:
         kwinAsked = QRect(in.at(0).toInt(), in.at(1).toInt(), in.at(2).toInt(), in.at(3).toInt());
         if (kwinRefuses || qdbus_cast<QVariantMap>(in.at(4)).value(u"include-cursor"_s).toBool())
             return {};
-        QImage image(kwinAsked.size() * 2, QImage::Format_ARGB32);
-        for (int row = 0; row < image.height(); ++row)
-            for (int column = 0; column < image.width(); ++column)
-                image.setPixel(column, row, qRgb(column & 0xff, row & 0xff, 7));
+        const QImage image =
+            testing::positionPicture(kwinAsked.size() * 2).convertToFormat(QImage::Format_ARGB32);
         const int fd = ::dup(in.at(5).value<QDBusUnixFileDescriptor>().fileDescriptor());
         writing = QtConcurrent::run([fd, image] {
             QFile pipe;
@@ -279,7 +269,7 @@ private Q_SLOTS:
         QCOMPARE(desktop_.kwinAsked, right.geometry);
         QCOMPARE(shot.image.size(), QSize(1280, 720));
         QCOMPARE(shot.scale, 2.0);
-        QCOMPARE(shot.image.pixel(300, 200), qRgb(300 & 0xff, 200, 7));
+        QCOMPARE(shot.image.pixel(300, 200), testing::positionPicture({301, 201}).pixel(300, 200));
         QVERIFY(portal.requests.isEmpty());
 
         // Refused (the desktop entry does not list the interface): the fallback from then on.

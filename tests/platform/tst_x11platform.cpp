@@ -138,9 +138,8 @@ private Q_SLOTS:
         QTRY_COMPARE(presses, 2);
         other.chord({XK_Caps_Lock});
 
-        std::unique_ptr<xcb_get_keyboard_mapping_reply_t, decltype(&std::free)> map(
-            xcb_get_keyboard_mapping_reply(c, xcb_get_keyboard_mapping(c, nine, 1), nullptr),
-            &std::free);
+        const auto map = e2e::XHarness::owned(
+            xcb_get_keyboard_mapping_reply(c, xcb_get_keyboard_mapping(c, nine, 1), nullptr));
         QVERIFY(map);
         const uint8_t perCode = map->keysyms_per_keycode;
         const QList<xcb_keysym_t> nineSyms(xcb_get_keyboard_mapping_keysyms(map.get()),
