@@ -52,10 +52,8 @@ private Q_SLOTS:
         QCOMPARE(shot.image.size(), screen.size() * scale);
         // Two reads of a still screen: the compositor's own and ours.
         const QString truth = dir_.filePath(u"grim.png"_s);
-        const QString area = u"%1,%2 %3x%4"_s.arg(screen.x())
-                                 .arg(screen.y())
-                                 .arg(screen.width())
-                                 .arg(screen.height());
+        const QString area = QString::asprintf("%d,%d %dx%d", screen.x(), screen.y(),
+                                               screen.width(), screen.height());
         QCOMPARE(QProcess::execute(u"grim"_s, {u"-g"_s, area, truth}), 0);
         QImage expected = QImage(truth).convertToFormat(QImage::Format_RGB32);
         expected.setDevicePixelRatio(scale);
