@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <xcb/xcb.h>
+#include <xcb/xcbext.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -96,12 +97,11 @@ struct WindowInfo {
 };
 
 class XHarness {
-    struct Free {
-        void operator()(void* p) const { std::free(p); }
-    };
-    template <typename T> using Reply = std::unique_ptr<T, Free>;
-
 public:
+    template <typename T> static auto owned(T* reply) // an xcb reply
+    {
+        return std::unique_ptr<T, decltype(&std::free)>(reply, &std::free);
+    }
     XHarness()
     {
         m_c = xcb_connect(nullptr, nullptr);
@@ -129,7 +129,7 @@ public:
     xcb_atom_t atom(const char* name)
     {
         auto cookie = xcb_intern_atom(m_c, 0, quint16(std::strlen(name)), name);
-        Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(m_c, cookie, nullptr));
+        const auto reply = owned(xcb_intern_atom_reply(m_c, cookie, nullptr));
         return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     }
 
@@ -140,7 +140,7 @@ public:
     QList<WindowInfo> windows(xcb_window_t parent = XCB_NONE, const WindowInfo& holder = {})
     {
         const auto any = XCB_GET_PROPERTY_TYPE_ANY;
-        Reply<xcb_query_tree_reply_t> tree(
+        const auto tree = owned(
             xcb_query_tree_reply(m_c, xcb_query_tree(m_c, parent ? parent : m_root), nullptr));
         QList<WindowInfo> result;
         for (int j = 0; tree && j < xcb_query_tree_children_length(tree.get()); ++j) {
@@ -150,12 +150,11 @@ public:
             const auto positionCookie = xcb_translate_coordinates(m_c, id, m_root, 0, 0);
             const auto netNameCookie = xcb_get_property(m_c, 0, id, m_netWmName, any, 0, 256);
             const auto nameCookie = xcb_get_property(m_c, 0, id, XCB_ATOM_WM_NAME, any, 0, 256);
-            Reply<xcb_get_window_attributes_reply_t> attributes(
-                xcb_get_window_attributes_reply(m_c, attributesCookie, nullptr));
-            Reply<xcb_get_geometry_reply_t> geometry(
-                xcb_get_geometry_reply(m_c, geometryCookie, nullptr));
-            Reply<xcb_translate_coordinates_reply_t> position(
-                xcb_translate_coordinates_reply(m_c, positionCookie, nullptr));
+            const auto attributes =
+                owned(xcb_get_window_attributes_reply(m_c, attributesCookie, nullptr));
+            const auto geometry = owned(xcb_get_geometry_reply(m_c, geometryCookie, nullptr));
+            const auto position =
+                owned(xcb_translate_coordinates_reply(m_c, positionCookie, nullptr));
             // Not every window has both; Qt's tray icon has only the first.
             const QByteArray netName = propertyBytes(netNameCookie, 8);
             const QByteArray name = propertyBytes(nameCookie, 8);
@@ -175,17 +174,19 @@ public:
         }
         return result;
     }
-    QList<WindowInfo> windowsNamed(const QString& name)
+    QList<WindowInfo> windowsWhere(const std::function<bool(const WindowInfo&)>& keep)
     {
         QList<WindowInfo> result = windows();
-        result.removeIf([&](const WindowInfo& w) { return w.name != name; });
+        result.removeIf([&](const WindowInfo& w) { return !keep(w); });
         return result;
+    }
+    QList<WindowInfo> windowsNamed(const QString& name)
+    {
+        return windowsWhere([&](const WindowInfo& w) { return w.name == name; });
     }
     WindowInfo window(xcb_window_t id) // an empty one when gone
     {
-        const QList<WindowInfo> all = windows();
-        const auto it = std::find_if(all.cbegin(), all.cend(), [&](auto& w) { return w.id == id; });
-        return it == all.cend() ? WindowInfo() : *it;
+        return windowsWhere([&](const WindowInfo& w) { return w.id == id; }).value(0);
     }
     // True once exactly count windows carry the name; found receives the last ones seen.
     bool waitForWindows(const QString& name, int count, QList<WindowInfo>* found = nullptr)
@@ -203,7 +204,7 @@ public:
         auto cookie = xcb_get_image(m_c, XCB_IMAGE_FORMAT_Z_PIXMAP, m_root, qint16(rootRect.x()),
                                     qint16(rootRect.y()), quint16(rootRect.width()),
                                     quint16(rootRect.height()), ~0u);
-        Reply<xcb_get_image_reply_t> reply(xcb_get_image_reply(m_c, cookie, nullptr));
+        const auto reply = owned(xcb_get_image_reply(m_c, cookie, nullptr));
         // Depth 24 in 32-bit words without padding is all the session's server gives.
         const qsizetype bytes = qsizetype(rootRect.width()) * rootRect.height() * 4;
         if (!reply || reply->depth != 24 || xcb_get_image_data_length(reply.get()) != bytes)
@@ -269,44 +270,39 @@ public:
     }
     bool hasSelectionOwner(const char* selection)
     {
-        Reply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
+        const auto reply = owned(xcb_get_selection_owner_reply(
             m_c, xcb_get_selection_owner(m_c, atom(selection)), nullptr));
         return reply && reply->owner != XCB_NONE;
     }
     bool hasFocus(const WindowInfo& window)
     {
-        Reply<xcb_get_input_focus_reply_t> reply(
-            xcb_get_input_focus_reply(m_c, xcb_get_input_focus(m_c), nullptr));
+        const auto reply = owned(xcb_get_input_focus_reply(m_c, xcb_get_input_focus(m_c), nullptr));
         return reply && (reply->focus == window.id || reply->focus == window.topLevel);
     }
     // Whether another client holds an active grab; a grab of the test's own is given back.
     bool grabbedElsewhere(bool keyboard)
     {
         constexpr auto async = XCB_GRAB_MODE_ASYNC;
-        const auto status = [](auto* reply) {
-            const Reply<std::remove_pointer_t<decltype(reply)>> owned(reply);
-            return owned ? owned->status : quint8(XCB_GRAB_STATUS_NOT_VIEWABLE);
-        };
-        const quint8 result =
-            keyboard ? status(xcb_grab_keyboard_reply(
-                           m_c, xcb_grab_keyboard(m_c, 0, m_root, XCB_CURRENT_TIME, async, async),
-                           nullptr))
-                     : status(xcb_grab_pointer_reply(m_c,
-                                                     xcb_grab_pointer(m_c, 0, m_root, 0, async,
-                                                                      async, XCB_NONE, XCB_NONE,
-                                                                      XCB_CURRENT_TIME),
-                                                     nullptr));
-        if (result == XCB_GRAB_STATUS_SUCCESS)
+        const unsigned request =
+            keyboard ? xcb_grab_keyboard(m_c, 0, m_root, XCB_CURRENT_TIME, async, async).sequence
+                     : xcb_grab_pointer(m_c, 0, m_root, 0, async, async, XCB_NONE, XCB_NONE,
+                                        XCB_CURRENT_TIME)
+                           .sequence;
+        // Both replies are a status after the response type.
+        const auto reply = owned(
+            static_cast<xcb_grab_keyboard_reply_t*>(xcb_wait_for_reply(m_c, request, nullptr)));
+        const quint8 status = reply ? reply->status : quint8(XCB_GRAB_STATUS_NOT_VIEWABLE);
+        if (status == XCB_GRAB_STATUS_SUCCESS)
             keyboard ? xcb_ungrab_keyboard(m_c, XCB_CURRENT_TIME)
                      : xcb_ungrab_pointer(m_c, XCB_CURRENT_TIME);
         sync();
-        return result == XCB_GRAB_STATUS_ALREADY_GRABBED;
+        return status == XCB_GRAB_STATUS_ALREADY_GRABBED;
     }
 
 private:
     QByteArray propertyBytes(xcb_get_property_cookie_t cookie, int format)
     {
-        Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(m_c, cookie, nullptr));
+        const auto reply = owned(xcb_get_property_reply(m_c, cookie, nullptr));
         if (!reply || reply->format != format)
             return {};
         return QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),

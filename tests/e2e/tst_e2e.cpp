@@ -12,8 +12,6 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QProcess>
-#include <QRegularExpression>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,55 +19,50 @@
 #include <cstdio>
 
 using namespace e2e;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kSelection = QStringLiteral("Vellumbox Selection");
-const QString kScreenshot = QStringLiteral("Vellumbox Screenshot");
-const QString kWelcome = QStringLiteral("Welcome to Vellumbox");
+const QString kSelection = u"Vellumbox Selection"_s;
+const QString kScreenshot = u"Vellumbox Screenshot"_s;
+const QString kWelcome = u"Welcome to Vellumbox"_s;
 
-bool run(const QString& program, const QStringList& arguments, QByteArray* output = nullptr)
+// A command's words; output receives what it prints.
+bool run(const QStringList& command, QByteArray* output = nullptr)
 {
     QProcess process;
-    process.start(program, arguments);
+    process.start(command.first(), command.mid(1));
     process.closeWriteChannel();
-    const bool finished = process.waitForFinished(20000);
+    const bool ok = process.waitForFinished(20000) &&
+                    process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     if (output)
         *output = process.readAllStandardOutput();
-    process.kill();
-    process.waitForFinished();
-    if (finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
-        return true;
-    qWarning("%s %s failed: %s", qPrintable(program), qPrintable(arguments.join(' ')),
-             process.readAllStandardError().constData());
-    return false;
+    if (!ok)
+        qWarning("%s failed: %s", qPrintable(command.join(' ')),
+                 process.readAllStandardError().constData());
+    return ok;
 }
 
-// The desktop as a person drives it: xdotool's key names ("ctrl+shift+9", "Escape"), root
-// coordinates.
+// The desktop as a person drives it: xdotool's words ("key ctrl+shift+9"), root coordinates.
 struct Input {
-    static QStringList words(const char* text) { return QString::fromLatin1(text).split(' '); }
-    static bool xdotool(const QStringList& arguments)
+    static bool xdotool(const QString& words)
     {
-        return run(QStringLiteral("xdotool"), arguments);
+        return run(("xdotool " + words).split(' ', Qt::SkipEmptyParts));
     }
-    static bool key(const QString& keys) { return xdotool({QStringLiteral("key"), keys}); }
-    static QStringList at(const QPoint& p)
-    {
-        return {QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())};
-    }
+    static bool key(const QString& keys) { return xdotool("key " + keys); }
+    static QString at(QPoint p) { return u" mousemove %1 %2 "_s.arg(p.x()).arg(p.y()); }
     // Away from every sampled or captured area.
-    static bool park() { return xdotool(at(QPoint(1700, 1000))); }
-    static bool click(const QPoint& p, int button = 1)
+    static bool park() { return xdotool(at({1700, 1000})); }
+    static bool click(QPoint p, int button = 1)
     {
-        return xdotool(at(p) << QStringLiteral("click") << QString::number(button));
+        return xdotool(at(p) + "click " + QString::number(button));
     }
-    static bool drag(const QPoint& from, const QPoint& to)
+    static bool drag(QPoint from, QPoint to)
     {
-        QStringList arguments = at(from) + words("sleep 0.03 mousedown 1");
+        QString words = at(from) + "sleep 0.03 mousedown 1";
         for (int i = 1; i <= 4; ++i)
-            arguments += words("sleep 0.03") + at(from + (to - from) * i / 4);
-        return xdotool(arguments + words("sleep 0.03 mouseup 1"));
+            words += " sleep 0.03" + at(from + (to - from) * i / 4);
+        return xdotool(words + "sleep 0.03 mouseup 1");
     }
 };
 
@@ -77,9 +70,8 @@ struct Input {
 QImage pasted()
 {
     QByteArray png;
-    return run(QStringLiteral("xclip"), Input::words("-selection clipboard -o -t image/png"), &png)
-               ? QImage::fromData(png)
-               : QImage();
+    run(u"xclip -selection clipboard -o -t image/png"_s.split(' '), &png);
+    return QImage::fromData(png);
 }
 
 bool writeFile(const QString& path, const QByteArray& content)
@@ -89,9 +81,8 @@ bool writeFile(const QString& path, const QByteArray& content)
            file.write(content) == content.size();
 }
 
-// The program from $VELLUMBOX_BINARY; its stderr is kept for the test and echoed into its log.
-class AppProcess : public QProcess {
-public:
+// The program from $VELLUMBOX_BINARY, or another; its stderr kept for the test and echoed.
+struct AppProcess : QProcess {
     AppProcess()
     {
         setProcessChannelMode(ForwardedOutputChannel);
@@ -103,9 +94,10 @@ public:
     }
     ~AppProcess() override { stop(); }
 
-    bool launch(const QStringList& arguments = {})
+    bool launch(const QStringList& arguments = {},
+                const QString& program = qEnvironmentVariable("VELLUMBOX_BINARY"))
     {
-        start(qEnvironmentVariable("VELLUMBOX_BINARY"), arguments);
+        start(program, arguments);
         return waitForStarted(10000);
     }
     // SIGTERM, then SIGKILL; true when it ended by itself.
@@ -113,17 +105,11 @@ public:
     {
         if (state() != NotRunning) {
             terminate();
-            if (!waitForFinished(5000)) {
+            if (!waitForFinished(5000))
                 kill();
-                waitForFinished();
-                return false;
-            }
+            waitForFinished(); // killed: a crash exit
         }
         return exitStatus() == NormalExit;
-    }
-    bool hasLine(const QString& pattern) const
-    {
-        return log.contains(QRegularExpression(pattern, QRegularExpression::MultilineOption));
     }
 
     QString log;
@@ -143,33 +129,25 @@ private Q_SLOTS:
     void initTestCase()
     {
         const QString binary = qEnvironmentVariable("VELLUMBOX_BINARY");
-        QVERIFY2(QFileInfo(binary).isExecutable(),
-                 qPrintable(binary + QStringLiteral(" won't run")));
+        QVERIFY2(QFileInfo(binary).isExecutable(), qPrintable(binary + u" won't run"_s));
         QVERIFY2(m_x.isConnected(), "no X server: run under tools/session.sh");
         QCOMPARE(m_x.rootSize(), QSize(3200, 1080));
         // Each mode must really run with, or without, a compositor.
         QCOMPARE(m_x.hasSelectionOwner("_NET_WM_CM_S0"),
-                 qEnvironmentVariable("VELLUMBOX_E2E_COMPOSITOR") == QStringLiteral("1"));
+                 qEnvironmentVariable("VELLUMBOX_E2E_COMPOSITOR") == u"1"_s);
         m_pattern = pattern::image(0, QRect(QPoint(0, 0), m_x.rootSize()));
 
         // An application registered for PNG images and the default for them, as an installed one
         // is, that keeps a copy of what it is handed.
-        m_shareSink = m_dir.filePath(QStringLiteral("shared.png"));
-        const QString script = m_dir.filePath(QStringLiteral("viewer.sh"));
-        QVERIFY(writeFile(script,
-                          QStringLiteral("#!/bin/sh\ncp \"$1\" '%1'\n").arg(m_shareSink).toUtf8()));
-        QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner));
-        const QString applications =
-            qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
-        QVERIFY(writeFile(applications + QStringLiteral("/test-viewer.desktop"),
+        const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + u"/applications"_s;
+        QVERIFY(writeFile(applications + u"/test-viewer.desktop"_s,
                           QStringLiteral("[Desktop Entry]\nType=Application\nName=Test Viewer\n"
-                                         "Exec=%1 %f\nMimeType=image/png;\n")
-                              .arg(script)
+                                         "Exec=cp %f %1\nMimeType=image/png;\n")
+                              .arg(m_shareSink)
                               .toUtf8()));
-        QVERIFY(run(QStringLiteral("update-desktop-database"), {applications}));
-        QVERIFY(
-            writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list"),
-                      "[Default Applications]\nimage/png=test-viewer.desktop\n"));
+        QVERIFY(run({"update-desktop-database", applications}));
+        QVERIFY(writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + u"/mimeapps.list"_s,
+                          "[Default Applications]\nimage/png=test-viewer.desktop\n"));
     }
 
     void init()
@@ -190,7 +168,7 @@ private Q_SLOTS:
         const bool crashed = m_app && m_app->exitStatus() == QProcess::CrashExit;
         const bool failed = QTest::currentTestFailed();
         if (failed)
-            xdotool(words("mouseup 1"));
+            xdotool("mouseup 1");
         for (const WindowInfo& shot : m_x.windowsNamed(kScreenshot))
             click(shot.geometry.center());
         // The next scenario gets a fresh instance rather than this one's leftovers.
@@ -207,8 +185,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("hot key") << false << QStringList();
         QTest::newRow("second launch") << true << QStringList();
-        QTest::newRow("second launch --capture")
-            << true << QStringList{QStringLiteral("--capture")};
+        QTest::newRow("second launch --capture") << true << QStringList{u"--capture"_s};
     }
 
     void selectionDimsEveryScreenAndReleasesTheInput()
@@ -220,18 +197,16 @@ private Q_SLOTS:
             AppProcess second;
             QVERIFY2(second.launch(arguments), qPrintable(second.errorString()));
             QVERIFY2(second.waitForFinished(30000), "the second launch kept running");
-            QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-            QCOMPARE(second.exitCode(), 0);
-            QVERIFY(second.hasLine(QStringLiteral("already running")));
+            QCOMPARE(std::pair(second.exitStatus(), second.exitCode()),
+                     std::pair(QProcess::NormalExit, 0));
+            QVERIFY(second.log.contains(u"already running"_s));
             CHECK_STEP(awaitSelection(&windows));
         } else {
             CHECK_STEP(openSelection(&windows));
         }
         QList<QRect> rects;
-        for (const WindowInfo& w : std::as_const(windows)) {
-            QVERIFY(w.overrideRedirect);
-            rects.append(w.geometry);
-        }
+        for (const WindowInfo& w : std::as_const(windows))
+            rects.append(w.overrideRedirect ? w.geometry : QRect());
         std::sort(rects.begin(), rects.end(), [](QRect a, QRect b) { return a.x() < b.x(); });
         QCOMPARE(rects, (QList<QRect>{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)}));
 
@@ -274,8 +249,7 @@ private Q_SLOTS:
         WindowInfo shot;
         CHECK_STEP(capture(area, &shot));
         // Managed by the window manager, undecorated, above ordinary windows, on every workspace.
-        QVERIFY(!shot.overrideRedirect);
-        QVERIFY(shot.topLevel != shot.id);
+        QVERIFY(!shot.overrideRedirect && shot.topLevel != shot.id);
         QCOMPARE(m_x.window(shot.topLevel).geometry, area);
         QVERIFY(m_x.property(shot.id, "_NET_WM_STATE").contains(m_x.atom("_NET_WM_STATE_ABOVE")));
         QCOMPARE(m_x.property(shot.id, "_NET_WM_DESKTOP"), QList<quint32>{0xFFFFFFFFU});
@@ -301,9 +275,9 @@ private Q_SLOTS:
 
         // The clipboard holds every device pixel, and still does once the screenshot is closed.
         CHECK_STEP(focusScreenshot(shot));
-        QVERIFY(key(QStringLiteral("ctrl+c")));
+        QVERIFY(key(u"ctrl+c"_s));
         CHECK_STEP(becomes(pasted, area));
-        QVERIFY(key(QStringLiteral("ctrl+w")));
+        QVERIFY(key(u"ctrl+w"_s));
         QVERIFY2(m_x.waitForWindows(kScreenshot, 0), "Ctrl+W kept it open");
         CHECK_STEP(becomes(pasted, area, {}, 0));
     }
@@ -317,8 +291,7 @@ private Q_SLOTS:
         CHECK_STEP(capture(area, &shot));
         CHECK_STEP(chooseFromSubmenu(shot.geometry.center(), 4)); // the default application
         CHECK_STEP(becomes([&] { return QImage(m_shareSink); }, area));
-        const QDir folder(qEnvironmentVariable("XDG_RUNTIME_DIR") +
-                          QStringLiteral("/vellumbox-share"));
+        const QDir folder(qEnvironmentVariable("XDG_RUNTIME_DIR") + u"/vellumbox-share"_s);
         QCOMPARE(folder.entryList(QDir::Files).size(), 1);
         QCOMPARE(QFileInfo(folder.path()).permissions() & (QFile::ReadGroup | QFile::ReadOther),
                  QFile::Permissions());
@@ -326,19 +299,13 @@ private Q_SLOTS:
         CHECK_STEP(chooseFromSubmenu(shot.geometry.center(), 9)); // Pencil
         QVERIFY2(waitUntil([&] { return editing(shot); }), "no dashed border in edit mode");
         // Another application in front, with the keyboard: only watching it sees this Escape.
-        QProcess other;
-        other.start(
-            QStringLiteral("xmessage"),
-            {QStringLiteral("-geometry"), QStringLiteral("+1200+700"), QStringLiteral("other")});
-        const auto end = qScopeGuard([&] {
-            other.kill();
-            other.waitForFinished();
-        });
+        AppProcess other;
+        QVERIFY(other.launch({"-geometry", "+1200+700", "other"}, "xmessage"));
         QList<WindowInfo> found;
-        QVERIFY(m_x.waitForWindows(QStringLiteral("xmessage"), 1, &found));
+        QVERIFY(m_x.waitForWindows(u"xmessage"_s, 1, &found));
         QVERIFY(click({1230, 715}));
         QVERIFY2(waitUntil([&] { return m_x.hasFocus(found.first()); }), "it took no keyboard");
-        QVERIFY(key(QStringLiteral("Escape")));
+        QVERIFY(key(u"Escape"_s));
         QVERIFY2(waitUntil([&] { return !editing(shot); }), "edit mode survived the Escape");
         // An ordinary screenshot again: a click closes it.
         QVERIFY(click(shot.geometry.center()));
@@ -350,8 +317,8 @@ private Q_SLOTS:
     void launchFirstRunShowsWelcomeThenStartAtLogin()
     {
         const QString autostart = qEnvironmentVariable("XDG_CONFIG_HOME") +
-                                  QStringLiteral("/autostart/org.vellumbox.Vellumbox.desktop");
-        QFile::remove(settingsPath());
+                                  u"/autostart/org.vellumbox.Vellumbox.desktop"_s;
+        QFile::remove(m_settings);
         QFile::remove(autostart);
         AppProcess first;
         QVERIFY2(first.launch(), qPrintable(first.errorString()));
@@ -366,19 +333,16 @@ private Q_SLOTS:
         // The question about starting at login, answered "Yes", its default.
         QList<WindowInfo> shown;
         QVERIFY2(waitUntil([&] { return (shown = alerts()).size() == 1; }, 30000),
-                 qPrintable(QStringLiteral("%1 alerts instead of 1").arg(shown.size())));
+                 qPrintable(u"%1 alerts instead of 1"_s.arg(shown.size())));
         QVERIFY2(waitUntil([&] { return m_x.hasFocus(shown.first()); }), "the alert has no focus");
-        QVERIFY(key(QStringLiteral("Return")));
+        QVERIFY(key(u"Return"_s));
         QVERIFY(waitUntil([&] { return alerts().isEmpty(); }));
         QVERIFY(m_x.waitForWindows(kWelcome, 0));
         QFile entry(autostart);
-        QVERIFY2(waitUntil([&] { return entry.exists(); }), "no autostart entry");
-        QVERIFY(entry.open(QIODevice::ReadOnly));
+        QVERIFY2(waitUntil([&] { return entry.open(QIODevice::ReadOnly); }), "no autostart entry");
         const QString exec =
-            QStringLiteral("Exec=") +
-            QFileInfo(qEnvironmentVariable("VELLUMBOX_BINARY")).canonicalFilePath();
-        QVERIFY2(QString::fromUtf8(entry.readAll()).split(QLatin1Char('\n')).contains(exec),
-                 qPrintable(exec));
+            u"Exec="_s + QFileInfo(qEnvironmentVariable("VELLUMBOX_BINARY")).canonicalFilePath();
+        QVERIFY2(QString::fromUtf8(entry.readAll()).split('\n').contains(exec), qPrintable(exec));
     }
 
     // A French desktop without a session bus: the hot key still captures; the context menu, as
@@ -387,39 +351,32 @@ private Q_SLOTS:
     {
         AppProcess french;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("LANGUAGE"), QStringLiteral("fr"));
-        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
-                           QStringLiteral("unix:path=/nonexistent/bus"));
+        environment.insert(u"LANGUAGE"_s, u"fr"_s);
+        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path=/nonexistent/bus"_s);
         french.setProcessEnvironment(environment);
         CHECK_STEP(startApp(french));
-        QVERIFY(french.hasLine(QStringLiteral("No session bus")));
+        QVERIFY(french.log.contains(u"No session bus"_s));
         const QRect area(500, 300, 300, 200);
-        WindowInfo shot;
-        WindowInfo menu;
+        WindowInfo shot, menu;
         CHECK_STEP(capture(area, &shot));
         CHECK_STEP(openMenu(shot.geometry.center(), &menu));
         QTest::qWait(300); // drawn
-        const QString picture = m_dir.filePath(QStringLiteral("menu.png"));
+        const QString picture = m_dir.filePath(u"menu.png"_s);
         // Enlarged: the recogniser reads menu-sized text better at twice its size.
         QVERIFY(
             m_x.grab(menu.geometry)
                 .scaled(menu.geometry.size() * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                 .save(picture));
         QByteArray text;
-        QVERIFY(run(QStringLiteral("tesseract"), {picture, QStringLiteral("-")}, &text));
+        QVERIFY(run({"tesseract", picture, "-"}, &text));
         QVERIFY2(text.contains("Copier dans le presse-papiers") && text.contains("Partager") &&
                      !text.contains("Clipboard"),
                  text.constData());
-        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return")}));
+        QVERIFY(key("Down Return"));
         CHECK_STEP(becomes(pasted, area));
     }
 
 private:
-    static QString settingsPath()
-    {
-        return qEnvironmentVariable("XDG_CONFIG_HOME") +
-               QStringLiteral("/Vellumbox/Vellumbox.conf");
-    }
     bool fail(const QString& why)
     {
         m_why = why;
@@ -429,24 +386,24 @@ private:
     // Past the first run, once it has registered the hot key.
     bool startApp(AppProcess& app)
     {
-        if (!QFile::exists(settingsPath()) &&
-            !writeFile(settingsPath(), "[General]\nhasCompletedOnboarding=true\n"
-                                       "hasShownLoginItemPrompt=true\n"))
-            return fail(QStringLiteral("could not write ") + settingsPath());
+        if (!QFile::exists(m_settings) &&
+            !writeFile(m_settings, "[General]\nhasCompletedOnboarding=true\n"
+                                   "hasShownLoginItemPrompt=true\n"))
+            return fail(u"could not write "_s + m_settings);
         if (!app.launch())
             return fail(app.errorString());
         return waitUntil([&] {
-                   return app.hasLine(
-                       QStringLiteral("^info vellumbox.Hotkey: Hot key Ctrl.Shift.9 registered$"));
+                   return app.log.contains(
+                       u"info vellumbox.Hotkey: Hot key Ctrl+Shift+9 registered\n"_s);
                }) ||
-               fail(QStringLiteral("the hot key was not registered; log:\n") + app.log);
+               fail(u"the hot key was not registered; log:\n"_s + app.log);
     }
 
     // Shown until the next scenario, which starts with pattern 0 again.
     bool showBackground(const QImage& image)
     {
         m_shown = image.cacheKey();
-        return m_x.setBackground(image) || fail(QStringLiteral("the background did not show"));
+        return m_x.setBackground(image) || fail(u"the background did not show"_s);
     }
 
     // The selection on both screens, once it holds the keyboard and the pointer, as a person
@@ -455,22 +412,22 @@ private:
     {
         QList<WindowInfo> windows;
         if (!m_x.waitForWindows(kSelection, 2, &windows))
-            return fail(QStringLiteral("%1 selection windows instead of 2").arg(windows.size()));
+            return fail(u"%1 selection windows instead of 2"_s.arg(windows.size()));
         if (found)
             *found = windows;
         return waitUntil(
                    [&] { return m_x.grabbedElsewhere(true) && m_x.grabbedElsewhere(false); }) ||
-               fail(QStringLiteral("the selection holds no keyboard and pointer grab"));
+               fail(u"the selection holds no keyboard and pointer grab"_s);
     }
     bool openSelection(QList<WindowInfo>* found = nullptr)
     {
-        return (park() && key(QStringLiteral("ctrl+shift+9")) && awaitSelection(found)) ||
-               fail(QStringLiteral("no selection after the hot key; ") + m_why);
+        return (park() && key(u"ctrl+shift+9"_s) && awaitSelection(found)) ||
+               fail(u"no selection after the hot key; "_s + m_why);
     }
     bool escapeSelection()
     {
-        return (key(QStringLiteral("Escape")) && m_x.waitForWindows(kSelection, 0)) ||
-               fail(QStringLiteral("the selection stayed after Escape"));
+        return (key(u"Escape"_s) && m_x.waitForWindows(kSelection, 0)) ||
+               fail(u"the selection stayed after Escape"_s);
     }
 
     // A selection of area, and the screenshot that shows it, the only one.
@@ -481,9 +438,9 @@ private:
             return false;
         if (!drag(area.topLeft(), area.bottomRight() + QPoint(1, 1)) || !park() ||
             !m_x.waitForWindows(kSelection, 0))
-            return fail(QStringLiteral("the selection stayed after the drag"));
+            return fail(u"the selection stayed after the drag"_s);
         if (!m_x.waitForWindows(kScreenshot, 1, &shots))
-            return fail(QStringLiteral("%1 screenshots instead of 1").arg(shots.size()));
+            return fail(u"%1 screenshots instead of 1"_s.arg(shots.size()));
         *shot = shots.first();
         return shot->geometry == area || fail(QDebug::toString(shot->geometry));
     }
@@ -510,7 +467,7 @@ private:
         m_rightClick.start();
         QList<WindowInfo> up;
         if (!click(p, 3) || !waitUntil([&] { return (up = popups()).size() > closed; }))
-            return fail(QStringLiteral("no menu at (%1, %2)").arg(p.x()).arg(p.y()));
+            return fail(u"no menu at (%1, %2)"_s.arg(p.x()).arg(p.y()));
         if (menu)
             *menu = up.last();
         return true;
@@ -522,36 +479,32 @@ private:
         const qsizetype closed = popups().size();
         if (!openMenu(p))
             return false;
-        if (!xdotool(QStringList{QStringLiteral("key")} + QStringList(downs, QStringLiteral("Down"))
-                     << QStringLiteral("Right")) ||
+        if (!key(u"Down "_s.repeated(downs) + "Right") ||
             !waitUntil([&] { return popups().size() > closed + 1; }))
-            return fail(QStringLiteral("no submenu"));
-        return (key(QStringLiteral("Return")) &&
-                waitUntil([&] { return popups().size() <= closed; })) ||
-               fail(QStringLiteral("the menu stayed"));
+            return fail(u"no submenu"_s);
+        return (key(u"Return"_s) && waitUntil([&] { return popups().size() <= closed; })) ||
+               fail(u"the menu stayed"_s);
     }
     QList<WindowInfo> popups()
     {
-        QList<WindowInfo> all = m_x.windows();
-        all.removeIf([](const WindowInfo& w) { return !w.overrideRedirect; });
-        return all;
+        return m_x.windowsWhere([](const WindowInfo& w) { return w.overrideRedirect; });
     }
 
     // A press longer than a click: the screenshot takes the focus without closing. A second is
     // far past the 0.3 s of a click, however loaded the machine.
     bool focusScreenshot(const WindowInfo& shot)
     {
-        return (xdotool(at(shot.geometry.center()) + words("mousedown 1 sleep 1 mouseup 1")) &&
+        return (xdotool(at(shot.geometry.center()) + "mousedown 1 sleep 1 mouseup 1") &&
                 waitUntil([&] { return m_x.hasFocus(shot); })) ||
-               fail(QStringLiteral("the screenshot did not take the focus"));
+               fail(u"the screenshot did not take the focus"_s);
     }
 
     // The alerts up now: titled with the program's name, as is the small tray icon.
     QList<WindowInfo> alerts()
     {
-        QList<WindowInfo> found = m_x.windowsNamed(QStringLiteral("Vellumbox"));
-        found.removeIf([](const WindowInfo& w) { return w.geometry.width() <= 64; });
-        return found;
+        return m_x.windowsWhere([](const WindowInfo& w) {
+            return w.name == u"Vellumbox"_s && w.geometry.width() > 64;
+        });
     }
 
     // Edit mode shows a dashed blue border.
@@ -565,6 +518,8 @@ private:
         return blue > 20;
     }
 
+    const QString m_settings =
+        qEnvironmentVariable("XDG_CONFIG_HOME") + u"/Vellumbox/Vellumbox.conf"_s;
     XHarness m_x;
     std::unique_ptr<AppProcess> m_app;
     QString m_why;
@@ -572,7 +527,7 @@ private:
     qint64 m_shown = 0;
     QElapsedTimer m_rightClick;
     QTemporaryDir m_dir;
-    QString m_shareSink;
+    const QString m_shareSink = m_dir.filePath(u"shared.png"_s);
 };
 
 QTEST_GUILESS_MAIN(TestE2e)

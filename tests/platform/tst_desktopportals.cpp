@@ -29,6 +29,7 @@
 #include <unistd.h>
 
 using namespace vellumbox;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -57,46 +58,37 @@ public:
         const auto refuse = [&](const char* error) {
             return bus.send(call.createErrorReply(QLatin1String(error), member));
         };
-        if (member == QStringLiteral("Get")) // a version: the interface is offered
+        if (member == u"Get"_s) // a version: the interface is offered
             return reply({QVariant::fromValue(QDBusVariant(1U))});
-        if (member == QStringLiteral("Lookup"))
+        if (member == u"Lookup"_s)
             return stored.isEmpty() ? refuse("org.freedesktop.portal.Error.NotFound")
                                     : reply({QVariant::fromValue(
                                                  QMap<QString, QStringList>{{storedApp, {stored}}}),
                                              QVariant::fromValue(QDBusVariant(QByteArray()))});
-        if (member == QStringLiteral("CaptureArea")) {
+        if (member == u"CaptureArea"_s) {
             const QVariantMap results = kwinCapture(in); // empty: refused
             return results.isEmpty() ? refuse("org.kde.KWin.ScreenShot2.Error.NoAuthorized")
                                      : reply({results});
         }
         const QVariantMap options = qdbus_cast<QVariantMap>(in.last());
         // The portal's request path, from the caller's unique name and token.
-        const QString request =
-            QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
-                .arg(call.service().mid(1).replace(QLatin1Char('.'), QLatin1Char('_')),
-                     options.value(QStringLiteral("handle_token")).toString());
-        if (member == QStringLiteral("Screenshot")) {
+        const QString request = u"/org/freedesktop/portal/desktop/request/%1/%2"_s.arg(
+            call.service().mid(1).replace(QLatin1Char('.'), QLatin1Char('_')),
+            options.value(u"handle_token"_s).toString());
+        if (member == u"Screenshot"_s) {
             ++screenshots;
             if (answer)
                 respond(request, *answer,
-                        uri.isEmpty() ? QVariantMap() : QVariantMap{{QStringLiteral("uri"), uri}});
-        } else if (member == QStringLiteral("CreateSession")) {
-            session = QStringLiteral("/org/freedesktop/portal/desktop/session/1_1/") +
-                      options.value(QStringLiteral("session_handle_token")).toString();
-            respond(request, 0, {{QStringLiteral("session_handle"), session}});
-        } else if (member == QStringLiteral("BindShortcuts")) {
+                        uri.isEmpty() ? QVariantMap() : QVariantMap{{u"uri"_s, uri}});
+        } else if (member == u"CreateSession"_s) {
+            session = u"/org/freedesktop/portal/desktop/session/1_1/"_s +
+                      options.value(u"session_handle_token"_s).toString();
+            respond(request, 0, {{u"session_handle"_s, session}});
+        } else if (member == u"BindShortcuts"_s) {
             // a(sa{sv}): each shortcut's id and properties.
-            const QDBusArgument shortcuts = in.at(1).value<QDBusArgument>();
-            shortcuts.beginArray();
-            while (!shortcuts.atEnd()) {
-                QString id;
-                QVariantMap properties;
-                shortcuts.beginStructure();
-                shortcuts >> id >> properties;
-                shortcuts.endStructure();
-                trigger = properties.value(QStringLiteral("preferred_trigger")).toString();
-            }
-            shortcuts.endArray();
+            using Shortcuts = QList<std::pair<QString, QVariantMap>>;
+            for (const auto& [id, properties] : qdbus_cast<Shortcuts>(in.at(1)))
+                trigger = properties.value(u"preferred_trigger"_s).toString();
             respond(request, shortcutRefused ? 1 : 0, {});
         } else {
             return false;
@@ -106,9 +98,9 @@ public:
 
     void press(const QString& id)
     {
-        QDBusMessage activated = QDBusMessage::createSignal(
-            QStringLiteral("/org/freedesktop/portal/desktop"),
-            QStringLiteral("org.freedesktop.portal.GlobalShortcuts"), QStringLiteral("Activated"));
+        QDBusMessage activated =
+            QDBusMessage::createSignal(u"/org/freedesktop/portal/desktop"_s,
+                                       u"org.freedesktop.portal.GlobalShortcuts"_s, u"Activated"_s);
         activated << QVariant::fromValue(QDBusObjectPath(session)) << id << qulonglong{1}
                   << QVariantMap();
         QDBusConnection::sessionBus().send(activated);
@@ -118,8 +110,8 @@ private:
     // The request's Response, after the call's reply as a real portal sends it.
     static void respond(const QString& request, uint code, const QVariantMap& results)
     {
-        QDBusMessage response = QDBusMessage::createSignal(
-            request, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
+        QDBusMessage response =
+            QDBusMessage::createSignal(request, u"org.freedesktop.portal.Request"_s, u"Response"_s);
         response << code << results;
         QTimer::singleShot(20, [response] { QDBusConnection::sessionBus().send(response); });
     }
@@ -129,24 +121,21 @@ private:
     QVariantMap kwinCapture(const QVariantList& in)
     {
         kwinAsked = QRect(in.at(0).toInt(), in.at(1).toInt(), in.at(2).toInt(), in.at(3).toInt());
-        if (kwinRefuses ||
-            qdbus_cast<QVariantMap>(in.at(4)).value(QStringLiteral("include-cursor")).toBool())
+        if (kwinRefuses || qdbus_cast<QVariantMap>(in.at(4)).value(u"include-cursor"_s).toBool())
             return {};
-        QImage image(kwinAsked.size() * 2, QImage::Format_ARGB32);
-        for (int row = 0; row < image.height(); ++row)
-            for (int column = 0; column < image.width(); ++column)
-                image.setPixel(column, row, qRgb(column & 0xff, row & 0xff, 7));
+        const QImage image =
+            testing::positionPicture(kwinAsked.size() * 2).convertToFormat(QImage::Format_ARGB32);
         const int fd = ::dup(in.at(5).value<QDBusUnixFileDescriptor>().fileDescriptor());
         writing = QtConcurrent::run([fd, image] {
             QFile pipe;
             if (pipe.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle))
                 pipe.write(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
         });
-        return {{QStringLiteral("type"), QStringLiteral("raw")},
-                {QStringLiteral("width"), static_cast<uint>(image.width())},
-                {QStringLiteral("height"), static_cast<uint>(image.height())},
-                {QStringLiteral("stride"), static_cast<uint>(image.bytesPerLine())},
-                {QStringLiteral("format"), static_cast<uint>(image.format())}};
+        return {{u"type"_s, u"raw"_s},
+                {u"width"_s, static_cast<uint>(image.width())},
+                {u"height"_s, static_cast<uint>(image.height())},
+                {u"stride"_s, static_cast<uint>(image.bytesPerLine())},
+                {u"format"_s, static_cast<uint>(image.format())}};
     }
 };
 
@@ -165,40 +154,25 @@ private Q_SLOTS:
         for (const char* path :
              {"/org/freedesktop/portal/desktop", "/org/freedesktop/impl/portal/PermissionStore"})
             QVERIFY(bus.registerVirtualObject(QLatin1String(path), &desktop_));
-        QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
-        QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.impl.portal.PermissionStore")));
+        QVERIFY(bus.registerService(u"org.freedesktop.portal.Desktop"_s));
+        QVERIFY(bus.registerService(u"org.freedesktop.impl.portal.PermissionStore"_s));
         QVERIFY(PortalDisplayCapture::available());
     }
 
-    void theScreenIsCutFromTheWholePictureAndTheFileRemoved()
+    void theScreenIsCutFromTheAnswerOrItsFailureTold_data()
     {
+        testing::columns<uint, QString, QByteArray, bool, QString>(
+            {"answer", "uri" /* empty: the file's */, "file", "refused",
+             "reason" /* empty: read */});
         // The layout at scale 2: the right screen is the picture's right part, in blue.
-        QImage picture(600, 200, QImage::Format_RGB32);
-        picture.fill(Qt::red);
+        QImage picture = testing::filledPicture({600, 200}, Qt::red);
         QPainter(&picture).fillRect(400, 0, 200, 100, Qt::blue);
-        answerWithFile(0, png(picture));
-        const DisplayImage shot =
-            capture_.captureDisplay({QStringLiteral("R"), layout_.at(1), 1.0, {}});
-        QVERIFY2(shot.ok(), qPrintable(shot.error));
-        QCOMPARE(shot.image.size(), QSize(200, 100));
-        QCOMPARE(shot.scale, 2.0);
-        QCOMPARE(shot.image.pixel(0, 0), qRgb(0, 0, 255));
-        QCOMPARE(shot.image.pixel(199, 99), qRgb(0, 0, 255));
-        QVERIFY(!QFile::exists(dir_.filePath(QStringLiteral("a shot.png"))));
-    }
-
-    void refusalsAndFailuresAreTold_data()
-    {
-        QTest::addColumn<uint>("answer");
-        QTest::addColumn<QString>("uri"); // empty: the file's
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<bool>("refused");
-        QTest::addColumn<QString>("reason");
-        const QString none = QStringLiteral("none");
+        QTest::newRow("read") << 0U << "" << png(picture) << false << "";
         QTest::newRow("cancelled") << 1U << "" << QByteArray() << true << "did not allow";
         QTest::newRow("refused") << 2U << "" << QByteArray() << true << "did not allow";
         QTest::newRow("unknown answer") << 7U << "" << QByteArray() << false << "(answer 7)";
-        QTest::newRow("no file named") << 0U << none << QByteArray() << false << "no picture file";
+        QTest::newRow("no file named")
+            << 0U << "none" << QByteArray() << false << "no picture file";
         QTest::newRow("remote file")
             << 0U << "https://example.org/a.png" << QByteArray() << false << "no picture file";
         QTest::newRow("not a picture")
@@ -207,24 +181,26 @@ private Q_SLOTS:
             << 0U << "" << png(QImage(300, 300, QImage::Format_RGB32)) << false << "does not match";
     }
 
-    void refusalsAndFailuresAreTold()
+    void theScreenIsCutFromTheAnswerOrItsFailureTold()
     {
-        QFETCH(uint, answer);
-        QFETCH(QString, uri);
-        QFETCH(QByteArray, file);
-        QFETCH(bool, refused);
-        QFETCH(QString, reason);
+        const auto [answer, uri, file, refused, reason] =
+            testing::fetch<uint, QString, QByteArray, bool, QString>(
+                {"answer", "uri", "file", "refused", "reason"});
         answerWithFile(answer, file);
         if (!uri.isEmpty())
-            desktop_.uri = uri == QStringLiteral("none") ? QString() : uri;
-        const DisplayImage shot =
-            capture_.captureDisplay({QStringLiteral("L"), layout_.at(0), 1.0, {}});
-        QVERIFY(!shot.ok());
+            desktop_.uri = uri == u"none"_s ? QString() : uri;
+        const DisplayImage shot = capture_.captureDisplay({u"R"_s, layout_.at(1), 1.0, {}});
+        QVERIFY2(shot.ok() == reason.isEmpty() && shot.error.contains(reason),
+                 qPrintable(shot.error));
         QCOMPARE(shot.refused, refused);
-        QVERIFY2(shot.error.contains(reason), qPrintable(shot.error));
         // The file is removed once read, and only then: it was made for that request.
-        QCOMPARE(QFile::exists(dir_.filePath(QStringLiteral("a shot.png"))),
-                 answer != 0 || !uri.isEmpty());
+        QCOMPARE(QFile::exists(dir_.filePath(u"a shot.png"_s)), answer != 0 || !uri.isEmpty());
+        if (!shot.ok())
+            return;
+        QCOMPARE(shot.scale, 2.0);
+        QImage blue = testing::filledPicture({200, 100}, Qt::blue);
+        blue.setDevicePixelRatio(2.0);
+        QCOMPARE(shot.image.convertToFormat(QImage::Format_RGB32), blue);
     }
 
     void aPortalThatNeverAnswersTimesOut()
@@ -233,9 +209,8 @@ private Q_SLOTS:
         const int before = desktop_.screenshots;
         const DisplayImage shot = capture_.captureLayout(300);
         QCOMPARE(desktop_.screenshots, before + 1);
-        QVERIFY(!shot.ok());
-        QVERIFY(!shot.refused);
-        QVERIFY2(shot.error.contains(QStringLiteral("did not answer")), qPrintable(shot.error));
+        QVERIFY2(!shot.ok() && !shot.refused && shot.error.contains(u"did not answer"_s),
+                 qPrintable(shot.error));
         // The next request is served again.
         desktop_.answer = 1;
         QVERIFY(capture_.captureLayout(2000).refused);
@@ -243,12 +218,9 @@ private Q_SLOTS:
 
     void accessFollowsTheStoreAndAsksOnlyWhenUnanswered_data()
     {
-        QTest::addColumn<QString>("stored"); // "": no entry; "app=answer": another app's
-        QTest::addColumn<bool>("desktopAsks");
-        QTest::addColumn<uint>("userAnswer"); // the portal's, when asked
-        QTest::addColumn<bool>("preflight");
-        QTest::addColumn<bool>("granted");
-        QTest::addColumn<int>("portalCalls");
+        // stored "": no entry; "app=answer": another app's. userAnswer: the portal's, when asked.
+        testing::columns<QString, bool, uint, bool, bool, int>(
+            {"stored", "desktopAsks", "userAnswer", "preflight", "granted", "portalCalls"});
         QTest::newRow("gnome, allowed before") << "yes" << true << 2U << true << true << 0;
         QTest::newRow("gnome, refused before") << "no" << true << 0U << false << false << 0;
         QTest::newRow("gnome, asked: allows") << "" << true << 0U << false << true << 1;
@@ -262,12 +234,9 @@ private Q_SLOTS:
 
     void accessFollowsTheStoreAndAsksOnlyWhenUnanswered()
     {
-        QFETCH(QString, stored);
-        QFETCH(bool, desktopAsks);
-        QFETCH(uint, userAnswer);
-        QFETCH(bool, preflight);
-        QFETCH(bool, granted);
-        QFETCH(int, portalCalls);
+        const auto [stored, desktopAsks, userAnswer, preflight, granted, portalCalls] =
+            testing::fetch<QString, bool, uint, bool, bool, int>(
+                {"stored", "desktopAsks", "userAnswer", "preflight", "granted", "portalCalls"});
         desktop_.storedApp = stored.section(QLatin1Char('='), 0, -2);
         desktop_.stored = stored.section(QLatin1Char('='), -1);
         answerWithFile(userAnswer, png(QImage(300, 100, QImage::Format_RGB32)));
@@ -278,27 +247,27 @@ private Q_SLOTS:
         QCOMPARE(permission.request(), granted);
         QCOMPARE(desktop_.screenshots - before, portalCalls);
         // A refusal is an answer, not a failure.
-        QVERIFY(log.lines().filter(QStringLiteral("failed")).isEmpty());
+        QVERIFY(log.lines().filter(u"failed"_s).isEmpty());
     }
 
     void kwinGivesTheScreenAtItsDensityOrLeavesItToTheFallback()
     {
         QVERIFY(!KWinScreenShotCapture::available());
         QDBusConnection bus = QDBusConnection::sessionBus();
-        QVERIFY(bus.registerVirtualObject(QStringLiteral("/org/kde/KWin/ScreenShot2"), &desktop_));
-        QVERIFY(bus.registerService(QStringLiteral("org.kde.KWin")));
+        QVERIFY(bus.registerVirtualObject(u"/org/kde/KWin/ScreenShot2"_s, &desktop_));
+        QVERIFY(bus.registerService(u"org.kde.KWin"_s));
         QVERIFY(KWinScreenShotCapture::available());
 
         auto fallback = std::make_unique<fakes::FakeDisplayCapture>();
         fakes::FakeDisplayCapture& portal = *fallback;
         KWinScreenShotCapture capture(std::move(fallback));
-        const ScreenInfo right{QStringLiteral("R"), {1920, 0, 640, 360}, 1.0, {1920, 0, 640, 360}};
+        const ScreenInfo right{u"R"_s, {1920, 0, 640, 360}, 1.0, {1920, 0, 640, 360}};
         const DisplayImage shot = capture.captureDisplay(right);
         QVERIFY2(shot.ok(), qPrintable(shot.error));
         QCOMPARE(desktop_.kwinAsked, right.geometry);
         QCOMPARE(shot.image.size(), QSize(1280, 720));
         QCOMPARE(shot.scale, 2.0);
-        QCOMPARE(shot.image.pixel(300, 200), qRgb(300 & 0xff, 200, 7));
+        QCOMPARE(shot.image.pixel(300, 200), testing::positionPicture({301, 201}).pixel(300, 200));
         QVERIFY(portal.requests.isEmpty());
 
         // Refused (the desktop entry does not list the interface): the fallback from then on.
@@ -318,10 +287,10 @@ private Q_SLOTS:
         int pressed = 0;
         QVERIFY2(hotkey.registerHotkey('9', [&pressed] { ++pressed; }),
                  qPrintable(hotkey.lastError()));
-        QCOMPARE(desktop_.trigger, QStringLiteral("CTRL+SHIFT+9"));
+        QCOMPARE(desktop_.trigger, u"CTRL+SHIFT+9"_s);
         // A fixed token: the desktop finds the same session, and its binding, next time.
-        QVERIFY(desktop_.session.endsWith(QStringLiteral("/vellumbox")));
-        desktop_.press(QStringLiteral("something-else"));
+        QVERIFY(desktop_.session.endsWith(u"/vellumbox"_s));
+        desktop_.press(u"something-else"_s);
         desktop_.press(QLatin1String(PortalGlobalHotkey::shortcutId));
         QTRY_COMPARE(pressed, 1);
         desktop_.press(QLatin1String(PortalGlobalHotkey::shortcutId));
@@ -339,7 +308,7 @@ private Q_SLOTS:
         QCOMPARE(x11.registeredKey, '9');
         x11.press();
         QCOMPARE(pressed, 3);
-        QVERIFY(fallback.lastError().contains(QStringLiteral("refused")));
+        QVERIFY(fallback.lastError().contains(u"refused"_s));
         // Nothing takes it: the registration fails, with a reason.
         x11.refuse = true;
         QVERIFY(!fallback.registerHotkey('9', [] {}));
@@ -349,7 +318,7 @@ private:
     // The portal's answer with a file holding content, at a path that needs escaping.
     void answerWithFile(uint answer, const QByteArray& content)
     {
-        QFile file(dir_.filePath(QStringLiteral("a shot.png")));
+        QFile file(dir_.filePath(u"a shot.png"_s));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
         desktop_.answer = answer;
         desktop_.uri = QUrl::fromLocalFile(file.fileName()).toString();

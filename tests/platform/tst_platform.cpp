@@ -4,6 +4,7 @@
 #include "platform/QuitSignals.h"
 #include "platform/ScreenInfo.h"
 #include "platform/X11GlobalHotkey.h"
+#include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -66,10 +67,7 @@ private Q_SLOTS:
 
     void theSaveDialogAnswersOnceClosed_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("jpeg");
-        QTest::addColumn<bool>("accept");
-        QTest::addColumn<QString>("saved"); // empty: no file
+        testing::columns<QString, bool, bool, QString>({"typed", "jpeg", "accept", "saved"});
         QTest::newRow("png") << "shot" << false << true << "shot.png";
         QTest::newRow("jpeg, time's dot") << "at 3.45 PM" << true << true << "at 3.45 PM.jpg";
         QTest::newRow("jpeg, bare name") << "shot" << true << true << "shot.jpg";
@@ -78,10 +76,8 @@ private Q_SLOTS:
 
     void theSaveDialogAnswersOnceClosed()
     {
-        QFETCH(QString, typed);
-        QFETCH(bool, jpeg);
-        QFETCH(bool, accept);
-        QFETCH(QString, saved);
+        const auto [typed, jpeg, accept, saved] = // saved empty: no file
+            testing::fetch<QString, bool, bool, QString>({"typed", "jpeg", "accept", "saved"});
         const auto openDialog = [] {
             const QWidgetList all = QApplication::topLevelWidgets();
             const auto it = std::find_if(all.cbegin(), all.cend(), [](QWidget* w) {

@@ -8,6 +8,7 @@
 #include "platform/PortalPermission.h"
 #include "platform/PortalScreenshot.h"
 #include "platform/WaylandImage.h"
+#include "support/TestSupport.h"
 
 #include <QProcess>
 #include <QTest>
@@ -15,6 +16,7 @@
 #include <gio/gio.h>
 
 using namespace vellumbox;
+using namespace Qt::StringLiterals;
 
 class TestWaylandCapture : public QObject {
     Q_OBJECT
@@ -36,26 +38,23 @@ private Q_SLOTS:
             return std::pair(method, asked);
         };
         QCOMPARE(choose("", false, "skp"), std::pair(M::X11, QString()));
-        QCOMPARE(choose("", true, "sp"), std::pair(M::WlrScreencopy, QStringLiteral("s")));
-        QCOMPARE(choose("", true, "kp"), std::pair(M::KWin, QStringLiteral("sk")));
-        QCOMPARE(choose("", true, "p"), std::pair(M::Portal, QStringLiteral("skp"))); // GNOME
-        QCOMPARE(choose("", true, ""), std::pair(M::None, QStringLiteral("skp")));
-        QCOMPARE(choose("portal", true, "skp"), std::pair(M::Portal, QStringLiteral("p")));
-        QCOMPARE(choose("kwin", true, "skp"), std::pair(M::KWin, QStringLiteral("k")));
-        QCOMPARE(choose("Portal ", true, "s"), std::pair(M::None, QStringLiteral("p"))); // missing
-        QCOMPARE(choose("screencopy", false, "s"),
-                 std::pair(M::WlrScreencopy, QStringLiteral("s")));
+        QCOMPARE(choose("", true, "sp"), std::pair(M::WlrScreencopy, u"s"_s));
+        QCOMPARE(choose("", true, "kp"), std::pair(M::KWin, u"sk"_s));
+        QCOMPARE(choose("", true, "p"), std::pair(M::Portal, u"skp"_s)); // GNOME
+        QCOMPARE(choose("", true, ""), std::pair(M::None, u"skp"_s));
+        QCOMPARE(choose("portal", true, "skp"), std::pair(M::Portal, u"p"_s));
+        QCOMPARE(choose("kwin", true, "skp"), std::pair(M::KWin, u"k"_s));
+        QCOMPARE(choose("Portal ", true, "s"), std::pair(M::None, u"p"_s)); // missing
+        QCOMPARE(choose("screencopy", false, "s"), std::pair(M::WlrScreencopy, u"s"_s));
         QCOMPARE(choose("x11", true, "skp"), std::pair(M::X11, QString()));
-        QCOMPARE(choose("pipewire", true, "p"), std::pair(M::Portal, QStringLiteral("skp")));
+        QCOMPARE(choose("pipewire", true, "p"), std::pair(M::Portal, u"skp"_s));
     }
 
     void shmPicturesAreReadInTheirOwnFormat_data()
     {
-        QTest::addColumn<uint>("format");
-        QTest::addColumn<QByteArray>("firstPixel"); // bytes in memory
-        QTest::addColumn<int>("stride");
-        QTest::addColumn<bool>("yInverted");
-        QTest::addColumn<QString>("refusal"); // empty: read
+        // firstPixel: bytes in memory; refusal empty: read.
+        testing::columns<uint, QByteArray, int, bool, QString>(
+            {"format", "firstPixel", "stride", "yInverted", "refusal"});
         // A pure orange, (255, 128, 0), in each byte order.
         const QByteArray xrgb("\x00\x80\xff\x00", 4);
         QTest::newRow("XRGB8888, rows unpadded") << 1U << xrgb << 12 << false << "";
@@ -73,11 +72,9 @@ private Q_SLOTS:
 
     void shmPicturesAreReadInTheirOwnFormat()
     {
-        QFETCH(uint, format);
-        QFETCH(QByteArray, firstPixel);
-        QFETCH(int, stride);
-        QFETCH(bool, yInverted);
-        QFETCH(QString, refusal);
+        const auto [format, firstPixel, stride, yInverted, refusal] =
+            testing::fetch<uint, QByteArray, int, bool, QString>(
+                {"format", "firstPixel", "stride", "yInverted", "refusal"});
         // 3 x 2 pixels; the first pixel orange, the rest zero.
         QByteArray buffer(32, '\0');
         buffer.replace(0, 4, firstPixel);
@@ -129,11 +126,8 @@ private Q_SLOTS:
 
     void kwinAnswersAreCheckedBeforeRead_data()
     {
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<uint>("format");
-        QTest::addColumn<uint>("stride");
-        QTest::addColumn<int>("bytes");
-        QTest::addColumn<bool>("read");
+        testing::columns<QString, uint, uint, int, bool>(
+            {"type", "format", "stride", "bytes", "read"});
         // 3 x 2 pixels.
         const uint argb = QImage::Format_ARGB32;
         QTest::newRow("raw ARGB32") << "raw" << argb << 12U << 24 << true;
@@ -148,49 +142,55 @@ private Q_SLOTS:
 
     void kwinAnswersAreCheckedBeforeRead()
     {
-        QFETCH(QString, type);
-        QFETCH(uint, format);
-        QFETCH(uint, stride);
-        QFETCH(int, bytes);
-        QFETCH(bool, read);
-        const QVariantMap results{{QStringLiteral("type"), type},
-                                  {QStringLiteral("width"), 3U},
-                                  {QStringLiteral("height"), 2U},
-                                  {QStringLiteral("stride"), stride},
-                                  {QStringLiteral("format"), format}};
+        const auto [type, format, stride, bytes, read] =
+            testing::fetch<QString, uint, uint, int, bool>(
+                {"type", "format", "stride", "bytes", "read"});
+        const QVariantMap results{{u"type"_s, type},
+                                  {u"width"_s, 3U},
+                                  {u"height"_s, 2U},
+                                  {u"stride"_s, stride},
+                                  {u"format"_s, format}};
         // Blue and opaque in ARGB32's memory order (and red in RGBX8888's).
         QByteArray pixels;
         while (pixels.size() < bytes)
             pixels.append("\xff\x00\x00\xff", 4);
         pixels.truncate(bytes);
         const DisplayImage image = imageFromKWinScreenShot(results, pixels);
-        QCOMPARE(image.ok(), read);
-        if (read) {
-            QCOMPARE(image.image.size(), QSize(3, 2));
-            const QRgb first = format == QImage::Format_ARGB32 ? qRgb(0, 0, 255) : qRgb(255, 0, 0);
-            QCOMPARE(image.image.pixel(2, 1), first);
-        } else {
-            QVERIFY(!image.error.isEmpty());
-        }
+        QCOMPARE(std::pair(image.ok(), image.error.isEmpty()), std::pair(read, read));
+        if (!read)
+            return;
+        QCOMPARE(image.image.size(), QSize(3, 2));
+        const QRgb first = format == QImage::Format_ARGB32 ? qRgb(0, 0, 255) : qRgb(255, 0, 0);
+        QCOMPARE(image.image.pixel(2, 1), first);
     }
 
-    void aDesktopShortcutIsOfferedWhereTheHotKeyCannotReach()
+    void eachDesktopGetsItsShortcutOfferTriggerAndSettings()
     {
         using K = ShortcutOffer::Kind;
         const auto offer = [](const char* desktop, bool wayland, bool portal) {
-            return shortcutOffer(desktop, wayland, portal, QStringLiteral("/usr/bin/vellumbox"));
+            return shortcutOffer(desktop, wayland, portal, u"/usr/bin/vellumbox"_s);
         };
         const ShortcutOffer none;
         QCOMPARE(offer("ubuntu:GNOME", true, false), (ShortcutOffer{K::Gnome, {}})); // GNOME 43
         QCOMPARE(offer("GNOME", true, true), none);
         QCOMPARE(offer("sway", true, false),
-                 (ShortcutOffer{
-                     K::ConfigurationLine,
-                     QStringLiteral("bindsym Ctrl+Shift+9 exec /usr/bin/vellumbox --capture")}));
+                 (ShortcutOffer{K::ConfigurationLine,
+                                u"bindsym Ctrl+Shift+9 exec /usr/bin/vellumbox --capture"_s}));
         QCOMPARE(offer("KDE", true, true), none);
         QCOMPARE(offer("GNOME", false, false), none); // X11
         QCOMPARE(offer("", true, false), none);
         QCOMPARE(offer("Hyprland", true, false), none); // its own syntax
+        // KDE matches the symbol Shift+9 types in the layout, when known.
+        QCOMPARE(portalTrigger('9', "KDE", "parenleft"), u"CTRL+parenleft"_s);
+        QCOMPARE(portalTrigger('9', "KDE", "parenright"), u"CTRL+parenright"_s);
+        QCOMPARE(portalTrigger('9', "KDE", {}), u"CTRL+SHIFT+9"_s);
+        QCOMPARE(portalTrigger('9', "ubuntu:GNOME", "parenleft"), u"CTRL+SHIFT+9"_s);
+        // Where the desktop keeps the answer about screenshots.
+        const QStringList gnome{u"gnome-control-center"_s, u"applications"_s};
+        QCOMPARE(privacySettingsCommand("GNOME"), gnome);
+        QCOMPARE(privacySettingsCommand("ubuntu:GNOME"), gnome);
+        for (const char* desktop : {"KDE", "sway", ""}) // KDE never asks
+            QCOMPARE(privacySettingsCommand(desktop), QStringList());
     }
 
     void gnomeKeepsOneShortcutOfOursAndNoneTwice()
@@ -198,14 +198,13 @@ private Q_SLOTS:
         // GNOME's schemas, kept in memory: nothing of the user's settings is touched.
         qputenv("GSETTINGS_BACKEND", "memory");
         QProcess probe;
-        probe.start(QStringLiteral("gsettings"),
-                    {QStringLiteral("list-keys"),
-                     QStringLiteral("org.gnome.settings-daemon.plugins.media-keys")});
+        probe.start(u"gsettings"_s,
+                    {u"list-keys"_s, u"org.gnome.settings-daemon.plugins.media-keys"_s});
         if (!probe.waitForFinished() || probe.exitCode() != 0)
             QSKIP("GNOME's keyboard settings are not installed here");
-        QCOMPARE(addGnomeShortcut(QStringLiteral("/usr/bin/vellumbox --capture")), std::nullopt);
+        QCOMPARE(addGnomeShortcut(u"/usr/bin/vellumbox --capture"_s), std::nullopt);
         // Again, with a new command: still one entry, updated.
-        QCOMPARE(addGnomeShortcut(QStringLiteral("/opt/vellumbox --capture")), std::nullopt);
+        QCOMPARE(addGnomeShortcut(u"/opt/vellumbox --capture"_s), std::nullopt);
         g_autoptr(GSettings) keys = g_settings_new("org.gnome.settings-daemon.plugins.media-keys");
         g_auto(GStrv) paths = g_settings_get_strv(keys, "custom-keybindings");
         QCOMPARE(g_strv_length(paths), 1U);
@@ -224,28 +223,8 @@ private Q_SLOTS:
         g_settings_set_string(theirs, "binding", "<Control><Shift>9");
         const gchar* both[] = {other, nullptr};
         g_settings_set_strv(keys, "custom-keybindings", both);
-        const std::optional<QString> refused =
-            addGnomeShortcut(QStringLiteral("vellumbox --capture"));
-        QVERIFY(refused && refused->contains(QStringLiteral("Terminal")));
-    }
-
-    void theTriggerIsWhatTheDesktopMatches()
-    {
-        // KDE matches the symbol Shift+9 types in the layout, when known.
-        QCOMPARE(portalTrigger('9', "KDE", "parenleft"), QStringLiteral("CTRL+parenleft"));
-        QCOMPARE(portalTrigger('9', "KDE", "parenright"), QStringLiteral("CTRL+parenright"));
-        QCOMPARE(portalTrigger('9', "KDE", {}), QStringLiteral("CTRL+SHIFT+9"));
-        QCOMPARE(portalTrigger('9', "ubuntu:GNOME", "parenleft"), QStringLiteral("CTRL+SHIFT+9"));
-    }
-
-    void settingsOpenWhereTheDesktopKeepsTheAnswer()
-    {
-        const QStringList gnome{QStringLiteral("gnome-control-center"),
-                                QStringLiteral("applications")};
-        QCOMPARE(privacySettingsCommand("GNOME"), gnome);
-        QCOMPARE(privacySettingsCommand("ubuntu:GNOME"), gnome);
-        for (const char* desktop : {"KDE", "sway", ""}) // KDE never asks
-            QCOMPARE(privacySettingsCommand(desktop), QStringList());
+        const std::optional<QString> refused = addGnomeShortcut(u"vellumbox --capture"_s);
+        QVERIFY(refused && refused->contains(u"Terminal"_s));
     }
 };
 

@@ -8,6 +8,7 @@
 #include <QTest>
 
 using namespace vellumbox;
+using namespace Qt::StringLiterals;
 
 class TestWlrScreencopy : public QObject {
     Q_OBJECT
@@ -19,12 +20,11 @@ private Q_SLOTS:
         for (int y = 0; y < picture.height(); ++y)
             for (int x = 0; x < picture.width(); ++x)
                 picture.setPixel(x, y, qRgb(x % 256, y % 256, (x + y) / 16 % 256));
-        const QString file = dir_.filePath(QStringLiteral("background.png"));
+        const QString file = dir_.filePath(u"background.png"_s);
         QVERIFY(picture.save(file));
         for (const char* output : {"HEADLESS-1", "HEADLESS-2"})
-            QCOMPARE(QProcess::execute(QStringLiteral("swaymsg"),
-                                       {QStringLiteral("output"), QLatin1String(output),
-                                        QStringLiteral("bg"), file, QStringLiteral("stretch")}),
+            QCOMPARE(QProcess::execute(u"swaymsg"_s, {u"output"_s, QLatin1String(output), u"bg"_s,
+                                                      file, u"stretch"_s}),
                      0);
         QTest::qWait(1000);
     }
@@ -44,22 +44,17 @@ private Q_SLOTS:
         QFETCH(qreal, scale);
         std::unique_ptr<WlrScreencopyCapture> capture = WlrScreencopyCapture::connect();
         QVERIFY2(capture, "no screen copy: run inside tools/wayland/session.sh");
-        const DisplayImage shot =
-            capture->captureDisplay({QStringLiteral("S"), screen, 1.0, screen});
-        QVERIFY2(scale > 0 ? shot.ok() : shot.error.contains(QStringLiteral("\"S\"")),
-                 qPrintable(shot.error));
+        const DisplayImage shot = capture->captureDisplay({u"S"_s, screen, 1.0, screen});
+        QVERIFY2(scale > 0 ? shot.ok() : shot.error.contains(u"\"S\""_s), qPrintable(shot.error));
         if (scale == 0)
             return;
         QCOMPARE(shot.scale, scale);
         QCOMPARE(shot.image.size(), screen.size() * scale);
         // Two reads of a still screen: the compositor's own and ours.
-        const QString truth = dir_.filePath(QStringLiteral("grim.png"));
-        const QString area = QStringLiteral("%1,%2 %3x%4")
-                                 .arg(screen.x())
-                                 .arg(screen.y())
-                                 .arg(screen.width())
-                                 .arg(screen.height());
-        QCOMPARE(QProcess::execute(QStringLiteral("grim"), {QStringLiteral("-g"), area, truth}), 0);
+        const QString truth = dir_.filePath(u"grim.png"_s);
+        const QString area = QString::asprintf("%d,%d %dx%d", screen.x(), screen.y(),
+                                               screen.width(), screen.height());
+        QCOMPARE(QProcess::execute(u"grim"_s, {u"-g"_s, area, truth}), 0);
         QImage expected = QImage(truth).convertToFormat(QImage::Format_RGB32);
         expected.setDevicePixelRatio(scale);
         QCOMPARE(expected.size(), shot.image.size());

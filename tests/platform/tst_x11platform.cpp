@@ -18,6 +18,8 @@
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xtest.h>
 
+#include <X11/keysym.h>
+
 using namespace vellumbox;
 
 namespace {
@@ -46,12 +48,6 @@ struct OtherClient : e2e::XHarness {
         sync();
     }
 };
-
-constexpr xcb_keysym_t XK_9 = 0x39;
-constexpr xcb_keysym_t XK_Control_L = 0xffe3;
-constexpr xcb_keysym_t XK_Shift_L = 0xffe1;
-constexpr xcb_keysym_t XK_Caps_Lock = 0xffe5;
-constexpr xcb_keysym_t XK_Escape = 0xff1b;
 
 } // namespace
 
@@ -142,9 +138,8 @@ private Q_SLOTS:
         QTRY_COMPARE(presses, 2);
         other.chord({XK_Caps_Lock});
 
-        std::unique_ptr<xcb_get_keyboard_mapping_reply_t, decltype(&std::free)> map(
-            xcb_get_keyboard_mapping_reply(c, xcb_get_keyboard_mapping(c, nine, 1), nullptr),
-            &std::free);
+        const auto map = e2e::XHarness::owned(
+            xcb_get_keyboard_mapping_reply(c, xcb_get_keyboard_mapping(c, nine, 1), nullptr));
         QVERIFY(map);
         const uint8_t perCode = map->keysyms_per_keycode;
         const QList<xcb_keysym_t> nineSyms(xcb_get_keyboard_mapping_keysyms(map.get()),
