@@ -8,6 +8,7 @@
 #include <QTest>
 
 using namespace vellumbox;
+using namespace vellumbox::testing;
 using Tool = AnnotationToolType;
 
 namespace {
@@ -41,8 +42,7 @@ class TestAnnotationCanvas : public QObject {
 private Q_SLOTS:
     void lineWidthFollowsTheShorterSide_data()
     {
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<int>("width");
+        columns<QSize, int>({"size", "width"});
         QTest::newRow("150 x 100") << QSize(150, 100) << 2;
         QTest::newRow("600 x 450") << QSize(600, 450) << 6;
         QTest::newRow("3000 x 2000") << QSize(3000, 2000) << 12;
@@ -50,8 +50,7 @@ private Q_SLOTS:
 
     void lineWidthFollowsTheShorterSide()
     {
-        QFETCH(QSize, size);
-        QFETCH(int, width);
+        const auto [size, width] = fetch<QSize, int>({"size", "width"});
         // A horizontal pencil line is exactly that many pixels thick; a click, a dot as wide.
         QCOMPARE(redArea(render({{Tool::pencil, {{0.2, 0.5}, {0.8, 0.5}}}}, size)).height(), width);
         const QRect dot = redArea(render({{Tool::pencil, {{0.5, 0.5}, {0.5, 0.5}}}}, size));

@@ -65,16 +65,14 @@ class TestCapture : public QObject {
 private Q_SLOTS:
     void coversEveryScreenOnceWithTheKeyUnderThePointer_data()
     {
-        QTest::addColumn<QPoint>("pointer");
-        QTest::addColumn<int>("key");
+        columns<QPoint, int>({"pointer", "key"});
         QTest::newRow("first column of R") << QPoint(1920, 0) << 1;
         QTest::newRow("on no screen") << QPoint(2000, 900) << 0;
     }
 
     void coversEveryScreenOnceWithTheKeyUnderThePointer()
     {
-        QFETCH(QPoint, pointer);
-        QFETCH(int, key);
+        const auto [pointer, key] = fetch<QPoint, int>({"pointer", "key"});
         Fixture f;
         f.platform.screens.cursor = pointer;
         f.manager->startCapture();
@@ -136,11 +134,11 @@ private Q_SLOTS:
 
     void completedSelectionFloatsTheCroppedPixels_data()
     {
-        QTest::addColumn<int>("screen");
-        QTest::addColumn<QRect>("dragged"); // in the screen's window
-        QTest::addColumn<QRectF>("captured");
-        QTest::addColumn<QPoint>("origin"); // of the crop in the screen's pixels
-        QTest::addColumn<bool>("xwayland"); // the screen at 1x, the compositor's picture at 2x
+        // in the screen's window
+        // of the crop in the screen's pixels
+        // the screen at 1x, the compositor's picture at 2x
+        columns<int, QRect, QRectF, QPoint, bool>(
+            {"screen", "dragged", "captured", "origin", "xwayland"});
         QTest::newRow("scale 1") << 0 << QRect(300, 200, 400, 300) << QRectF(300, 200, 400, 300)
                                  << QPoint(300, 200) << false;
         QTest::newRow("scale 2, at full density")
@@ -151,11 +149,9 @@ private Q_SLOTS:
 
     void completedSelectionFloatsTheCroppedPixels()
     {
-        QFETCH(int, screen);
-        QFETCH(QRect, dragged);
-        QFETCH(QRectF, captured);
-        QFETCH(QPoint, origin);
-        QFETCH(bool, xwayland);
+        const auto [screen, dragged, captured, origin, xwayland] =
+            fetch<int, QRect, QRectF, QPoint, bool>(
+                {"screen", "dragged", "captured", "origin", "xwayland"});
         Fixture f;
         if (xwayland) {
             ScreenInfo& shown = f.platform.screens.screenList[screen];
@@ -186,9 +182,8 @@ private Q_SLOTS:
 
     void unreadableCapturesFloatNothing_data()
     {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<QStringList>("logged");
-        QTest::addColumn<QString>("alert"); // said with the floating screenshots lowered
+        // said with the floating screenshots lowered
+        columns<QString, QStringList, QString>({"how", "logged", "alert"});
         const QString nil = QStringLiteral("Capture returned nil image");
         // A refusal asks for access instead of failing.
         QTest::newRow("refused") << QStringLiteral("refuse")
@@ -213,9 +208,8 @@ private Q_SLOTS:
 
     void unreadableCapturesFloatNothing()
     {
-        QFETCH(QString, how);
-        QFETCH(QStringList, logged);
-        QFETCH(QString, alert);
+        auto [how, logged, alert] =
+            fetch<QString, QStringList, QString>({"how", "logged", "alert"});
         LogCapture log;
         Fixture f;
         const QImage image = filledPicture({10, 10}, Qt::green);
@@ -302,9 +296,8 @@ private Q_SLOTS:
 
     void dragGivesTheRectangleOrCancels_data()
     {
-        QTest::addColumn<QPoint>("from");
-        QTest::addColumn<QPoint>("to");
-        QTest::addColumn<QRectF>("completed"); // null: cancelled
+        // null: cancelled
+        columns<QPoint, QPoint, QRectF>({"from", "to", "completed"});
         QTest::newRow("5 x 5 completes")
             << QPoint(10, 10) << QPoint(15, 15) << QRectF(10, 10, 5, 5);
         QTest::newRow("4 x 100 cancels") << QPoint(10, 10) << QPoint(14, 110) << QRectF();
@@ -319,9 +312,8 @@ private Q_SLOTS:
 
     void dragGivesTheRectangleOrCancels()
     {
-        QFETCH(QPoint, from);
-        QFETCH(QPoint, to);
-        QFETCH(QRectF, completed);
+        const auto [from, to, completed] =
+            fetch<QPoint, QPoint, QRectF>({"from", "to", "completed"});
         Selection s;
         drag(&s.view, from, to);
         QCOMPARE(s.completed, completed.isNull() ? QList<QRectF>() : QList<QRectF>{completed});
@@ -362,10 +354,7 @@ private Q_SLOTS:
     // primary one has a negative y, and a rectangle's y is its top edge.
     void cropRect_data()
     {
-        QTest::addColumn<qreal>("scale");
-        QTest::addColumn<QRectF>("screen");
-        QTest::addColumn<QRectF>("rect");
-        QTest::addColumn<QRect>("crop");
+        columns<qreal, QRectF, QRectF, QRect>({"scale", "screen", "rect", "crop"});
 
         // Primary 1440 x 900 at 2x; the rectangle's top is 900 - 200.5 - 150.25 = 549.25.
         QTest::newRow("retina, half pixels round away from zero")
@@ -385,10 +374,8 @@ private Q_SLOTS:
 
     void cropRect()
     {
-        QFETCH(qreal, scale);
-        QFETCH(QRectF, screen);
-        QFETCH(QRectF, rect);
-        QFETCH(QRect, crop);
+        const auto [scale, screen, rect, crop] =
+            fetch<qreal, QRectF, QRectF, QRect>({"scale", "screen", "rect", "crop"});
         QCOMPARE(pixelCropRect(rect, screen, scale), crop);
     }
 

@@ -70,8 +70,7 @@ class TestOcr : public QObject {
 private Q_SLOTS:
     void readingOrder_data()
     {
-        QTest::addColumn<QList<RecognizedLine>>("lines");
-        QTest::addColumn<QString>("text");
+        columns<QList<RecognizedLine>, QString>({"lines", "text"});
         const auto line = [](QRectF box, const char* text) {
             return RecognizedLine{box, QString::fromLatin1(text)};
         };
@@ -121,15 +120,13 @@ private Q_SLOTS:
 
     void readingOrder()
     {
-        QFETCH(QList<RecognizedLine>, lines);
-        QFETCH(QString, text);
+        const auto [lines, text] = fetch<QList<RecognizedLine>, QString>({"lines", "text"});
         QCOMPARE(joinLines(orderLines(lines)), text);
     }
 
     void preview_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
+        columns<QString, QString>({"text", "expected"});
         const QString a200(200, QLatin1Char('a'));
         QTest::newRow("empty") << QString() << QString();
         QTest::newRow("200 characters, whole") << a200 << a200;
@@ -147,17 +144,13 @@ private Q_SLOTS:
 
     void preview()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, expected);
+        const auto [text, expected] = fetch<QString, QString>({"text", "expected"});
         QCOMPARE(previewText(text), expected);
     }
 
     void cropRect_data()
     {
-        QTest::addColumn<QRectF>("region");
-        QTest::addColumn<QSizeF>("points");
-        QTest::addColumn<QSize>("pixels");
-        QTest::addColumn<QRect>("expected");
+        columns<QRectF, QSizeF, QSize, QRect>({"region", "points", "pixels", "expected"});
         const auto row = [](const char* name, QRectF region, QSizeF points, QSize pixels,
                             QRect crop) {
             QTest::newRow(name) << region << points << pixels << crop;
@@ -179,10 +172,8 @@ private Q_SLOTS:
 
     void cropRect()
     {
-        QFETCH(QRectF, region);
-        QFETCH(QSizeF, points);
-        QFETCH(QSize, pixels);
-        QFETCH(QRect, expected);
+        const auto [region, points, pixels, expected] =
+            fetch<QRectF, QSizeF, QSize, QRect>({"region", "points", "pixels", "expected"});
         QCOMPARE(cropRectForRegion(region, points, pixels), expected);
     }
 
@@ -220,9 +211,7 @@ private Q_SLOTS:
 
     void smallSelectionsCancelSilently_data()
     {
-        QTest::addColumn<QPoint>("from");
-        QTest::addColumn<QPoint>("to");
-        QTest::addColumn<bool>("reads");
+        columns<QPoint, QPoint, bool>({"from", "to", "reads"});
         QTest::newRow("9 x 200") << QPoint(50, 50) << QPoint(59, 250) << false;
         QTest::newRow("200 x 9") << QPoint(50, 50) << QPoint(250, 59) << false;
         QTest::newRow("10 x 10, dragged up and left") << QPoint(60, 60) << QPoint(50, 50) << true;
@@ -230,9 +219,7 @@ private Q_SLOTS:
 
     void smallSelectionsCancelSilently()
     {
-        QFETCH(QPoint, from);
-        QFETCH(QPoint, to);
-        QFETCH(bool, reads);
+        const auto [from, to, reads] = fetch<QPoint, QPoint, bool>({"from", "to", "reads"});
         Selection s;
         drag(s.view, from, to);
         QVERIFY(!s.view->isDragging());
@@ -261,9 +248,7 @@ private Q_SLOTS:
 
     void outcomeIsReportedWithTheFloatingPanelsLowered_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("failure");
-        QTest::addColumn<QString>("alert");
+        columns<QString, QString, QString>({"text", "failure", "alert"});
         const QString text = QStringLiteral("Apply\nOK\n") + QString(230, QLatin1Char('x'));
         QTest::newRow("text, with a short preview")
             << text << QString()
@@ -279,9 +264,8 @@ private Q_SLOTS:
 
     void outcomeIsReportedWithTheFloatingPanelsLowered()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, failure);
-        QFETCH(QString, alert);
+        const auto [text, failure, alert] =
+            fetch<QString, QString, QString>({"text", "failure", "alert"});
         Selection s;
         showRecognitionOutcome({text, failure.isEmpty() ? std::nullopt : std::optional(failure)},
                                s.services());

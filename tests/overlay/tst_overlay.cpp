@@ -142,9 +142,7 @@ private Q_SLOTS:
 
     void shortClickClosesOrShakes_data()
     {
-        QTest::addColumn<bool>("pinned");
-        QTest::addColumn<int>("heldMs");
-        QTest::addColumn<bool>("closes");
+        columns<bool, int, bool>({"pinned", "heldMs", "closes"});
         QTest::newRow("quick click") << false << 299 << true;
         QTest::newRow("long press") << false << 300 << false;
         QTest::newRow("quick click on a pinned one") << true << 0 << false;
@@ -152,9 +150,8 @@ private Q_SLOTS:
 
     void shortClickClosesOrShakes()
     {
-        QFETCH(bool, pinned);
-        QFETCH(int, heldMs);
-        QFETCH(bool, closes);
+        const auto [pinned, heldMs, closes] =
+            fetch<bool, int, bool>({"pinned", "heldMs", "closes"});
         Fixture f;
         if (pinned)
             f.panel->togglePin();
@@ -570,10 +567,8 @@ private Q_SLOTS:
     // Ctrl+S, Ctrl+W, Escape and Ctrl+Z while editing are pressed on a screenshot above.
     void keys_data()
     {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<QString>("state"); // caps lock on, editing, marks on the screenshot
-        QTest::addColumn<KeyCommand>("command");
+        // caps lock on, editing, marks on the screenshot
+        columns<int, int, QString, KeyCommand>({"key", "modifiers", "state", "command"});
         const int ctrl = Qt::ControlModifier;
         const int ctrlShift = int(Qt::ControlModifier | Qt::ShiftModifier);
         const auto row = [](const char* name, int key, int modifiers, const char* state,
@@ -594,10 +589,8 @@ private Q_SLOTS:
 
     void keys()
     {
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
-        QFETCH(QString, state);
-        QFETCH(KeyCommand, command);
+        const auto [key, modifiers, state, command] =
+            fetch<int, int, QString, KeyCommand>({"key", "modifiers", "state", "command"});
         const auto is = [&state](const char* what) { return state.contains(QLatin1String(what)); };
         QCOMPARE(keyCommandFor(key, Qt::KeyboardModifiers(modifiers), is("caps"), is("editing"),
                                is("marks")),
