@@ -26,14 +26,9 @@ private Q_SLOTS:
         FakePlatform platform;
         OverlayManager overlays(testing::overlayServices(platform));
         const QImage image = testing::filledPicture({10, 10}, Qt::gray);
-        overlays.createOverlay(image, {0, 0, 10, 10});
-        overlays.createOverlay(image, {20, 0, 10, 10});
-        const auto levels = [&overlays] {
-            QList<WindowLevel> all;
-            for (const ScreenshotOverlayPanel* panel : overlays.overlays())
-                all.append(panel->level());
-            return all;
-        };
+        ScreenshotOverlayPanel* a = overlays.createOverlay(image, {0, 0, 10, 10});
+        ScreenshotOverlayPanel* b = overlays.createOverlay(image, {20, 0, 10, 10});
+        const auto levels = [a, b] { return QList{a->level(), b->level()}; };
         int captures = 0;
         StatusBarController controller(overlays, [&captures] { ++captures; });
         Q_EMIT controller.menu()->aboutToShow();

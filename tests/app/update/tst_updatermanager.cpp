@@ -70,10 +70,6 @@ public:
                             "\r\nContent-Length: " + QByteArray::number(body.size()) +
                             "\r\nConnection: close\r\n" + headers + "\r\n" + body};
     }
-    void redirect(const QString& path, const QUrl& target)
-    {
-        answer(path, {}, "302 Found", "Location: " + target.toEncoded() + "\r\n");
-    }
     void misbehave(const QString& path, Fault fault) { faults_[path] = fault; }
 
 private:
@@ -296,7 +292,8 @@ private Q_SLOTS:
         if (fault == Fault::Trickle)
             config_.feedLimits.stallTimeoutMs = 10'000; // so that only the whole time runs out
         if (fault == Fault::RedirectToHttp)
-            server_->redirect(feedPath, QUrl(u"http://updates.example.org/a.xml"_s));
+            server_->answer(feedPath, {}, "302 Found",
+                            "Location: http://updates.example.org/a.xml\r\n");
         if (fault == Fault::NoServer) {
             QVERIFY(closed.listen(QHostAddress::LocalHost));
             config_.feedUrl = QUrl(u"http://127.0.0.1:%1/"_s.arg(closed.serverPort()));
