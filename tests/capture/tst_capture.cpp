@@ -134,9 +134,8 @@ private Q_SLOTS:
 
     void completedSelectionFloatsTheCroppedPixels_data()
     {
-        // in the screen's window
-        // of the crop in the screen's pixels
-        // the screen at 1x, the compositor's picture at 2x
+        // dragged: in the screen's window; origin: of the crop in the screen's pixels;
+        // xwayland: the screen at 1x, the compositor's picture at 2x.
         columns<int, QRect, QRectF, QPoint, bool>(
             {"screen", "dragged", "captured", "origin", "xwayland"});
         QTest::newRow("scale 1") << 0 << QRect(300, 200, 400, 300) << QRectF(300, 200, 400, 300)
@@ -182,7 +181,7 @@ private Q_SLOTS:
 
     void unreadableCapturesFloatNothing_data()
     {
-        // said with the floating screenshots lowered
+        // alert: said with the floating screenshots lowered.
         columns<QString, QStringList, QString>({"how", "logged", "alert"});
         const QString nil = QStringLiteral("Capture returned nil image");
         // A refusal asks for access instead of failing.
@@ -296,7 +295,7 @@ private Q_SLOTS:
 
     void dragGivesTheRectangleOrCancels_data()
     {
-        // null: cancelled
+        // completed: null when cancelled.
         columns<QPoint, QPoint, QRectF>({"from", "to", "completed"});
         QTest::newRow("5 x 5 completes")
             << QPoint(10, 10) << QPoint(15, 15) << QRectF(10, 10, 5, 5);

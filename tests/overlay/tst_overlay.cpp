@@ -644,7 +644,7 @@ private Q_SLOTS:
     // Ctrl+S, Ctrl+W, Escape and Ctrl+Z while editing are pressed on a screenshot above.
     void keys_data()
     {
-        // caps lock on, editing, marks on the screenshot
+        // state: caps lock on, editing, marks on the screenshot.
         columns<int, int, QString, KeyCommand>({"key", "modifiers", "state", "command"});
         const int ctrl = Qt::ControlModifier;
         const int ctrlShift = int(Qt::ControlModifier | Qt::ShiftModifier);
