@@ -11,7 +11,7 @@
 #include "ocr/OCRSelectionView.h"
 #include "overlay/OverlayManager.h"
 #include "overlay/ScreenshotMenu.h"
-#include "support/OverlayServices.h"
+#include "support/UiSupport.h"
 
 #include <QApplication>
 #include <QDir>

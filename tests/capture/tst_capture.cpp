@@ -8,7 +8,6 @@
 #include "overlay/ScreenshotOverlayPanel.h"
 #include "platform/SystemColors.h"
 #include "platform/fakes/FakePlatform.h"
-#include "support/OverlayServices.h"
 #include "support/UiSupport.h"
 
 #include <QTest>

@@ -16,7 +16,6 @@
 #include "overlay/ScreenshotOverlayPanel.h"
 #include "overlay/ScreenshotOverlayView.h"
 #include "platform/SystemColors.h"
-#include "support/OverlayServices.h"
 #include "support/UiSupport.h"
 
 #include <QBuffer>

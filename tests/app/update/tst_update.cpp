@@ -176,8 +176,7 @@ QByteArray feed(const QList<Release>& releases, const QString& base)
             items += " vb:edSignature=\"" + release.signature.toBase64() + '"';
         items += "/></item>";
     }
-    return R"(<rss version="2.0" xmlns:vb="https://vellumbox.org/xml-namespaces/appcast"><channel>)" +
-           items + "</channel></rss>";
+    return feed(items);
 }
 
 // The windows, the desktop's opener and the daily timer: records what the user would see, in
