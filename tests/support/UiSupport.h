@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// What the app, overlay, capture and text recognition tests share.
+// What the app tests and the overlay, capture and text recognition tests share.
 
 #include "overlay/ScreenshotOverlayPanel.h"
 #include "platform/fakes/FakePlatform.h"
