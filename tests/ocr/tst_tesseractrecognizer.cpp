@@ -13,14 +13,14 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 using namespace vellumbox;
+using namespace vellumbox::testing;
 
 class TestTesseractRecognizer : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void readsScreenText_data()
     {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<double>("bound");
+        columns<int, double>({"index", "bound"});
         const QList<samples::TextSample> set = samples::textSamples();
         for (int i = 0; i < set.size(); ++i) {
             // Pills and cells: 12-13 px text between edges the engine merges into it, held looser.
@@ -38,8 +38,7 @@ private Q_SLOTS:
 
     void readsScreenText()
     {
-        QFETCH(int, index);
-        QFETCH(double, bound);
+        const auto [index, bound] = fetch<int, double>({"index", "bound"});
         const samples::TextSample sample = samples::textSamples().at(index);
         const TextRecognitionOutcome outcome =
             recognizeText(recognizer, sample.image, std::nullopt);

@@ -1,5 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "annotation/AnnotationCanvas.h"
+#include "annotation/AnnotationRenderer.h"
+#include "annotation/ToolCursors.h"
+#include "capture/CaptureGeometry.h"
+#include "capture/ScreenCaptureManager.h"
+#include "capture/SelectionCursor.h"
+#include "capture/SelectionOverlayView.h"
+#include "capture/SelectionOverlayWindow.h"
+#include "ocr/OCRSelectionView.h"
+#include "ocr/OcrGeometry.h"
+#include "ocr/TextOrdering.h"
+#include "ocr/TextRecognition.h"
 #include "overlay/CompactImage.h"
 #include "overlay/ImageFile.h"
 #include "overlay/InteractionRules.h"
@@ -10,7 +21,6 @@
 #include "overlay/ScreenshotOverlayPanel.h"
 #include "overlay/ScreenshotOverlayView.h"
 #include "platform/SystemColors.h"
-#include "support/OverlayServices.h"
 #include "support/UiSupport.h"
 
 #include <QBuffer>
@@ -19,8 +29,10 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QMenu>
+#include <QPainter>
 #include <QRandomGenerator>
 #include <QScopeGuard>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +47,7 @@ using namespace vellumbox::testing;
 using Tool = AnnotationToolType;
 
 Q_DECLARE_METATYPE(vellumbox::KeyCommand)
+Q_DECLARE_METATYPE(QList<vellumbox::RecognizedLine>)
 
 namespace {
 
@@ -95,6 +108,113 @@ QString titles(const QMenu* menu)
     return out.join(QLatin1Char('|'));
 }
 
+QImage render(const QList<Annotation>& annotations, QSize size, QColor background = Qt::white,
+              bool antialiased = false)
+{
+    QImage image = filledPicture(size, background);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, antialiased);
+    for (const Annotation& a : annotations)
+        renderAnnotation(a, painter, QSizeF(size));
+    return image;
+}
+
+QRect redArea(const QImage& image)
+{
+    QRect area;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (isRed(image.pixel(x, y)))
+                area |= QRect(x, y, 1, 1);
+    return area;
+}
+
+// A line from a box given from the bottom-left, y upwards, as some recognisers report them.
+RecognizedLine fromBottomLeft(double x, double bottom, double width, double height,
+                              const char* text)
+{
+    return {QRectF(x, 1.0 - bottom - height, width, height), QString::fromLatin1(text)};
+}
+
+// Holds every recognition until the test lets it go.
+class GatedRecognizer final : public TextRecognizer {
+public:
+    QSemaphore gate;
+    QList<RecognizedLine> lines;
+
+    TextRecognitionResult recognize(const QImage&) override
+    {
+        gate.acquire();
+        return {lines, std::nullopt};
+    }
+};
+
+// A selection over a 400 x 300 screenshot, counting the guards that lower the screenshots.
+struct Selection {
+    FakePlatform platform;
+    int lowered = 0;
+    int loweredDuringAlert = -1;
+    int completions = 0;
+    QWidget host;
+    QPointer<OCRSelectionView> view;
+
+    explicit Selection(TextRecognizer* recognizer = nullptr)
+    {
+        host.resize(400, 300);
+        view = new OCRSelectionView(positionPicture({400, 300}), services(recognizer), &host);
+        view->setGeometry(host.rect());
+        view->onComplete = [this] { ++completions; };
+        platform.alerts.whileShown = [this](const Alert&) { loweredDuringAlert = lowered; };
+    }
+    TextRecognitionServices services(TextRecognizer* recognizer = nullptr)
+    {
+        return {recognizer ? *recognizer : platform.textRecognizer, platform.alerts,
+                platform.clipboard, [this] {
+                    ++lowered;
+                    return std::shared_ptr<void>(nullptr, [this](void*) { --lowered; });
+                }};
+    }
+};
+
+struct CaptureFixture {
+    FakePlatform platform;
+    OverlayManager overlays{overlayServices(platform)};
+    std::unique_ptr<ScreenCaptureManager> manager;
+    int permissionRequests = 0;
+
+    CaptureFixture()
+    {
+        platform.screens.screenList = twoScreens();
+        platform.screens.cursor = QPoint(100, 100);
+        manager = std::make_unique<ScreenCaptureManager>(
+            ScreenCaptureManager::Services{platform.screens, platform.capture, platform.permission,
+                                           platform.alerts, platform.cursor, platform.windows},
+            overlays);
+        manager->onPermissionMissing = [this] { ++permissionRequests; };
+    }
+    ~CaptureFixture() { manager->closeSelectionWindows(); }
+    bool idle() const { return !manager->isSelecting() && manager->selectionWindows().empty(); }
+    SelectionOverlayWindow* window(int index) const
+    {
+        return manager->selectionWindows().at(static_cast<size_t>(index)).get();
+    }
+};
+
+// A 400 x 300 selection that keeps what it reports.
+struct DragSelection {
+    SelectionOverlayView view;
+    QList<QRectF> completed;
+    int cancelled = 0;
+
+    explicit DragSelection(QImage picture = {})
+        : view(std::move(picture), nullptr)
+    {
+        view.resize(400, 300);
+        view.onSelectionComplete = [this](const QRectF& r) { completed.append(r); };
+        view.onSelectionCancelled = [this] { ++cancelled; };
+    }
+};
+
 constexpr int settleMs = ScreenshotOverlayPanel::fadeOutMs + ScreenshotOverlayPanel::shakeMs;
 
 } // namespace
@@ -142,9 +262,7 @@ private Q_SLOTS:
 
     void shortClickClosesOrShakes_data()
     {
-        QTest::addColumn<bool>("pinned");
-        QTest::addColumn<int>("heldMs");
-        QTest::addColumn<bool>("closes");
+        columns<bool, int, bool>({"pinned", "heldMs", "closes"});
         QTest::newRow("quick click") << false << 299 << true;
         QTest::newRow("long press") << false << 300 << false;
         QTest::newRow("quick click on a pinned one") << true << 0 << false;
@@ -152,9 +270,8 @@ private Q_SLOTS:
 
     void shortClickClosesOrShakes()
     {
-        QFETCH(bool, pinned);
-        QFETCH(int, heldMs);
-        QFETCH(bool, closes);
+        const auto [pinned, heldMs, closes] =
+            fetch<bool, int, bool>({"pinned", "heldMs", "closes"});
         Fixture f;
         if (pinned)
             f.panel->togglePin();
@@ -570,10 +687,8 @@ private Q_SLOTS:
     // Ctrl+S, Ctrl+W, Escape and Ctrl+Z while editing are pressed on a screenshot above.
     void keys_data()
     {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<QString>("state"); // caps lock on, editing, marks on the screenshot
-        QTest::addColumn<KeyCommand>("command");
+        // state: caps lock on, editing, marks on the screenshot.
+        columns<int, int, QString, KeyCommand>({"key", "modifiers", "state", "command"});
         const int ctrl = Qt::ControlModifier;
         const int ctrlShift = int(Qt::ControlModifier | Qt::ShiftModifier);
         const auto row = [](const char* name, int key, int modifiers, const char* state,
@@ -594,10 +709,8 @@ private Q_SLOTS:
 
     void keys()
     {
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
-        QFETCH(QString, state);
-        QFETCH(KeyCommand, command);
+        const auto [key, modifiers, state, command] =
+            fetch<int, int, QString, KeyCommand>({"key", "modifiers", "state", "command"});
         const auto is = [&state](const char* what) { return state.contains(QLatin1String(what)); };
         QCOMPARE(keyCommandFor(key, Qt::KeyboardModifiers(modifiers), is("caps"), is("editing"),
                                is("marks")),
@@ -727,6 +840,781 @@ private Q_SLOTS:
         QCOMPARE(back.format(), original.format());
         QCOMPARE(back.devicePixelRatio(), 2.0);
         QCOMPARE(compact.size(), QSize(123, 77));
+    }
+
+    void lineWidthFollowsTheShorterSide_data()
+    {
+        columns<QSize, int>({"size", "width"});
+        QTest::newRow("150 x 100") << QSize(150, 100) << 2;
+        QTest::newRow("600 x 450") << QSize(600, 450) << 6;
+        QTest::newRow("3000 x 2000") << QSize(3000, 2000) << 12;
+    }
+
+    void lineWidthFollowsTheShorterSide()
+    {
+        const auto [size, width] = fetch<QSize, int>({"size", "width"});
+        // A horizontal pencil line is exactly that many pixels thick; a click, a dot as wide.
+        QCOMPARE(redArea(render({{Tool::pencil, {{0.2, 0.5}, {0.8, 0.5}}}}, size)).height(), width);
+        const QRect dot = redArea(render({{Tool::pencil, {{0.5, 0.5}, {0.5, 0.5}}}}, size));
+        QVERIFY2(qAbs(dot.width() - width) <= 1 && qAbs(dot.height() - width) <= 1,
+                 qPrintable(QDebug::toString(dot)));
+        // The open head reaches 5 widths back, 30 degrees each side: across, 5 widths and the pen.
+        const QRect arrow = redArea(render({{Tool::arrow, {{0.2, 0.5}, {0.8, 0.5}}}}, size));
+        QVERIFY2(qAbs(arrow.height() - 6 * width) <= 1,
+                 qPrintable(QString::number(arrow.height())));
+        // Its wings lie either side of the shaft alike.
+        QVERIFY(qAbs(arrow.center().y() - size.height() / 2) <= 1);
+        QCOMPARE(arrow.right(), qRound(0.8 * size.width() + width / 2.0) - 1);
+    }
+
+    // Shapes need two points and ignore the drag's direction; highlights blend at 0.3.
+    void rendererDrawsWholeShapesAndBlendsHighlights()
+
+    {
+        const QImage blank = render({}, {100, 80});
+        for (const Tool tool : allAnnotationTools) {
+            QCOMPARE(render({{tool, {}}}, {100, 80}), blank);
+            // One point: nothing for a shape, and an empty path for the pencil.
+            QCOMPARE(render({{tool, {{0.5, 0.5}}}}, {100, 80}), blank);
+            // Zero size: everything collapses to the origin, and nothing breaks.
+            QImage tiny = filledPicture({8, 8}, Qt::white);
+            QPainter painter(&tiny);
+            renderAnnotation({tool, {{0.1, 0.1}, {0.9, 0.9}}}, painter, {0, 0});
+            painter.end();
+            QVERIFY(QRect(0, 0, 3, 3).contains(redArea(tiny)) || redArea(tiny).isNull());
+        }
+        for (const Tool tool : {Tool::circle, Tool::square, Tool::highlight}) {
+            const QImage forwards = render({{tool, {{0.2, 0.3}, {0.7, 0.8}}}}, {200, 100});
+            QCOMPARE(render({{tool, {{0.7, 0.8}, {0.2, 0.3}}}}, {200, 100}), forwards);
+            QCOMPARE(render({{tool, {{0.2, 0.8}, {0.7, 0.3}}}}, {200, 100}), forwards);
+            // Points past the second are ignored.
+            QCOMPARE(render({{tool, {{0.2, 0.3}, {0.7, 0.8}, {0.0, 0.0}}}}, {200, 100}), forwards);
+        }
+        // The square's outline straddles its rectangle (40..140 x 30..80), L = 2.
+        const QImage square = render({{Tool::square, {{0.2, 0.3}, {0.7, 0.8}}}}, {200, 100});
+        QCOMPARE(redArea(square), QRect(39, 29, 102, 52));
+
+        const QImage once = render({{Tool::highlight, {{0.1, 0.1}, {0.6, 0.6}}}}, {100, 100});
+        // Yellow at 0.3 over white: red and green stay, blue drops to 70 %.
+        QVERIFY(near(once.pixel(30, 30), qRgb(255, 255, 178), 1));
+        QCOMPARE(once.pixel(80, 80), qRgb(255, 255, 255));
+
+        const QImage twice = render({{Tool::highlight, {{0.1, 0.1}, {0.6, 0.6}}},
+                                     {Tool::highlight, {{0.3, 0.3}, {0.9, 0.9}}}},
+                                    {100, 100});
+        QVERIFY(qAbs(qBlue(twice.pixel(40, 40)) - 125) <= 2); // 0.7 of 0.7
+        // Drawing leaves the painter as it found it: no opacity or pen carries over.
+        QImage image(50, 50, QImage::Format_RGB32);
+        QPainter painter(&image);
+        painter.setPen(QPen(Qt::green, 3));
+        painter.setOpacity(0.8);
+        renderAnnotation({Tool::highlight, {{0, 0}, {1, 1}}}, painter, {50, 50});
+        renderAnnotation({Tool::arrow, {{0, 0}, {1, 1}}}, painter, {50, 50});
+        QCOMPARE(painter.pen(), QPen(Qt::green, 3));
+        QCOMPARE(painter.opacity(), 0.8);
+    }
+
+    void canvasRecordsStrokesOnlyWithATool()
+    {
+        QWidget screenshot;
+        screenshot.resize(200, 100);
+        auto* canvas = new AnnotationCanvas(&screenshot);
+        canvas->resize(200, 100);
+        const auto points = [canvas] { return canvas->annotations().last().points; };
+        QCOMPARE(screenshot.childAt(50, 50), nullptr);
+        QCOMPARE(canvas->cursor().shape(), Qt::ArrowCursor);
+        canvas->undo(); // nothing to undo
+        canvas->setActiveTool(Tool::circle);
+        QCOMPARE(screenshot.childAt(50, 50), canvas);
+        QCOMPARE(canvas->cursor().shape(), Qt::BitmapCursor);
+        // A shape keeps the press and the latest point.
+        QTest::mousePress(canvas, Qt::LeftButton, Qt::NoModifier, {10, 10});
+        QTest::mouseMove(canvas, {150, 90});
+        QTest::mouseMove(canvas, {110, 60});
+        QTest::mouseRelease(canvas, Qt::LeftButton, Qt::NoModifier, {110, 60});
+        QCOMPARE(points(), (QList<QPointF>{{0.05, 0.1}, {0.55, 0.6}}));
+        QVERIFY(!canvas->currentAnnotation());
+        // Dragged out of the canvas: kept outside 0..1, never clamped.
+        QTest::mousePress(canvas, Qt::LeftButton, Qt::NoModifier, {190, 90});
+        QTest::mouseRelease(canvas, Qt::LeftButton, Qt::NoModifier, {250, 150});
+        QCOMPARE(points().last(), QPointF(1.25, 1.5));
+
+        // The pencil keeps every event; a click without movement is two identical points.
+        canvas->setActiveTool(Tool::pencil);
+        QTest::mousePress(canvas, Qt::LeftButton, Qt::NoModifier, {20, 20});
+        for (int i = 1; i <= 7; ++i)
+            QTest::mouseMove(canvas, {20 + i * 10, 20 + i * 5});
+        QTest::mouseRelease(canvas, Qt::LeftButton, Qt::NoModifier, {100, 70});
+        QCOMPARE(points().size(), 9);
+        QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, {150, 50});
+        QCOMPARE(points(), (QList<QPointF>{{0.75, 0.5}, {0.75, 0.5}}));
+
+        // Undo leaves the stroke in progress, which keeps its own tool.
+        canvas->setActiveTool(Tool::arrow);
+        QTest::mousePress(canvas, Qt::LeftButton, Qt::NoModifier, {30, 30});
+        canvas->undo();
+        QCOMPARE(canvas->annotations().size(), 3);
+        QCOMPARE(points().size(), 9);
+        QVERIFY(canvas->currentAnnotation());
+        canvas->setActiveTool(Tool::pencil);
+        QTest::mouseRelease(canvas, Qt::LeftButton, Qt::NoModifier, {60, 60});
+        QCOMPARE(canvas->annotations().last().toolType, Tool::arrow);
+        canvas->clear();
+        QVERIFY(canvas->annotations().isEmpty() && !canvas->currentAnnotation());
+        // Not laid out yet: the points are kept as they came, never divided by nothing.
+        for (const QSize empty : {QSize(0, 100), QSize(100, 0)}) {
+            canvas->resize(empty);
+            QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, {5, 5});
+            QCOMPARE(points().first(), QPointF(5, 5));
+        }
+        canvas->setActiveTool(std::nullopt);
+        QCOMPARE(screenshot.childAt(50, 50), nullptr);
+    }
+
+    void showsWhatDrawingOneByOneShows()
+    {
+        const QColor blue(40, 90, 160);
+        QWidget screenshot;
+        screenshot.resize(240, 160);
+        screenshot.setAutoFillBackground(true);
+        screenshot.setPalette(QPalette(blue));
+        auto* canvas = new AnnotationCanvas(&screenshot);
+        canvas->resize(240, 160);
+        // What the screen shows against the marks drawn directly.
+        const auto showsTheMarks = [&] {
+            const QImage direct = render(canvas->annotations(), screenshot.size(), blue, true);
+            return differingPixels(screenshot.grab().toImage(), direct) == 0;
+        };
+        // Drawn with the mouse one by one, the screen shown after each: the layer grows by one.
+        const QList<std::tuple<Tool, QPoint, QPoint>> strokes{
+            {Tool::highlight, {24, 16}, {144, 112}},
+            {Tool::square, {48, 32}, {120, 144}},
+            {Tool::highlight, {96, 48}, {216, 128}},
+            {Tool::arrow, {216, 16}, {72, 96}}};
+        for (const auto& [tool, from, to] : strokes) {
+            canvas->setActiveTool(tool);
+            drag(canvas, from, to);
+            QVERIFY(showsTheMarks());
+        }
+        QCOMPARE(canvas->annotations().size(), 4);
+        canvas->undo();
+        QVERIFY(showsTheMarks());
+        // A layer kept for the old size is not stretched over the new one.
+        canvas->resize(120, 80);
+        screenshot.resize(120, 80);
+        QVERIFY(showsTheMarks());
+    }
+
+    void toolCursorsAreDrawn()
+    {
+        for (const Tool tool : allAnnotationTools) {
+            const QImage glyph =
+                toolCursorPixmap(tool).toImage().convertToFormat(QImage::Format_ARGB32);
+            QCOMPARE(glyph.size(), QSize(32, 32));
+            QCOMPARE(toolCursor(tool).hotSpot(), toolCursorHotSpot(tool));
+            int light = 0;
+            int shadow = 0;
+            int yellow = 0;
+            for (int y = 0; y < 32; ++y) {
+                for (int x = 0; x < 32; ++x) {
+                    const QRgb p = glyph.pixel(x, y);
+                    if (qAlpha(p) > 200 && qRed(p) > 200 && qGreen(p) > 180)
+                        ++light;
+                    else if (qAlpha(p) > 20 && qGray(p) < 60)
+                        ++shadow;
+                    yellow += qAlpha(p) == 255 && qRed(p) > 240 && qBlue(p) < 40 ? 1 : 0;
+                }
+            }
+            QVERIFY2(light > 20 && shadow > 10, qPrintable(QString::number(int(tool))));
+            QCOMPARE(yellow > 0, tool == Tool::highlight);
+        }
+        QCOMPARE(toolCursorHotSpot(Tool::pencil), QPoint(4, 28));
+        QCOMPARE(toolCursorHotSpot(Tool::arrow), QPoint(26, 6));
+    }
+
+    void readingOrder_data()
+    {
+        columns<QList<RecognizedLine>, QString>({"lines", "text"});
+        const auto line = [](QRectF box, const char* text) {
+            return RecognizedLine{box, QString::fromLatin1(text)};
+        };
+        QTest::newRow("bottom edges within 1 %: one row")
+            << QList{fromBottomLeft(0.5, 0.800, 0.3, 0.004, "right"),
+                     fromBottomLeft(0.1, 0.805, 0.3, 0.004, "left")}
+            << QStringLiteral("left\nright");
+        QTest::newRow("rows top to bottom whatever their left edges")
+            << QList{fromBottomLeft(0.1, 0.7, 0.3, 0.05, "lower"),
+                     fromBottomLeft(0.6, 0.8, 0.3, 0.05, "higher")}
+            << QStringLiteral("higher\nlower");
+        // A button row 40 px high: "Apply" hangs 4 px lower than "OK" because of its descenders.
+        const double button = 1.0 / 40;
+        QTest::newRow("overlapping lines share a row despite descenders")
+            << QList{line({0.6, 14 * button, 0.1, 10 * button}, "OK"),
+                     line({0.2, 14 * button, 0.2, 14 * button}, "Apply"),
+                     line({0.8, 14 * button, 0.15, 10 * button}, "Cancel")}
+            << QStringLiteral("Apply\nOK\nCancel");
+        // Tight line spacing: the descenders of one line reach into the ascenders of the next.
+        const double px = 1.0 / 100;
+        QTest::newRow("stacked lines of a paragraph stay separate rows")
+            << QList{line({0.0, 30 * px, 0.9, 16 * px}, "third"),
+                     line({0.3, 16 * px, 0.5, 16 * px}, "second"),
+                     line({0.1, 2 * px, 0.8, 16 * px}, "first")}
+            << QStringLiteral("first\nsecond\nthird");
+        // Each line is within 1 % of the one before, but not of the first: two rows, not one.
+        QTest::newRow("rows do not chain down a page")
+            << QList{fromBottomLeft(0.9, 0.800, 0.05, 0.002, "a"),
+                     fromBottomLeft(0.5, 0.794, 0.05, 0.002, "b"),
+                     fromBottomLeft(0.1, 0.788, 0.05, 0.002, "c")}
+            << QStringLiteral("b\na\nc");
+        // 0.02 - 0.01 is exactly 0.01 in binary too.
+        QTest::newRow("bottom edges exactly 1 % apart: two rows")
+            << QList{line({0.1, 0.01, 0.3, 0.01}, "lower"), line({0.6, 0.0, 0.3, 0.01}, "upper")}
+            << QStringLiteral("upper\nlower");
+        QTest::newRow("a line without height shares no row")
+            << QList{line({0.1, 0.1, 0.3, 0.1}, "tall"), line({0.5, 0.15, 0.3, 0}, "flat")}
+            << QStringLiteral("flat\ntall");
+        // Lines without text are skipped; a line read as empty is still a line.
+        const QRectF box(0.1, 0.1, 0.2, 0.05);
+        QTest::newRow("equal lines keep their order")
+            << QList{line(box, "one"), RecognizedLine{box, std::nullopt}, line(box, "two"),
+                     line(box, "")}
+            << QStringLiteral("one\ntwo\n");
+        QTest::newRow("nothing") << QList{RecognizedLine{box, std::nullopt}} << QString();
+    }
+
+    void readingOrder()
+    {
+        const auto [lines, text] = fetch<QList<RecognizedLine>, QString>({"lines", "text"});
+        QCOMPARE(joinLines(orderLines(lines)), text);
+    }
+
+    void preview_data()
+    {
+        columns<QString, QString>({"text", "expected"});
+        const QString a200(200, QLatin1Char('a'));
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("200 characters, whole") << a200 << a200;
+        // "e" + combining acute, and a flag (four UTF-16 units), are one character each.
+        const QString accented = QStringLiteral("e\u0301");
+        const QString flag = QStringLiteral("\U0001F1E9\U0001F1EA");
+        QTest::newRow("200 composed characters, whole")
+            << accented.repeated(200) << accented.repeated(200);
+        QTest::newRow("201 flags, cut after 200")
+            << flag.repeated(201) << flag.repeated(200) + QStringLiteral("...");
+        QTest::newRow("never splits a character")
+            << QString(199, QLatin1Char('a')) + accented + QStringLiteral("z")
+            << QString(199, QLatin1Char('a')) + accented + QStringLiteral("...");
+    }
+
+    void preview()
+    {
+        const auto [text, expected] = fetch<QString, QString>({"text", "expected"});
+        QCOMPARE(previewText(text), expected);
+    }
+
+    void cropRect_data()
+    {
+        columns<QRectF, QSizeF, QSize, QRect>({"region", "points", "pixels", "expected"});
+        const auto row = [](const char* name, QRectF region, QSizeF points, QSize pixels,
+                            QRect crop) {
+            QTest::newRow(name) << region << points << pixels << crop;
+        };
+        // (10, 230) from the top of a 300-point image is (10, 20) from its bottom.
+        row("2x bitmap", {10, 230, 100, 50}, {400, 300}, {800, 600}, {20, 460, 200, 100});
+        row("fractional region", {0.5, 0.5, 2, 2}, {10, 10}, {10, 10}, {0, 0, 3, 3});
+        row("clipped at the far edges", {350, 250, 100, 100}, {400, 300}, {800, 600},
+            {700, 500, 100, 100});
+        row("clipped at the near edges", {-10, -10, 20, 20}, {400, 300}, {400, 300},
+            {0, 0, 10, 10});
+        row("dragged backwards", {110, 280, -100, -50}, {400, 300}, {800, 600},
+            {20, 460, 200, 100});
+        row("off the image", {500, 10, 50, 50}, {400, 300}, {400, 300}, {});
+        row("far off the image", {-1e12, -1e12, 10, 10}, {400, 300}, {400, 300}, {});
+        row("a hair wide", {10, 10, 1e-7, 50}, {400, 300}, {400, 300}, {});
+        row("empty image", {0, 0, 10, 10}, {0, 0}, {0, 0}, {});
+    }
+
+    void cropRect()
+    {
+        const auto [region, points, pixels, expected] =
+            fetch<QRectF, QSizeF, QSize, QRect>({"region", "points", "pixels", "expected"});
+        QCOMPARE(cropRectForRegion(region, points, pixels), expected);
+    }
+
+    void regionsMapToImagePointsAndWithoutPixelsReadAsEmptyText()
+    {
+        // A 100 x 100 picture drawn 200 x 200 from (50, 20), away from the view's corner.
+        QCOMPARE(viewRectToImagePoints({60, 30, 100, 100}, {50, 20, 200, 200}, {100, 100}),
+                 QRectF(5, 5, 50, 50));
+        QCOMPARE(viewRectToImagePoints({0, 0, 10, 10}, {}, {100, 100}), QRectF());
+        FakeTextRecognizer recognizer;
+        recognizer.lines = {{QRectF(0, 0, 1, 1), QStringLiteral("never read")}};
+        const TextRecognitionOutcome offImage =
+            recognizeText(recognizer, positionPicture({200, 100}), QRectF(300, 10, 50, 50));
+        QVERIFY(!offImage.error);
+        QCOMPARE(offImage.text, QString());
+        QCOMPARE(recognizeText(recognizer, QImage(), std::nullopt).text, QString());
+        QVERIFY(recognizer.receivedImages().isEmpty());
+    }
+
+    void idleReleaseWaitsForTheLastRecognition()
+    {
+        FakeTextRecognizer recognizer;
+        // Margins of several hundred milliseconds: a loaded machine must not make it flake.
+        releaseWhenIdle(recognizer, 1000);
+        QTest::qWait(600);
+        // Another recognition meanwhile starts the wait afresh: past the first deadline, nothing.
+        releaseWhenIdle(recognizer, 1000);
+        QTest::qWait(600);
+        QCOMPARE(recognizer.releases.load(), 0);
+        QTRY_COMPARE(recognizer.releases.load(), 1);
+        // Once: the wait does not start over by itself.
+        QTest::qWait(1200);
+        QCOMPARE(recognizer.releases.load(), 1);
+    }
+
+    void smallSelectionsCancelSilently_data()
+    {
+        columns<QPoint, QPoint, bool>({"from", "to", "reads"});
+        QTest::newRow("9 x 200") << QPoint(50, 50) << QPoint(59, 250) << false;
+        QTest::newRow("200 x 9") << QPoint(50, 50) << QPoint(250, 59) << false;
+        QTest::newRow("10 x 10, dragged up and left") << QPoint(60, 60) << QPoint(50, 50) << true;
+    }
+
+    void smallSelectionsCancelSilently()
+    {
+        const auto [from, to, reads] = fetch<QPoint, QPoint, bool>({"from", "to", "reads"});
+        Selection s;
+        drag(s.view, from, to);
+        QVERIFY(!s.view->isDragging());
+        QTRY_COMPARE(s.completions, 1);
+        QTest::qWait(50);
+        const auto read = s.platform.textRecognizer.receivedImages();
+        QCOMPARE(read.size(), reads ? 1 : 0);
+        QVERIFY(!reads || read.first().size() == QSize(10, 10));
+        QCOMPARE(s.platform.alerts.shown.size(), reads ? 1 : 0); // "No Text Found"
+    }
+
+    void escapeCancelsSilently()
+    {
+        Selection s;
+        QTest::keyClick(s.view, Qt::Key_Escape);
+        QCOMPARE(s.completions, 1);
+        // While selecting, too; the rectangle shown follows the pointer until then.
+        QTest::mousePress(s.view, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+        QTest::mouseMove(s.view, QPoint(120, 70));
+        QCOMPARE(s.view->selectionRect(), QRectF(20, 20, 100, 50));
+        QTest::keyClick(s.view, Qt::Key_Escape);
+        QCOMPARE(s.completions, 2);
+        QVERIFY(s.platform.alerts.shown.isEmpty());
+        QCOMPARE(s.platform.clipboard.writes, 0);
+    }
+
+    void outcomeIsReportedWithTheFloatingPanelsLowered_data()
+    {
+        columns<QString, QString, QString>({"text", "failure", "alert"});
+        const QString text = QStringLiteral("Apply\nOK\n") + QString(230, QLatin1Char('x'));
+        QTest::newRow("text, with a short preview")
+            << text << QString()
+            << QStringLiteral("Text Copied to Clipboard!: ") + text.left(200) +
+                   QStringLiteral("...");
+        QTest::newRow("nothing read")
+            << QString() << QString()
+            << QStringLiteral("No Text Found: No text found in selected area.");
+        QTest::newRow("failure") << QString() << QStringLiteral("eng.traineddata is not installed")
+                                 << QStringLiteral(
+                                        "! OCR Failed: eng.traineddata is not installed");
+    }
+
+    void outcomeIsReportedWithTheFloatingPanelsLowered()
+    {
+        const auto [text, failure, alert] =
+            fetch<QString, QString, QString>({"text", "failure", "alert"});
+        Selection s;
+        showRecognitionOutcome({text, failure.isEmpty() ? std::nullopt : std::optional(failure)},
+                               s.services());
+        // The whole text goes to the clipboard; only the alert shortens it.
+        QCOMPARE(s.platform.clipboard.text, text);
+        QCOMPARE(s.platform.clipboard.writes, text.isEmpty() ? 0 : 1);
+        QCOMPARE(alertTexts(s.platform.alerts), QStringList{alert});
+        QCOMPARE(s.loweredDuringAlert, 1);
+
+        QCOMPARE(s.lowered, 0);
+    }
+
+    void reportArrivesAfterTheViewIsGone()
+    {
+        GatedRecognizer recognizer;
+        recognizer.lines = {{QRectF(0.1, 0.1, 0.5, 0.2), QStringLiteral("still here")}};
+        Selection s(&recognizer);
+        // The owner removes the view when told the selection is over.
+        s.view->onComplete = [&s] {
+            ++s.completions;
+            if (s.view)
+                s.view->deleteLater();
+        };
+        drag(s.view, {20, 20}, {200, 200});
+        QTest::keyClick(s.view, Qt::Key_Escape);
+        QCOMPARE(s.completions, 1);
+        QTRY_VERIFY(!s.view);
+        recognizer.gate.release();
+        QTRY_COMPARE(s.completions, 2);
+        QCOMPARE(s.platform.clipboard.text, QStringLiteral("still here"));
+        QCOMPARE(s.platform.alerts.shown.size(), 1);
+        QCOMPARE(s.loweredDuringAlert, 1);
+    }
+
+    void coversEveryScreenOnceWithTheKeyUnderThePointer_data()
+    {
+        columns<QPoint, int>({"pointer", "key"});
+        QTest::newRow("first column of R") << QPoint(1920, 0) << 1;
+        QTest::newRow("on no screen") << QPoint(2000, 900) << 0;
+    }
+
+    void coversEveryScreenOnceWithTheKeyUnderThePointer()
+    {
+        const auto [pointer, key] = fetch<QPoint, int>({"pointer", "key"});
+        CaptureFixture f;
+        f.platform.screens.cursor = pointer;
+        f.manager->startCapture();
+        QCOMPARE(f.platform.windows.grabbedWindow.data(), f.window(key)->windowHandle());
+        QCOMPARE(f.manager->selectionWindows().size(), 2U);
+        QCOMPARE(f.window(0)->geometry(), QRect(0, 0, 1920, 1080));
+        QCOMPARE(f.window(1)->geometry(), QRect(1920, 0, 640, 512));
+        QVERIFY(f.window(0)->isVisible() && f.window(1)->isVisible());
+        QVERIFY(f.window(0)->windowFlags().testFlag(Qt::X11BypassWindowManagerHint));
+
+        f.manager->startCapture();
+        QCOMPARE(f.manager->selectionWindows().size(), 2U);
+        QCOMPARE(f.platform.windows.grabCount, 1);
+        // The drawn crosshair is made current at once and three more times shortly after.
+        QTRY_COMPARE(f.platform.cursor.history.count(Qt::BitmapCursor), 4);
+    }
+
+    // Without access or a screen nothing shows; Escape, a tiny drag or new screens end it.
+    void nothingShowsWithoutAccessOrStaysAfterACancel()
+    {
+        CaptureFixture f;
+        f.platform.permission.granted = false;
+        f.manager->startCapture();
+        QVERIFY(f.idle());
+        QCOMPARE(f.permissionRequests, 1);
+        QVERIFY(f.platform.capture.requests.isEmpty());
+        // With access but no screen at all: a log line, and nothing is left selecting.
+        f.platform.permission.granted = true;
+        f.platform.screens.screenList.clear();
+        QTest::ignoreMessage(QtCriticalMsg, "There is no screen to capture");
+        f.manager->startCapture();
+        QVERIFY(f.idle());
+
+        // Escape closes every window and gives the input back.
+        f.platform.screens.screenList = twoScreens();
+        f.manager->startCapture();
+        QPointer<SelectionOverlayWindow> first = f.window(0);
+        QPointer<SelectionOverlayWindow> second = f.window(1);
+        QTest::keyClick(f.window(1)->view(), Qt::Key_Escape);
+        QVERIFY(f.idle());
+        QVERIFY(!f.platform.windows.grabbedWindow);
+        QVERIFY(!f.platform.cursor.overriding);
+        QTRY_VERIFY(!first && !second);
+
+        // A too-small drag cancels the same way, and nothing is captured afterwards.
+        f.manager->startCapture();
+        drag(f.window(0)->view(), {10, 10}, {14, 110});
+        QVERIFY(!f.manager->isSelecting());
+        QTest::qWait(ScreenCaptureManager::captureDelayMs + 50);
+        QVERIFY(f.overlays.overlays().isEmpty());
+
+        // So do screens changing; a new selection covers the screens there are now.
+        f.manager->startCapture();
+        f.platform.screens.changeScreens({twoScreens().first()});
+        QVERIFY(f.idle());
+        f.manager->startCapture();
+        QCOMPARE(f.manager->selectionWindows().size(), 1U);
+    }
+
+    void completedSelectionFloatsTheCroppedPixels_data()
+    {
+        // dragged: in the screen's window; origin: of the crop in the screen's pixels;
+        // xwayland: the screen at 1x, the compositor's picture at 2x.
+        columns<int, QRect, QRectF, QPoint, bool>(
+            {"screen", "dragged", "captured", "origin", "xwayland"});
+        QTest::newRow("scale 1") << 0 << QRect(300, 200, 400, 300) << QRectF(300, 200, 400, 300)
+                                 << QPoint(300, 200) << false;
+        QTest::newRow("scale 2, at full density")
+            << 1 << QRect(10, 20, 100, 50) << QRectF(1930, 20, 100, 50) << QPoint(20, 40) << false;
+        QTest::newRow("scale 2 shown at 1x, the compositor's density")
+            << 1 << QRect(10, 20, 100, 50) << QRectF(1930, 20, 100, 50) << QPoint(20, 40) << true;
+    }
+
+    void completedSelectionFloatsTheCroppedPixels()
+    {
+        const auto [screen, dragged, captured, origin, xwayland] =
+            fetch<int, QRect, QRectF, QPoint, bool>(
+                {"screen", "dragged", "captured", "origin", "xwayland"});
+        CaptureFixture f;
+        if (xwayland) {
+            ScreenInfo& shown = f.platform.screens.screenList[screen];
+            shown.devicePixelRatio = 1.0;
+            shown.nativeGeometry = shown.geometry;
+            f.platform.capture.scale = 2.0;
+        }
+        f.manager->startCapture();
+        drag(f.window(screen)->view(), dragged.topLeft(),
+             dragged.topLeft() + QPoint(dragged.width(), dragged.height()));
+        // The windows are gone before anything is read, and the read waits.
+        QVERIFY(f.manager->selectionWindows().empty());
+        QVERIFY(f.platform.capture.requests.isEmpty());
+        QTRY_COMPARE(f.overlays.overlays().size(), 1);
+        const ScreenshotOverlayPanel* panel = f.overlays.overlays().first();
+        QCOMPARE(panel->captureRect(), captured);
+        QCOMPARE(panel->geometry(), captured.toRect());
+        const QImage& image = panel->screenshotImage();
+        const int ratio = screen + 1;
+        QCOMPARE(image.size(), dragged.size() * ratio);
+        QCOMPARE(image.devicePixelRatio(), qreal(ratio));
+        for (const QPoint p :
+             {QPoint(0, 0), QPoint(image.width() - 1, image.height() - 1), QPoint(13, 45)})
+            QCOMPARE(image.pixel(p),
+                     f.platform.capture.pixelAt(origin.x() + p.x(), origin.y() + p.y()));
+        QCOMPARE(f.platform.capture.requests.last().name, twoScreens().at(screen).name);
+    }
+
+    void unreadableCapturesFloatNothing_data()
+    {
+        // alert: said with the floating screenshots lowered.
+        columns<QString, QStringList, QString>({"how", "logged", "alert"});
+        const QString nil = QStringLiteral("Capture returned nil image");
+        // A refusal asks for access instead of failing.
+        QTest::newRow("refused") << QStringLiteral("refuse")
+                                 << QStringList{QStringLiteral(
+                                        "The desktop refused to give the screen's picture")}
+                                 << QString();
+        QTest::newRow("nothing read") << QStringLiteral("nothing") << QStringList{nil} << QString();
+        // Entirely left of the screen whose display is read.
+        QTest::newRow("crop yields nothing")
+            << QStringLiteral("crop") << QStringList{QStringLiteral("Failed to crop image"), nil}
+            << QString();
+        const QStringList noDisplay{QStringLiteral("Could not find matching display"), nil};
+        QTest::newRow("screen gone during the wait")
+            << QStringLiteral("gone") << noDisplay << QString();
+        QTest::newRow("screen rescaled during the wait")
+            << QStringLiteral("rescaled") << noDisplay << QString();
+        const QString error = QStringLiteral("The display could not be read (X error 8).");
+        QTest::newRow("failed") << QStringLiteral("fail")
+                                << QStringList{QStringLiteral("Screen capture failed: ") + error}
+                                << QStringLiteral("! Screenshot Failed: ") + error;
+    }
+
+    void unreadableCapturesFloatNothing()
+    {
+        auto [how, logged, alert] =
+            fetch<QString, QStringList, QString>({"how", "logged", "alert"});
+        LogCapture log;
+        CaptureFixture f;
+        const QImage image = filledPicture({10, 10}, Qt::green);
+        ScreenshotOverlayPanel* a = f.overlays.createOverlay(image, {0, 0, 10, 10});
+        ScreenshotOverlayPanel* b = f.overlays.createOverlay(image, {20, 0, 10, 10});
+        f.platform.alerts.whileShown = [&](const Alert&) {
+            QCOMPARE((QList{a->level(), b->level()}), QList<WindowLevel>(2, WindowLevel::Normal));
+        };
+        f.platform.capture.refuse = how == QStringLiteral("refuse");
+        f.platform.capture.returnNothing = how == QStringLiteral("nothing");
+        if (how == QStringLiteral("fail"))
+            f.platform.capture.failWith =
+                QStringLiteral("The display could not be read (X error 8).");
+        if (how == QStringLiteral("gone") || how == QStringLiteral("rescaled")) {
+            f.manager->startCapture();
+            drag(f.window(1)->view(), {10, 20}, {110, 70});
+            QList<ScreenInfo> now = twoScreens();
+            if (how == QStringLiteral("gone"))
+                now.removeLast();
+            else
+                now.last().devicePixelRatio = 1.0;
+            f.platform.screens.changeScreens(now);
+            QTest::qWait(ScreenCaptureManager::captureDelayMs + 100);
+            QVERIFY(f.platform.capture.requests.isEmpty());
+        } else {
+            f.manager->captureRegion(how == QStringLiteral("crop") ? QRectF(-500, 10, 100, 100)
+                                                                   : QRectF(0, 0, 50, 50),
+                                     twoScreens().first());
+        }
+        QCOMPARE(f.permissionRequests, how == QStringLiteral("refuse") ? 1 : 0);
+        QCOMPARE(f.overlays.overlays(), (QList{a, b}));
+        QCOMPARE((QList{a->level(), b->level()}), QList<WindowLevel>(2, WindowLevel::Floating));
+        QCOMPARE(alertTexts(f.platform.alerts),
+                 alert.isEmpty() ? QStringList() : QStringList{alert});
+        for (QString& line : logged)
+            line.prepend(QStringLiteral("vellumbox.ScreenCapture: "));
+        QCOMPARE(log.lines(), logged);
+    }
+
+    void withoutCompositorTheWindowsPaintTheScreen()
+    {
+        LogCapture log;
+        CaptureFixture f;
+        f.platform.windows.compositing = false;
+        f.manager->startCapture();
+        QCOMPARE(f.platform.capture.requests.size(), 2);
+        QVERIFY(!f.window(0)->testAttribute(Qt::WA_TranslucentBackground));
+        const QImage shown = f.window(0)->view()->grab(QRect(0, 0, 4, 4)).toImage();
+        const QRgb screen = f.platform.capture.pixelAt(3, 3);
+        QVERIFY(qAbs(qRed(shown.pixel(3, 3)) - qRed(screen) * 7 / 10) <= 2);
+        QVERIFY(log.lines().isEmpty());
+        // A screen that cannot be read is logged, and the selection opens all the same.
+        f.manager->closeSelectionWindows();
+        f.platform.capture.failWith = QStringLiteral("no picture");
+        f.manager->startCapture();
+        QCOMPARE(f.manager->selectionWindows().size(), 2U);
+        QCOMPARE(
+            log.lines().count(QStringLiteral("vellumbox.ScreenCapture: Could not read the screen "
+                                             "behind the selection: no picture")),
+            2);
+
+        f.manager->closeSelectionWindows();
+        f.platform.windows.compositing = true;
+        f.platform.capture.requests.clear();
+        f.manager->startCapture();
+        QVERIFY(f.platform.capture.requests.isEmpty());
+        QVERIFY(f.window(0)->testAttribute(Qt::WA_TranslucentBackground));
+    }
+
+    void newSelectionDuringTheWaitKeepsTheEarlierCapture()
+    {
+        CaptureFixture f;
+        f.manager->startCapture();
+        // QTest reads a null point as the widget's centre: start at (1, 1).
+        drag(f.window(0)->view(), {1, 1}, {51, 51});
+        f.manager->startCapture();
+        QTRY_COMPARE(f.overlays.overlays().size(), 1);
+        QCOMPARE(f.overlays.overlays().first()->captureRect(), QRectF(1, 1, 50, 50));
+        QVERIFY(f.manager->isSelecting());
+        drag(f.window(0)->view(), {100, 100}, {160, 130});
+        QTRY_COMPARE(f.overlays.overlays().size(), 2);
+        QCOMPARE(f.overlays.overlays().last()->captureRect(), QRectF(100, 100, 60, 30));
+    }
+
+    void dragGivesTheRectangleOrCancels_data()
+    {
+        // completed: null when cancelled.
+        columns<QPoint, QPoint, QRectF>({"from", "to", "completed"});
+        QTest::newRow("5 x 5 completes")
+            << QPoint(10, 10) << QPoint(15, 15) << QRectF(10, 10, 5, 5);
+        QTest::newRow("4 x 100 cancels") << QPoint(10, 10) << QPoint(14, 110) << QRectF();
+        QTest::newRow("100 x 4 cancels") << QPoint(10, 10) << QPoint(110, 14) << QRectF();
+        QTest::newRow("up and left")
+            << QPoint(120, 80) << QPoint(20, 30) << QRectF(20, 30, 100, 50);
+        QTest::newRow("down and left")
+            << QPoint(120, 30) << QPoint(20, 80) << QRectF(20, 30, 100, 50);
+        QTest::newRow("leaving the screen is clamped")
+            << QPoint(350, 250) << QPoint(900, -200) << QRectF(350, 0, 50, 250);
+    }
+
+    void dragGivesTheRectangleOrCancels()
+    {
+        const auto [from, to, completed] =
+            fetch<QPoint, QPoint, QRectF>({"from", "to", "completed"});
+        DragSelection s;
+        drag(&s.view, from, to);
+        QCOMPARE(s.completed, completed.isNull() ? QList<QRectF>() : QList<QRectF>{completed});
+        QCOMPARE(s.cancelled, completed.isNull() ? 1 : 0);
+        QVERIFY(!s.view.isDragging());
+        QVERIFY(!s.view.currentSelection());
+    }
+
+    void dimsAllButTheSelectionUntilEscapeCancelsIt()
+    {
+        DragSelection s(filledPicture({400, 300}, qRgb(200, 100, 50)));
+        const QRgb dimmed = qRgb(140, 70, 35); // 70 % of the picture under black at 0.3
+        QVERIFY(near(s.view.grab().toImage().pixel(200, 150), dimmed));
+        QTest::mousePress(&s.view, Qt::LeftButton, Qt::NoModifier, {100, 100});
+        QTest::mouseMove(&s.view, {200, 180});
+        QCOMPARE(s.view.currentSelection(), QRectF(100, 100, 100, 80));
+        const QImage during = s.view.grab().toImage();
+        QVERIFY(near(during.pixel(150, 140), qRgb(200, 100, 50))); // inside: the screen as it is
+        QVERIFY(near(during.pixel(50, 50), dimmed) && near(during.pixel(250, 140), dimmed));
+        // The 2-point border straddles the edge: one pixel inside, one outside.
+        for (int x = 98; x <= 101; ++x)
+            QCOMPARE(during.pixel(x, 140) == systemBlue().rgb(), x == 99 || x == 100);
+
+        QTest::keyClick(&s.view, Qt::Key_Escape);
+        QCOMPARE(s.cancelled, 1);
+        QVERIFY(!s.view.currentSelection());
+        QVERIFY(near(s.view.grab().toImage().pixel(150, 140), dimmed));
+        // The release that follows finds no drag: another cancellation, never a completion.
+        QTest::mouseRelease(&s.view, Qt::LeftButton, Qt::NoModifier, {200, 180});
+        QVERIFY(s.completed.isEmpty());
+        QCOMPARE(s.cancelled, 2);
+        // A window nobody listens to yet has nothing to report to.
+        SelectionOverlayWindow window(twoScreens().last(), {}, false);
+        drag(window.view(), {10, 10}, {50, 50});
+    }
+
+    // The display examples, with each screen given in Qt's y-down desktop: a screen above the
+    // primary one has a negative y, and a rectangle's y is its top edge.
+    void screenCropRect_data()
+    {
+        columns<qreal, QRectF, QRectF, QRect>({"scale", "screen", "rect", "crop"});
+
+        // Primary 1440 x 900 at 2x; the rectangle's top is 900 - 200.5 - 150.25 = 549.25.
+        QTest::newRow("retina, half pixels round away from zero")
+            << 2.0 << QRectF(0, 0, 1440, 900) << QRectF(100.25, 549.25, 300.5, 150.25)
+            << QRect(201, 1099, 601, 301);
+        // A 1080-high screen to the left of a 1080-high primary.
+        QTest::newRow("screen left of the primary")
+            << 1.0 << QRectF(-1920, 0, 1920, 1080) << QRectF(-1500, 580, 400, 200)
+            << QRect(420, 580, 400, 200);
+        // A 1280 x 800 screen standing on top of a 900-high primary.
+        QTest::newRow("screen above the primary")
+            << 2.0 << QRectF(0, -800, 1280, 800) << QRectF(50, -150, 200, 100)
+            << QRect(100, 1300, 400, 200);
+        QTest::newRow("negative half rounds away from zero")
+            << 1.5 << QRectF(0, 0, 100, 100) << QRectF(-1, 1, 3, 5) << QRect(-2, 2, 5, 8);
+    }
+
+    void screenCropRect()
+    {
+        const auto [scale, screen, rect, crop] =
+            fetch<qreal, QRectF, QRectF, QRect>({"scale", "screen", "rect", "crop"});
+        QCOMPARE(pixelCropRect(rect, screen, scale), crop);
+    }
+
+    void pointsSnapToWholePointsOnTheirScreen()
+    {
+        QCOMPARE(snapToLogicalPixel({10.5, 20.49}), QPointF(11, 20));
+        QCOMPARE(snapToLogicalPixel({-0.5, 3.0}), QPointF(-1, 3));
+        const QList<QRect> screens{{0, 0, 1920, 1080}, {1920, 0, 640, 512}};
+        QCOMPARE(screenIndexAt(screens, {1919, 1079}), 0);
+        QCOMPARE(screenIndexAt(screens, {2559, 511}), 1);
+        QCOMPARE(screenIndexAt(screens, {-1, 5}), -1);
+        QCOMPARE(screenIndexAt({}, {0, 0}), -1);
+    }
+
+    void crosshairLeavesAGapAroundTheHotSpot()
+    {
+        const QImage image =
+            selectionCrosshairPixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(image.size(), QSize(32, 32));
+        QCOMPARE(selectionCrosshairCursor().hotSpot(), QPoint(16, 16));
+        const auto alpha = [&image](QPoint p) { return qAlpha(image.pixel(p)); };
+        // The hot spot and the gap round it are clear, and so is all beyond the arms' round
+        // ends; those ends reach the gap's edge and the arms' tips.
+        for (const QPoint p : {QPoint(15, 15), QPoint(16, 16), QPoint(15, 16), QPoint(16, 15),
+                               QPoint(16, 3), QPoint(29, 16), QPoint(0, 0)})
+            QCOMPARE(alpha(p), 0);
+        for (const QPoint p :
+             {QPoint(14, 16), QPoint(17, 16), QPoint(16, 14), QPoint(16, 17), QPoint(16, 6)})
+            QVERIFY(alpha(p) > 0);
+        // Each of the four arms is opaque and dark along its middle...
+        for (const QPoint p : {QPoint(16, 9), QPoint(9, 16), QPoint(22, 16), QPoint(16, 22)}) {
+            QCOMPARE(alpha(p), 255);
+            QVERIFY2(qGray(image.pixel(p)) < 110,
+                     qPrintable(QString::number(qGray(image.pixel(p)))));
+        }
+        // ...inside a white edge that shows it on dark screens.
+        QCOMPARE(qGray(image.pixel(14, 9)), 255);
+        QCOMPARE(qGray(image.pixel(17, 9)), 255);
+        QVERIFY(alpha({14, 9}) > 100);
     }
 };
 
