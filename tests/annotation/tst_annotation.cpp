@@ -63,6 +63,10 @@ private Q_SLOTS:
         // Its wings lie either side of the shaft alike.
         QVERIFY(qAbs(arrow.center().y() - size.height() / 2) <= 1);
         QCOMPARE(arrow.right(), qRound(0.8 * size.width() + width / 2.0) - 1);
+        // Upright too, where a wing's angle swapped for the other's would show.
+        const QRect up = redArea(render({{Tool::arrow, {{0.5, 0.8}, {0.5, 0.2}}}}, size));
+        QVERIFY(qAbs(up.width() - arrow.height()) <= 1 &&
+                qAbs(up.center().x() - size.width() / 2) <= 1);
     }
 
     // Shapes need two points and ignore the drag's direction; highlights blend at 0.3.
