@@ -95,8 +95,7 @@ private Q_SLOTS:
 
     void whatTheServerCannotHoldIsLeftToTheProgram()
     {
-        QString why;
-        // Past the largest pixmap the protocol allows.
+        QString why; // for one pixmap past the largest the protocol allows
         QVERIFY(!X11SelectionBackdrop::hold(x11::connection(), QRect(0, 0, 32768, 100), Qt::black,
                                             &why));
         QVERIFY2(why.contains(QStringLiteral("no room")), qPrintable(why));

@@ -554,7 +554,10 @@ private Q_SLOTS:
         f.platform.globalInput.send(GlobalInput::ButtonPressed);
         QTest::qWait(20);
         QCOMPARE(QWidget::keyboardGrabber(), f.view);
-        QCursor::setPos(50, 50);
+        QCursor::setPos(50, 50); // and so does anything but a press elsewhere
+        f.platform.globalInput.send(GlobalInput::EscapePressed);
+        QTest::qWait(20);
+        QCOMPARE(QWidget::keyboardGrabber(), f.view);
         f.platform.globalInput.send(GlobalInput::ButtonPressed);
         QTRY_VERIFY(!QWidget::keyboardGrabber());
         QVERIFY(f.platform.globalInput.handlers.empty());
