@@ -66,13 +66,17 @@ void SelectionOverlayView::showDimmedScreen()
 {
     if (!backdrop_)
         return;
-    backdrop_->dim(QRect(QPoint(), size() * devicePixelRatioF()));
-    repaintOnServer(QRect(), QRect(QPoint(), size() * devicePixelRatioF()));
+    backdrop_->dim(deviceArea());
 }
 
 QPaintEngine* SelectionOverlayView::paintEngine() const
 {
     return backdrop_ ? nullptr : QWidget::paintEngine();
+}
+
+QRect SelectionOverlayView::deviceArea() const
+{
+    return {QPoint(), size() * devicePixelRatioF()};
 }
 
 QRect SelectionOverlayView::devicePixels(const std::optional<QRectF>& selection) const
@@ -96,8 +100,7 @@ void SelectionOverlayView::repaintOnServer(const QRect& before, const QRegion& w
 void SelectionOverlayView::selectionChanged(const std::optional<QRectF>& before)
 {
     if (backdrop_)
-        repaintOnServer(devicePixels(before),
-                        QRegion(QRect(QPoint(), size() * devicePixelRatioF())));
+        repaintOnServer(devicePixels(before), deviceArea());
     else
         update(repaintArea(before).united(repaintArea(currentSelection())));
 }

@@ -57,6 +57,7 @@ private:
     void moveCurrentPoint(const QPointF& point);
     // Shows the change from the selection before to the current one.
     void selectionChanged(const std::optional<QRectF>& before);
+    QRect deviceArea() const;
     QRect devicePixels(const std::optional<QRectF>& selection) const;
     void repaintOnServer(const QRect& before, const QRegion& within);
 

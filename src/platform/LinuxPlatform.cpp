@@ -102,8 +102,7 @@ std::unique_ptr<ScreenRecordingPermission> makePermission(DisplayCapture& captur
 // their workspaces.
 bool managerHonoursPlacement()
 {
-    return !qEnvironmentVariableIsEmpty("VB_NO_BYPASS") ||
-           !isWaylandSession(qgetenv("XDG_SESSION_TYPE"), qgetenv("WAYLAND_DISPLAY")) ||
+    return !isWaylandSession(qgetenv("XDG_SESSION_TYPE"), qgetenv("WAYLAND_DISPLAY")) ||
            (qEnvironmentVariableIsEmpty("SWAYSOCK") &&
             !qEnvironmentVariable("XDG_CURRENT_DESKTOP")
                  .contains(QLatin1String("sway"), Qt::CaseInsensitive));
