@@ -57,9 +57,10 @@ if [ "$XDG_CURRENT_DESKTOP" = sway ]; then
   echo "sleep 500" >&3
 fi
 keys() { printf 'combo %s\n' "$*" >&3; sleep 0.3; }
-drag() { # x0 y0 x1 y1, a real pointer drag on sway
-  pointer "abs $1 $2 2560 1080" "sleep 100" "down 272" "sleep 50" \
-    "abs $((($1 + $3) / 2)) $((($2 + $4) / 2)) 2560 1080" "sleep 50" "abs $3 $4 2560 1080" \
+drag() { # x0 y0 x1 y1, a real pointer drag on sway; the pointer settles before it presses, as
+  # XWayland may see it jump to a corner when it enters a new window
+  pointer "abs $(($1 + 1)) $(($2 + 1)) 2560 1080" "sleep 100" "abs $1 $2 2560 1080" "sleep 50" \
+    "down 272" "sleep 50" "abs $((($1 + $3) / 2)) $((($2 + $4) / 2)) 2560 1080" "sleep 50" "abs $3 $4 2560 1080" \
     "sleep 100" "up 272" "sleep 100"
 }
 press() { pointer "abs $1 $2 2560 1080" "sleep 100" "down 272" "sleep $3" "up 272" "sleep 300"; } # x y ms
