@@ -9,6 +9,7 @@
 #include "platform/Logging.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -32,6 +33,13 @@ StatusBarController::StatusBarController(OverlayManager& overlays,
                 // No menu to wait for: from the event loop, never inside the click.
                 if (reason == QSystemTrayIcon::Trigger)
                     beginScreenshot(0);
+                // A StatusNotifier host that draws no menus (swaybar) only asks for one; an X11
+                // tray or a host that draws it has shown it by now.
+                if (reason == QSystemTrayIcon::Context)
+                    QTimer::singleShot(0, this, [this] {
+                        if (!menu_->isVisible())
+                            menu_->popup(QCursor::pos());
+                    });
             });
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         qCInfo(lcApp) << "No system tray is available, so the tray icon is not shown;"

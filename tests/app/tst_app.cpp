@@ -245,14 +245,14 @@ private Q_SLOTS:
         int checks = 0;
         controller.onCheckForUpdates = [&checks] { ++checks; };
         controller.menu()->actions().at(5)->trigger();
-        QCOMPARE(checks, 1);
-        QCOMPARE(captures, 0);
+        QCOMPARE((QList{checks, captures}), (QList{1, 0}));
         // A left click opens no menu: the capture follows from the event loop, no later.
         Q_EMIT controller.trayIcon()->activated(QSystemTrayIcon::Trigger);
         QCOMPARE(captures, 0);
         QCoreApplication::processEvents();
         QCOMPARE(captures, 1);
         Q_EMIT controller.trayIcon()->activated(QSystemTrayIcon::Context);
+        QTRY_VERIFY(controller.menu()->isVisible()); // asked for by a host that draws none
         // The menu's item waits for the menu to be gone from the screen.
         controller.menu()->actions().at(0)->trigger();
         QTRY_COMPARE(captures, 2);
