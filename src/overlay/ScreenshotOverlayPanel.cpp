@@ -200,6 +200,11 @@ QImage ScreenshotOverlayPanel::flattenedImage()
 
 void ScreenshotOverlayPanel::show()
 {
+    // The manager reads the window's type when it is mapped.
+    if (!isVisible() && services_.windows.honoursPlacement()) {
+        winId();
+        floatsAboveAll_ = services_.windows.floatAboveFullScreen(windowHandle());
+    }
     QWidget::show();
     services_.windows.makeSticky(windowHandle());
     fadeTo(1.0, fadeInMs, nullptr);
@@ -289,8 +294,9 @@ void ScreenshotOverlayPanel::setLevel(WindowLevel level)
 {
     level_ = level;
     const bool above = level == WindowLevel::Floating;
-    // Nothing managed can cover a window that bypasses the manager: it steps aside instead.
-    if (!services_.windows.honoursPlacement()) {
+    // Nothing managed can cover a window that bypasses the manager or floats above full-screen
+    // windows: it steps aside instead.
+    if (!services_.windows.honoursPlacement() || floatsAboveAll_) {
         setVisible(above);
         return;
     }

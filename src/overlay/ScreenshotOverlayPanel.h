@@ -138,6 +138,8 @@ private:
     WindowLevel level_ = WindowLevel::Floating;
     int keyboardHold_ = -1;
     bool translucent_ = false;
+    // In a layer above full-screen windows, which nothing managed can cover.
+    bool floatsAboveAll_ = false;
     ScreenshotOverlayView* view_ = nullptr;
     AnnotationCanvas* annotationCanvas_ = nullptr;
     QPointer<OCRSelectionView> scanSelection_;

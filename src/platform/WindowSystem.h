@@ -20,6 +20,10 @@ public:
     // The window manager keeps a window where the program puts it, above the others and on
     // every workspace when asked. sway's manager of X11 windows does none of that.
     virtual bool honoursPlacement() const = 0;
+    // Puts a window not yet shown in a layer above full-screen windows where the manager keeps
+    // one that still takes the keyboard on a click (KWin's critical notifications); false where
+    // the window stays an ordinary one, which an active full-screen window covers.
+    virtual bool floatAboveFullScreen(QWindow* window) = 0;
 };
 
 } // namespace vellumbox

@@ -6,6 +6,8 @@
 
 #include <QTimer>
 
+#include <array>
+
 namespace vellumbox {
 
 namespace {
@@ -21,6 +23,26 @@ int defaultScreenNumber()
     const qsizetype dot = display.lastIndexOf('.');
     const qsizetype colon = display.lastIndexOf(':');
     return dot > colon ? display.mid(dot + 1).toInt() : 0;
+}
+
+// The name the running window manager gives itself, empty without one.
+QByteArray windowManagerName()
+{
+    xcb_connection_t* conn = x11::connection();
+    const auto property = [conn](xcb_window_t window, xcb_atom_t name, xcb_atom_t type) {
+        return x11::Reply<xcb_get_property_reply_t>(xcb_get_property_reply(
+            conn, xcb_get_property(conn, 0, window, name, type, 0, 64), nullptr));
+    };
+    const auto check =
+        property(x11::rootWindow(), x11::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW);
+    if (!check || xcb_get_property_value_length(check.get()) != sizeof(xcb_window_t))
+        return {};
+    const xcb_window_t manager = *static_cast<xcb_window_t*>(xcb_get_property_value(check.get()));
+    const auto name = property(manager, x11::atom("_NET_WM_NAME"), x11::atom("UTF8_STRING"));
+    if (!name)
+        return {};
+    return {static_cast<const char*>(xcb_get_property_value(name.get())),
+            xcb_get_property_value_length(name.get())};
 }
 
 } // namespace
@@ -60,6 +82,22 @@ void X11WindowSystem::makeSticky(QWindow* window)
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&message));
     xcb_flush(conn);
+}
+
+bool X11WindowSystem::floatAboveFullScreen(QWindow* window)
+{
+    xcb_connection_t* conn = x11::connection();
+    if (!conn || !window || windowManagerName() != "KWin")
+        return false;
+    // The first type the manager knows is the one it uses: others see a utility window.
+    const std::array<xcb_atom_t, 2> types{
+        x11::atom("_KDE_NET_WM_WINDOW_TYPE_CRITICAL_NOTIFICATION"),
+        x11::atom("_NET_WM_WINDOW_TYPE_UTILITY")};
+    xcb_change_property(conn, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window->winId()),
+                        x11::atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, types.size(),
+                        types.data());
+    xcb_flush(conn);
+    return true;
 }
 
 bool X11WindowSystem::grabInput(QWindow* window)

@@ -20,6 +20,7 @@ public:
     bool grabInput(QWindow* window) override;
     void releaseInput() override;
     bool honoursPlacement() const override { return honoursPlacement_; }
+    bool floatAboveFullScreen(QWindow* window) override;
 
 private:
     bool tryGrab(QWindow* window);

@@ -568,6 +568,18 @@ private Q_SLOTS:
         QVERIFY(f.panel->isVisible());
     }
 
+    // In a layer above full-screen windows (KWin) nothing managed covers it: it steps aside.
+    void aboveFullScreenWindowsItStepsAsideUnderAlerts()
+    {
+        Fixture f({120, 80}, {}, [](FakePlatform& p) { p.windows.aboveFullScreen = true; });
+        QVERIFY(f.panel->isVisible());
+        {
+            const LoweredPanels lowered(f.manager);
+            QVERIFY(!f.panel->isVisible());
+        }
+        QVERIFY(f.panel->isVisible());
+    }
+
     // Ctrl+S, Ctrl+W, Escape and Ctrl+Z while editing are pressed on a screenshot above.
     void keys_data()
     {

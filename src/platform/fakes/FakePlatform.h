@@ -171,6 +171,8 @@ public:
     void releaseInput() override { grabbedWindow.clear(); }
     bool honoursPlacement() const override { return placement; }
     bool placement = true;
+    bool floatAboveFullScreen(QWindow*) override { return aboveFullScreen; }
+    bool aboveFullScreen = false;
 };
 
 class FakeSettings final : public Settings {
