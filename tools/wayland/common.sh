@@ -9,6 +9,9 @@ session_user() {
   if [ "$(id -u)" -eq 0 ]; then
     id "$user" >/dev/null 2>&1 || useradd -m "$user" || { echo "$1: cannot create user $user" >&2; exit 2; }
     as_user=(runuser -u "$user" --)
+    # An XWayland started first by the test user makes the folder without its sticky bit, which
+    # KWin then refuses.
+    mkdir -p /tmp/.X11-unix && chmod 1777 /tmp/.X11-unix
   fi
 }
 
