@@ -116,7 +116,10 @@ struct LinuxServices {
     ScreenRecordingPermission& permission = *permissionMethod;
     QtAlertPresenter alerts;
     QtCursorService cursor;
-    X11WindowSystem windows{managerHonoursPlacement()};
+    X11WindowSystem windows{
+        managerHonoursPlacement(),
+        managerHonoursPlacement() &&
+            isWaylandSession(qgetenv("XDG_SESSION_TYPE"), qgetenv("WAYLAND_DISPLAY"))};
     QtSettings settings;
     QtClipboard clipboard;
     QtSaveDialog saveDialog;

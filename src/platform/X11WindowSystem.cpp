@@ -4,6 +4,8 @@
 #include "Logging.h"
 #include "X11Connection.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QTimer>
 
 #include <array>
@@ -24,6 +26,27 @@ int defaultScreenNumber()
     const qsizetype colon = display.lastIndexOf(':');
     return dot > colon ? display.mid(dot + 1).toInt() : 0;
 }
+
+// Takes the compositor's keyboard focus for XWayland. Qt hands every key to the window with the
+// focus, whichever window the grab sent it to: they go on to the grabbing window.
+class FocusProxy final : public QWindow {
+public:
+    explicit FocusProxy(QWindow* target)
+        : target_(target)
+    {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override { forward(event); }
+    void keyReleaseEvent(QKeyEvent* event) override { forward(event); }
+
+private:
+    void forward(QKeyEvent* event)
+    {
+        if (target_)
+            QCoreApplication::sendEvent(target_, event);
+    }
+    QPointer<QWindow> target_;
+};
 
 // The name the running window manager gives itself, empty without one.
 QByteArray windowManagerName()
@@ -100,11 +123,24 @@ bool X11WindowSystem::floatAboveFullScreen(QWindow* window)
     return true;
 }
 
+X11WindowSystem::~X11WindowSystem() = default;
+
 bool X11WindowSystem::grabInput(QWindow* window)
 {
     releaseInput();
     grabWindow_ = window;
     grabAttempts_ = 0;
+    if (needsFocusProxy_ && window) {
+        // The compositor feeds XWayland keys only while one of its windows has the focus, which
+        // it gives a newly mapped managed window: a pixel under the grabbing window, which
+        // covers it. The X grab then brings every key to the grabbing window.
+        focusProxy_ = std::make_unique<FocusProxy>(window);
+        focusProxy_->setFlags(Qt::Window | Qt::FramelessWindowHint);
+        focusProxy_->setTitle(QStringLiteral("Vellumbox Keyboard"));
+        focusProxy_->setGeometry(QRect(window->geometry().center(), QSize(1, 1)));
+        focusProxy_->show();
+        focusProxy_->requestActivate();
+    }
     if (tryGrab(window))
         return true;
     QTimer::singleShot(grabRetryIntervalMs, this, &X11WindowSystem::retryGrab);
@@ -154,6 +190,7 @@ bool X11WindowSystem::tryGrab(QWindow* window)
 void X11WindowSystem::releaseInput()
 {
     grabWindow_.clear();
+    focusProxy_.reset();
     if (!grabbed_)
         return;
     grabbed_ = false;

@@ -7,14 +7,20 @@
 #include <QPointer>
 #include <QWindow>
 
+#include <memory>
+
 namespace vellumbox {
 
 class X11WindowSystem final : public QObject, public WindowSystem {
     Q_OBJECT
 public:
-    explicit X11WindowSystem(bool honoursPlacement = true)
+    // focusProxy: under XWayland beside a compositor that never gives the keyboard to a window
+    // that bypasses the manager (KWin, GNOME), a grab takes a managed window's focus first.
+    explicit X11WindowSystem(bool honoursPlacement = true, bool focusProxy = false)
         : honoursPlacement_(honoursPlacement)
+        , needsFocusProxy_(focusProxy)
     {}
+    ~X11WindowSystem() override;
     bool compositingActive() const override;
     void makeSticky(QWindow* window) override;
     bool grabInput(QWindow* window) override;
@@ -27,6 +33,8 @@ private:
     void retryGrab();
 
     const bool honoursPlacement_;
+    const bool needsFocusProxy_;
+    std::unique_ptr<QWindow> focusProxy_;
     QPointer<QWindow> grabWindow_;
     int grabAttempts_ = 0;
     bool grabbed_ = false;

@@ -260,6 +260,8 @@ elif [ "$mode" = hotkey ]; then
   sleep 0.5
   "$FAKE_INPUT" combo 29 42 10
   waitfor 5 shown "Vellumbox Selection" || fail "Ctrl+Shift+9 over a native window started nothing"
+  sleep 1 && "$FAKE_INPUT" key 1
+  waitfor 5 sh -c '! xdotool search --onlyvisible --name "^Vellumbox Selection\$"' || fail "Escape left it open"
   stop
 else
   start # the first run
