@@ -13,8 +13,8 @@
 #       tray opens the menu, whose Quit ends the program.
 #   granted [METHOD [LOG]] (GNOME's store says yes; KDE never asks): a region over Wayland content,
 #       copied, equals the portal's own picture, and stays above a focused full-screen native
-#       window; read through METHOD (default: the desktop
-#       portal); LOG a line the log holds (!LOG: does not).
+#       window; read through METHOD (default: the desktop portal); LOG a line the log holds
+#       (!LOG: does not).
 #   refused (GNOME's store says no): the first run shows access missing; a capture, the alert.
 #   shortcut (GNOME 43, no shortcut portal): the first run adds Ctrl+Shift+9 to GNOME's shortcuts.
 #   hotkey (KDE): Ctrl+Shift+9 over a focused native window starts a selection, through the
