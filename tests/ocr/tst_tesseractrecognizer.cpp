@@ -2,9 +2,10 @@
 // The real engine on pictures painted here: how much of each kind of screen text it reads,
 // and how it copes with input it cannot read.
 #include "TextSamples.h"
+#include "ocr/ScreenTextRecognizer.h"
 #include "ocr/TextOrdering.h"
 #include "ocr/TextRecognition.h"
-#include "platform/TesseractRecognizer.h"
+#include "platform/TesseractEngine.h"
 #include "support/TestSupport.h"
 
 #include <QTemporaryDir>
@@ -61,7 +62,7 @@ private Q_SLOTS:
         for (int round = 0; round < 2; ++round) {
             const TextRecognitionResult result = recognizer.recognize(image);
             QVERIFY(!result.failure);
-            QVERIFY(!recognizer.loadedLanguages().isEmpty());
+            QVERIFY(!engine.loadedLanguages().isEmpty());
             QCOMPARE(result.lines.size(), 2);
             const QList<RecognizedLine> lines = orderLines(result.lines);
             const RecognizedLine& upper = lines.at(0);
@@ -72,16 +73,17 @@ private Q_SLOTS:
             QVERIFY(lower.box.left() > 0.5 && lower.box.top() > 0.5 && lower.box.bottom() <= 1.0);
             // The engine loads again after letting its data go.
             recognizer.releaseIdleResources();
-            QVERIFY(recognizer.loadedLanguages().isEmpty());
+            QVERIFY(engine.loadedLanguages().isEmpty());
         }
     }
 
     void unreadableInputIsNothingOrSaysWhy()
     {
         QTemporaryDir empty;
-        TesseractRecognizer withoutData(empty.path());
+        TesseractEngine withoutData(empty.path());
+        ScreenTextRecognizer reader(withoutData);
         const TextRecognitionOutcome outcome =
-            recognizeText(withoutData, samples::textSamples().constFirst().image, std::nullopt);
+            recognizeText(reader, samples::textSamples().constFirst().image, std::nullopt);
         QVERIFY(outcome.error);
         QVERIFY2(outcome.error->contains(QStringLiteral("eng.traineddata")),
                  qPrintable(*outcome.error));
@@ -140,7 +142,8 @@ private Q_SLOTS:
     }
 
 private:
-    TesseractRecognizer recognizer;
+    TesseractEngine engine;
+    ScreenTextRecognizer recognizer{engine};
 };
 
 QTEST_MAIN(TestTesseractRecognizer)
