@@ -8,9 +8,8 @@
 namespace vellumbox {
 
 // The row at which a tall prepared picture (dark text on white, 200 px or more) splits into two
-// halves with about as much text each, through the middle of a run of at least four rows
-// without ink, so that no line is cut through; none when there is no such run or one half
-// would be almost empty.
+// halves with about as much text each, inside a run of at least four rows without ink, so that
+// no line is cut through; none when there is no such run or one half would be almost empty.
 std::optional<int> bandCut(const QImage& prepared);
 
 } // namespace vellumbox
