@@ -3,8 +3,9 @@
 // error rates over the test pictures next to those of the tesseract command with its defaults.
 #include "BenchStats.h"
 #include "TextSamples.h"
+#include "ocr/ScreenTextRecognizer.h"
 #include "ocr/TextRecognition.h"
-#include "platform/TesseractRecognizer.h"
+#include "platform/TesseractEngine.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -48,7 +49,8 @@ QString percent(const samples::ErrorCounts& counts)
 int main(int argc, char* argv[])
 {
     QGuiApplication app(argc, argv);
-    TesseractRecognizer recognizer;
+    TesseractEngine engine;
+    ScreenTextRecognizer recognizer(engine);
     // The first call loads the language data; it is timed apart.
     QElapsedTimer first;
     first.start();

@@ -111,7 +111,7 @@
     </message>
 </context>
 <context>
-    <name>LoadableTextRecognizer</name>
+    <name>LoadableTextEngine</name>
     <message>
         <source>Text recognition is not installed (%1 was not found in %2).</source>
         <translation>Die Texterkennung ist nicht installiert (%1 wurde in %2 nicht gefunden).</translation>
@@ -264,6 +264,13 @@
     </message>
 </context>
 <context>
+    <name>ScreenTextRecognizer</name>
+    <message>
+        <source>The area is too large to read text from (%1 × %2 pixels; at most %3 million pixels).</source>
+        <translation>Der Bereich ist zu groß, um Text daraus zu lesen (%1 × %2 Pixel; höchstens %3 Millionen Pixel).</translation>
+    </message>
+</context>
+<context>
     <name>ScreenshotExporter</name>
     <message>
         <source>Save Failed</source>
@@ -400,7 +407,7 @@
     </message>
 </context>
 <context>
-    <name>TesseractRecognizer</name>
+    <name>TesseractEngine</name>
     <message>
         <source>English text recognition data (eng.traineddata) is not installed in %1.</source>
         <translation>Die englischen Daten der Texterkennung (eng.traineddata) sind in %1 nicht installiert.</translation>
@@ -408,10 +415,6 @@
     <message>
         <source>Text recognition could not load its data from %1.</source>
         <translation>Die Texterkennung konnte ihre Daten nicht aus %1 laden.</translation>
-    </message>
-    <message>
-        <source>The area is too large to read text from (%1 × %2 pixels; at most %3 million pixels).</source>
-        <translation>Der Bereich ist zu groß, um Text daraus zu lesen (%1 × %2 Pixel; höchstens %3 Millionen Pixel).</translation>
     </message>
 </context>
 <context>

@@ -111,7 +111,7 @@
     </message>
 </context>
 <context>
-    <name>LoadableTextRecognizer</name>
+    <name>LoadableTextEngine</name>
     <message>
         <source>Text recognition is not installed (%1 was not found in %2).</source>
         <translation>La reconnaissance de texte n’est pas installée (%1 est introuvable dans %2).</translation>
@@ -264,6 +264,13 @@
     </message>
 </context>
 <context>
+    <name>ScreenTextRecognizer</name>
+    <message>
+        <source>The area is too large to read text from (%1 × %2 pixels; at most %3 million pixels).</source>
+        <translation>La zone est trop grande pour en lire le texte (%1 × %2 pixels&#xa0;; au plus %3 millions de pixels).</translation>
+    </message>
+</context>
+<context>
     <name>ScreenshotExporter</name>
     <message>
         <source>Save Failed</source>
@@ -400,7 +407,7 @@
     </message>
 </context>
 <context>
-    <name>TesseractRecognizer</name>
+    <name>TesseractEngine</name>
     <message>
         <source>English text recognition data (eng.traineddata) is not installed in %1.</source>
         <translation>Les données anglaises de la reconnaissance de texte (eng.traineddata) ne sont pas installées dans %1.</translation>
@@ -408,10 +415,6 @@
     <message>
         <source>Text recognition could not load its data from %1.</source>
         <translation>La reconnaissance de texte n’a pas pu charger ses données depuis %1.</translation>
-    </message>
-    <message>
-        <source>The area is too large to read text from (%1 × %2 pixels; at most %3 million pixels).</source>
-        <translation>La zone est trop grande pour en lire le texte (%1 × %2 pixels&#xa0;; au plus %3 millions de pixels).</translation>
     </message>
 </context>
 <context>

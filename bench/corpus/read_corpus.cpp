@@ -4,8 +4,9 @@
 // boxes in pixels, for score.py.
 //
 // usage: vellumbox_bench_ocr_corpus CORPUS_FOLDER OUTPUT_FOLDER
+#include "ocr/ScreenTextRecognizer.h"
 #include "ocr/TextOrdering.h"
-#include "platform/TesseractRecognizer.h"
+#include "platform/TesseractEngine.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -30,7 +31,8 @@ int main(int argc, char* argv[])
     const QDir out(QString::fromLocal8Bit(argv[2]));
     if (!out.mkpath(QStringLiteral(".")))
         return 1;
-    TesseractRecognizer recognizer;
+    TesseractEngine engine;
+    ScreenTextRecognizer recognizer(engine);
     const QStringList pictures =
         corpus.entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
     for (const QString& name : pictures) {

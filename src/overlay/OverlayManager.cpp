@@ -4,6 +4,7 @@
 #include "LoweredPanels.h"
 
 #include "ScreenshotOverlayPanel.h"
+#include "ocr/ScreenTextRecognizer.h"
 #include "platform/PlatformServices.h"
 
 #include <QCoreApplication>
@@ -22,9 +23,11 @@ OverlayManager& OverlayManager::shared()
 {
     static OverlayManager* instance = [] {
         const PlatformServices& platform = linuxPlatform();
+        // Never destroyed, as the manager: a worker may still be reading when the process exits.
+        auto* recognizer = new ScreenTextRecognizer(platform.textEngine);
         auto* manager = new OverlayManager({platform.windows,
                                             platform.globalInput,
-                                            platform.textRecognizer,
+                                            *recognizer,
                                             {platform.clipboard, platform.saveDialog,
                                              platform.share, platform.alerts, platform.clock}});
         // Windows must go while the application still exists.

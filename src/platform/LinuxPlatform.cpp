@@ -5,7 +5,7 @@
 #include "DesktopShortcuts.h"
 #include "GioShareService.h"
 #include "KWinScreenShot.h"
-#include "LoadableTextRecognizer.h"
+#include "LoadableTextEngine.h"
 #include "PlatformServices.h"
 #include "PortalPermission.h"
 #include "PortalScreenshot.h"
@@ -127,12 +127,12 @@ struct LinuxServices {
     GioShareService share;
     X11GlobalInputMonitor globalInput;
     XdgAutostart loginItems;
-    LoadableTextRecognizer textRecognizer{QStringLiteral("libvellumbox_tesseract.so"),
-                                          textRecognitionModuleFolders()};
+    LoadableTextEngine textEngine{QStringLiteral("libvellumbox_tesseract.so"),
+                                  textRecognitionModuleFolders()};
     LinuxDesktopShortcuts shortcuts;
-    PlatformServices services{screens, capture,     permission, alerts,         cursor,
-                              windows, settings,    clipboard,  saveDialog,     clock,
-                              share,   globalInput, loginItems, textRecognizer, shortcuts};
+    PlatformServices services{screens, capture,     permission, alerts,     cursor,
+                              windows, settings,    clipboard,  saveDialog, clock,
+                              share,   globalInput, loginItems, textEngine, shortcuts};
 };
 
 } // namespace

@@ -11,12 +11,12 @@ class DesktopShortcuts;
 class DisplayCapture;
 class GlobalInputMonitor;
 class LoginItems;
-class TextRecognizer;
 class ScreenProvider;
 class SaveDialog;
 class ScreenRecordingPermission;
 class Settings;
 class ShareService;
+class TextEngine;
 class WindowSystem;
 
 // The desktop services the managers are built with; tests hand in fakes instead.
@@ -34,7 +34,7 @@ struct PlatformServices {
     ShareService& share;
     GlobalInputMonitor& globalInput;
     LoginItems& loginItems;
-    TextRecognizer& textRecognizer;
+    TextEngine& textEngine;
     DesktopShortcuts& shortcuts;
 };
 

@@ -20,6 +20,7 @@
 #include "../Settings.h"
 #include "../ShareService.h"
 #include "../WindowSystem.h"
+#include "FakeTextEngine.h"
 #include "FakeTextRecognizer.h"
 
 #include <QHash>
@@ -310,14 +311,16 @@ struct FakePlatform {
     FakeShareService share;
     FakeGlobalInputMonitor globalInput;
     FakeLoginItems loginItems;
+    FakeTextEngine textEngine;
+    // Not a platform service: what a floating screenshot reads text with.
     FakeTextRecognizer textRecognizer;
     FakeDesktopShortcuts shortcuts;
 
     PlatformServices services()
     {
-        return {screens, capture,     permission, alerts,         cursor,
-                windows, settings,    clipboard,  saveDialog,     clock,
-                share,   globalInput, loginItems, textRecognizer, shortcuts};
+        return {screens, capture,     permission, alerts,     cursor,
+                windows, settings,    clipboard,  saveDialog, clock,
+                share,   globalInput, loginItems, textEngine, shortcuts};
     }
 };
 

@@ -10,18 +10,15 @@
 
 namespace vellumbox::fakes {
 
-// Answers with scripted lines or a failure and keeps every image it was asked to read.
+// Answers with scripted lines and keeps every image it was asked to read.
 class FakeTextRecognizer final : public TextRecognizer {
 public:
     QList<RecognizedLine> lines;
-    std::optional<QString> failWith;
 
     TextRecognitionResult recognize(const QImage& image) override
     {
         const QMutexLocker lock(&mutex);
         images.append(image);
-        if (failWith)
-            return {{}, failWith};
         return {lines, std::nullopt};
     }
 

@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "LineFilters.h"
+
+#include <algorithm>
+
+namespace vellumbox {
+
+namespace {
+
+// A frame's edge drawn close to the text reads as a bar glued to the nearest word ("|And"),
+// which text on screen never is.
+QString withoutGluedBorder(QString word)
+{
+    const QChar bar = QLatin1Char('|');
+    if (word.size() > 1 && word.front() == bar && word.at(1).isLetterOrNumber())
+        word.remove(0, 1);
+    if (word.size() > 1 && word.back() == bar && !word.at(word.size() - 2).isSpace() &&
+        word.at(word.size() - 2) != bar)
+        word.chop(1);
+    return word;
+}
+
+// Window chrome, icons and borders come out as words the engine all but rejects, or as one
+// or two characters it doubts. Real words it doubts are longer and score above the floor.
+bool looksLikeNoise(const QString& word, float confidence)
+{
+    return confidence < 10 || (confidence < 50 && word.size() <= 2);
+}
+
+// A doubtful word of mostly punctuation, such as "TA)" from a row of title-bar buttons, counts
+// only beside a word that reads as text.
+bool looksLikeWord(const QString& word, float confidence)
+{
+    const auto alphanumerics =
+        std::count_if(word.cbegin(), word.cend(), [](QChar c) { return c.isLetterOrNumber(); });
+    return confidence >= 50 || alphanumerics >= 3;
+}
+
+} // namespace
+
+QString keptText(const QList<EngineWord>& words)
+{
+    QString text;
+    // Whether any word reads as text rather than as a mark the engine doubts.
+    bool hasWord = false;
+    for (const EngineWord& read : words) {
+        const QString word = withoutGluedBorder(read.text.trimmed());
+        if (word.isEmpty() || looksLikeNoise(word, read.confidence))
+            continue;
+        hasWord = hasWord || looksLikeWord(word, read.confidence);
+        if (!text.isEmpty())
+            text += QLatin1Char(' ');
+        text += word;
+    }
+    if (!hasWord)
+        return {};
+    // The same edge may read as an opening bracket that nothing closes.
+    if (text.size() > 1 && text.front() == QLatin1Char('[') && text.at(1).isLetterOrNumber() &&
+        !text.contains(QLatin1Char(']')))
+        text.remove(0, 1);
+    return text;
+}
+
+} // namespace vellumbox

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/TextEngine.h"
+#include "platform/TextRecognizer.h"
+
+#include <QMutex>
+
+#include <memory>
+
+namespace vellumbox {
+
+// Reads text on screen through an engine: the picture is made dark on white (readableGray),
+// the engine finds its lines, their words are filtered (keptText), lines too small for the
+// engine's recogniser are read again enlarged, and a tall picture is read as two bands at once
+// (bandCut). One engine behind a lock, since an engine is not thread-safe and a second one
+// for every caller would double the memory for no gain on a small machine; only the lower band
+// of a tall picture gets a second engine.
+class ScreenTextRecognizer final : public TextRecognizer {
+public:
+    // Larger images are refused: reading them takes minutes and gigabytes.
+    static constexpr qint64 maximumPixels = 40'000'000;
+
+    explicit ScreenTextRecognizer(TextEngine& engine);
+    ~ScreenTextRecognizer() override;
+    ScreenTextRecognizer(const ScreenTextRecognizer&) = delete;
+    ScreenTextRecognizer& operator=(const ScreenTextRecognizer&) = delete;
+
+    TextRecognitionResult recognize(const QImage& image) override;
+    // Unloads the engines' language data; the next recognition loads it again.
+    void releaseIdleResources() override;
+
+private:
+    QMutex mutex;
+    TextEngine& engine;
+    // The second engine, for the lower band of a tall picture, made on first need.
+    std::unique_ptr<TextEngine> helper;
+};
+
+} // namespace vellumbox

@@ -1,0 +1,170 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Reading text without an engine: how a picture is prepared for it, where a tall one is cut,
+// and which words of a line are kept.
+#include "ocr/BandCut.h"
+#include "ocr/ImagePreparation.h"
+#include "ocr/LineFilters.h"
+#include "support/TestSupport.h"
+
+#include <QPainter>
+
+using namespace vellumbox;
+using namespace vellumbox::testing;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A screen-like picture, the ink box of each character written on it, and of each line,
+// written or ruled: the only places where ink may remain.
+struct Scene {
+    QImage image;
+    QList<QRect> glyphs;
+    QList<QRect> lines;
+
+    Scene(QSize size, const QBrush& backdrop)
+        : image(size, QImage::Format_RGB32)
+    {
+        QPainter(&image).fillRect(image.rect(), backdrop);
+    }
+    Scene& write(QPoint baseline, const QString& text, int pixelSize, const QColor& colour,
+                 bool bold = false)
+    {
+        QFont font(u"DejaVu Sans"_s);
+        font.setPixelSize(pixelSize);
+        font.setBold(bold);
+        QPainter p(&image);
+        p.setFont(font);
+        p.setPen(colour);
+        p.drawText(baseline, text);
+        const QFontMetrics metrics(font);
+        lines.append(QRect());
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const int x = baseline.x() + metrics.horizontalAdvance(text.left(i));
+            if (!text.at(i).isSpace())
+                lines.last() |= glyphs.emplace_back(
+                    metrics.boundingRect(text.at(i)).translated(x, baseline.y()));
+        }
+        return *this;
+    }
+    Scene& rule(const QRect& area, const QColor& colour)
+    {
+        QPainter(&image).fillRect(area, colour);
+        lines.append(area);
+        return *this;
+    }
+};
+
+bool inked(const QImage& gray, const QRect& area)
+{
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const uchar* row = gray.constScanLine(y);
+        if (std::any_of(row + area.left(), row + area.right() + 1, [](uchar v) { return v < 128; }))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Scene)
+Q_DECLARE_METATYPE(QList<vellumbox::EngineWord>)
+
+class TestTextReading : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void preparedTextStandsAloneAndNoCutCrossesIt_data()
+    {
+        columns<Scene>({"scene"});
+        const QColor dark(0x202020);
+        row("a large number over a small caption",
+            Scene({200, 110}, QColor(0xf5f5f5))
+                .write({16, 64}, u"1,284"_s, 52, dark, true)
+                .write({16, 92}, u"Open issues"_s, 11, QColor(0x707070)));
+        QLinearGradient ramp(0, 0, 320, 0);
+        ramp.setStops({{0, QColor(0x1c71d8)}, {1, QColor(0x99c1f1)}});
+        row("light text on a gradient",
+            Scene({320, 60}, ramp).write({20, 36}, u"Continue to checkout"_s, 15, Qt::white));
+        Scene button({160, 70}, QColor(0xececec));
+        QPainter p(&button.image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0x3584e4));
+        p.drawRoundedRect(QRectF(16, 16, 80, 36), 6, 6);
+        p.end();
+        row("a short button label", button.write({42, 40}, u"OK"_s, 14, Qt::white, true));
+        Scene url({360, 40}, Qt::white);
+        url.write({10, 24}, u"https://vellumbox.org/download"_s, 13, QColor(0x1a5fb4));
+        row("a URL", url.rule({10, 27, url.lines.first().right() - 10, 1}, QColor(0x1a5fb4)));
+        Scene cell({200, 80}, Qt::white);
+        for (int i = 0; i < 3; ++i)
+            cell.rule({10, 10 + 30 * i, 181, 1}, Qt::lightGray)
+                .rule({10 + 90 * i, 10, 1, 61}, Qt::lightGray);
+        row("a one-character table cell",
+            cell.write({50, 31}, u"7"_s, 13, dark).write({112, 61}, u"Total"_s, 13, dark));
+        row("a flat patch", Scene({300, 80}, QColor(0x336699)));
+        // Tall enough to be read in two bands; lines close together, as in a list, with
+        // descenders in every line; the middle row runs through one.
+        Scene list({360, 308}, Qt::white);
+        for (int i = 0; i < 12; ++i)
+            list.write({12, 34 + 24 * i}, u"Item %1 is on page %2"_s.arg(i + 1).arg(i * 37), 15,
+                       dark);
+        row("a tall list", list);
+    }
+
+    void preparedTextStandsAloneAndNoCutCrossesIt()
+    {
+        const auto [s] = fetch<Scene>({"scene"});
+        const QImage prepared = readableGray(s.image);
+        QCOMPARE(prepared.size(), s.image.size());
+        for (const QRect& glyph : s.glyphs)
+            QVERIFY2(inked(prepared, glyph),
+                     qPrintable(u"no ink at %1,%2"_s.arg(glyph.x()).arg(glyph.y())));
+        // Backgrounds, gradients and the edges of patches turn white.
+        QImage rest = prepared.convertToFormat(QImage::Format_RGB32);
+        QPainter p(&rest);
+        for (const QRect& line : s.lines)
+            p.fillRect(line.adjusted(-2, -2, 2, 2), Qt::white);
+        p.end();
+        QVERIFY(!inked(rest.convertToFormat(QImage::Format_Grayscale8), rest.rect()));
+        // A tall picture is cut between lines, into halves with about as much text each.
+        const std::optional<int> cut = bandCut(prepared);
+        QCOMPARE(cut.has_value(), s.image.height() >= 200);
+        if (!cut)
+            return;
+        QVERIFY(std::ranges::none_of(s.lines, [&cut](const QRect& line) {
+            return line.top() <= *cut && *cut <= line.bottom();
+        }));
+        const auto above = std::ranges::count_if(
+            s.lines, [&cut](const QRect& line) { return line.bottom() < *cut; });
+        QVERIFY(above * 4 >= s.lines.size() && (s.lines.size() - above) * 4 >= s.lines.size());
+    }
+
+    void keptWords_data()
+    {
+        columns<QList<EngineWord>, QString>({"words", "kept"});
+        using Words = QList<EngineWord>;
+        row("a short button label", Words{{u"OK"_s, 93}}, u"OK"_s);
+        row("a one-character table cell", Words{{u"7"_s, 91}}, u"7"_s);
+        row("a doubtful one-character mark", Words{{u"7"_s, 40}}, QString());
+        row("a URL the engine doubts", Words{{u"https://vellumbox.org/download"_s, 41}},
+            u"https://vellumbox.org/download"_s);
+        row("title-bar buttons alone", Words{{u"TA)"_s, 30}}, QString());
+        row("a doubtful mark beside a word", Words{{u"TA)"_s, 30}, {u"Settings"_s, 88}},
+            u"TA) Settings"_s);
+        row("a rejected word", Words{{u"Save"_s, 95}, {u"~~~~"_s, 5}}, u"Save"_s);
+        row("frame edges glued to words", Words{{u"|And"_s, 80}, {u"then|"_s, 80}, {u"a||"_s, 80}},
+            u"And then a||"_s);
+        row("an opening bracket nothing closes", Words{{u"[Files"_s, 85}}, u"Files"_s);
+        row("a closed bracket", Words{{u"[x]"_s, 85}, {u"Done"_s, 90}}, u"[x] Done"_s);
+        row("white space around a word", Words{{u" Save\n"_s, 95}}, u"Save"_s);
+    }
+
+    void keptWords()
+    {
+        const auto [words, kept] = fetch<QList<EngineWord>, QString>({"words", "kept"});
+        QCOMPARE(keptText(words), kept);
+    }
+};
+
+QTEST_MAIN(TestTextReading)
+#include "tst_textreading.moc"
