@@ -211,6 +211,8 @@ def main():
                         help="where to keep every reading, the lines lost and each picture's figures")
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--worst", type=int, default=10)
+    parser.add_argument("--tesseract-from", type=pathlib.Path, metavar="DIR",
+                        help="reuse the tesseract command's readings kept by an earlier --out DIR")
     args = parser.parse_args()
 
     truths = {p.stem: json.loads(p.read_text()) for p in sorted(args.corpus.glob("*.json"))}
@@ -222,8 +224,13 @@ def main():
         if "failure" in ours:
             sys.exit(f"{name}: the program could not read it: {ours['failure']}")
         readings["vellumbox"][name] = ours["lines"]
+    for reader in READERS[1:] if args.tesseract_from else []:
+        kept = json.loads((args.tesseract_from / f"{reader.replace(' ', '-')}.json").read_text())
+        readings[reader] = {name: kept[name]["lines"] for name in truths}
     with concurrent.futures.ThreadPoolExecutor(args.jobs) as pool:
         for reader, enlarge in (("tesseract", False), ("tesseract 2x rows", True)):
+            if args.tesseract_from:
+                break
             jobs = {name: pool.submit(tesseract_lines, args.corpus / truths[name]["image"], enlarge)
                     for name in truths}
             for name, job in jobs.items():

@@ -3,6 +3,7 @@
 
 #include "BandCut.h"
 #include "ImagePreparation.h"
+#include "InkLines.h"
 #include "LineFilters.h"
 
 #include <QCoreApplication>
@@ -40,39 +41,158 @@ std::vector<ReadLine> readLines(TextEngine& engine, const QImage& gray, const QR
 // does well on them at their own size, but its recogniser misreads their few pixels.
 constexpr int smallLineHeight = 11;
 constexpr double enlargedLineHeight = 32;
+// Lines read with less confidence than this are read again from the plain picture too.
+constexpr float doubtfulConfidence = 75;
+// Lines the layout passed over are kept from this confidence.
+constexpr float unreadConfidence = 50;
 
-void rereadEnlarged(TextEngine& engine, const QImage& prepared, const QRect& band, ReadLine& line)
+// `area` of `picture` alone on a white page, enlarged to about enlargedLineHeight for `height`.
+QImage lineAlone(const QImage& picture, const QRect& area, const QRect& band, int height)
+{
+    QImage padded(area.size(), QImage::Format_Grayscale8);
+    padded.fill(255);
+    const QRect inside = area.intersected(band);
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        std::copy_n(picture.constScanLine(y) + inside.left(), inside.width(),
+                    padded.scanLine(y - area.top()) + (inside.left() - area.left()));
+    const double scale = std::clamp(enlargedLineHeight / height, 1.0, 3.0);
+    return padded.scaled(padded.size() * scale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// The grey picture of `area` turned dark on light by its own background, the commonest shade,
+// and stretched to full contrast: what the preparation loses, type wider than its strokes, is
+// whole here.
+QImage plainAlone(const QImage& gray, const QRect& area)
+{
+    QImage part(area.size(), QImage::Format_Grayscale8);
+    part.fill(255);
+    const QRect inside = area.intersected(gray.rect());
+    std::vector<int> histogram(256, 0);
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        const uchar* from = gray.constScanLine(y) + inside.left();
+        std::copy_n(from, inside.width(),
+                    part.scanLine(y - area.top()) + (inside.left() - area.left()));
+        for (int x = 0; x < inside.width(); ++x)
+            ++histogram[from[x]];
+    }
+    const int ground = static_cast<int>(std::ranges::max_element(histogram) - histogram.begin());
+    long long sum = 0;
+    long long count = 0;
+    int low = 255;
+    int high = 0;
+    for (int v = 0; v < 256; ++v) {
+        sum += static_cast<long long>(v) * histogram[static_cast<size_t>(v)];
+        count += histogram[static_cast<size_t>(v)];
+        if (histogram[static_cast<size_t>(v)] > 0) {
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+    }
+    const bool darkGround = count > 0 && ground * count < sum;
+    const int range = std::max(1, high - low);
+    for (int y = 0; y < part.height(); ++y) {
+        uchar* line = part.scanLine(y);
+        const bool outside = y + area.top() < inside.top() || y + area.top() > inside.bottom();
+        for (int x = 0; x < part.width(); ++x) {
+            if (outside || x + area.left() < inside.left() || x + area.left() > inside.right()) {
+                line[x] = darkGround ? static_cast<uchar>(low) : static_cast<uchar>(high);
+            }
+            const int v = (std::clamp<int>(line[x], low, high) - low) * 255 / range;
+            line[x] = static_cast<uchar>(darkGround ? 255 - v : v);
+        }
+    }
+    return part;
+}
+
+// Reads `box` alone as a single line from the prepared band and from the plain picture; the
+// reading the engine is surer of wins over `line`'s.
+void readAlone(TextEngine& engine, const QImage& prepared, const QImage& gray, const QRect& band,
+               ReadLine& line)
 {
     const int pad = std::max(4, line.box.height() / 2);
     const QRect area = line.box.adjusted(-pad, -pad, pad, pad);
-    QImage padded(area.size(), QImage::Format_Grayscale8);
-    padded.fill(255);
-    // Only what the band holds: the line is read as its band would show it alone.
-    const QRect inside = area.intersected(band);
-    for (int y = inside.top(); y <= inside.bottom(); ++y)
-        std::copy_n(prepared.constScanLine(y) + inside.left(), inside.width(),
-                    padded.scanLine(y - area.top()) + (inside.left() - area.left()));
     const double scale = std::clamp(enlargedLineHeight / line.box.height(), 1.0, 3.0);
-    const QImage enlarged =
-        padded.scaled(padded.size() * scale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    const std::vector<ReadLine> again =
-        readLines(engine, enlarged, enlarged.rect(), EngineLayout::SingleLine);
-    if (again.size() == 1 && again.front().confidence > line.confidence) {
-        line.text = again.front().text;
-        line.confidence = again.front().confidence;
+    const QImage plain = plainAlone(gray, area);
+    for (const QImage& alone :
+         {lineAlone(prepared, area, band, line.box.height()),
+          plain.scaled(plain.size() * scale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)}) {
+        const std::vector<ReadLine> again =
+            readLines(engine, alone, alone.rect(), EngineLayout::SingleLine);
+        if (again.size() == 1 && !again.front().text.isEmpty() &&
+            (line.text.isEmpty() || again.front().confidence > line.confidence)) {
+            line.text = again.front().text;
+            line.confidence = again.front().confidence;
+        }
+        if (line.confidence >= doubtfulConfidence && line.box.height() >= smallLineHeight)
+            break;
     }
 }
 
 // Reads one band of the prepared picture with its own layout; layout stays at the original
 // size, since enlarged pages make the engine split tables and columns.
-std::vector<ReadLine> readBand(TextEngine& engine, const QImage& prepared, const QRect& band)
+std::vector<ReadLine> readBand(TextEngine& engine, const QImage& prepared, const QImage& gray,
+                               const QRect& band)
 {
     std::vector<ReadLine> lines = readLines(engine, prepared, band, EngineLayout::Page);
     for (ReadLine& line : lines) {
-        if (line.box.height() < smallLineHeight && !line.text.isEmpty())
-            rereadEnlarged(engine, prepared, band, line);
+        if (!line.text.isEmpty() &&
+            (line.box.height() < smallLineHeight || line.confidence < doubtfulConfidence))
+            readAlone(engine, prepared, gray, band, line);
     }
     return lines;
+}
+
+// Text the layout passed over, read line by line.
+std::vector<ReadLine> readUnread(TextEngine& engine, const QImage& prepared, const QImage& gray,
+                                 const QList<QRect>& boxes)
+{
+    std::vector<ReadLine> lines;
+    for (const QRect& box : boxes) {
+        ReadLine line{box, {}, 0};
+        readAlone(engine, prepared, gray, prepared.rect(), line);
+        // Found by its ink alone, a line must read surely unless its type is small, which the
+        // engine never reads surely, and hold a letter, a digit or a bracket: other lone marks
+        // there ("*", "—") are icons and window buttons.
+        const bool sure = line.confidence >= unreadConfidence || box.height() < smallLineHeight;
+        if (sure && std::ranges::any_of(line.text, [](QChar c) {
+                return c.isLetterOrNumber() || QStringLiteral("()[]{}").contains(c);
+            }))
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+// A doubtful line of the layout gives way to the lines found in its ink when they span most
+// of it; otherwise it stays, and they go, since they read part of it again.
+std::vector<ReadLine> withoutDoubled(std::vector<ReadLine> lines, size_t firstPass)
+{
+    std::vector<bool> dropped(lines.size(), false);
+    for (size_t i = 0; i < firstPass; ++i) {
+        const ReadLine& line = lines[i];
+        if (line.text.isEmpty() || line.confidence >= doubtfulConfidence)
+            continue;
+        std::vector<size_t> inside;
+        int span = 0;
+        for (size_t j = firstPass; j < lines.size(); ++j) {
+            if (!dropped[j] && lines[j].box.intersects(line.box)) {
+                inside.push_back(j);
+                span += lines[j].box.intersected(line.box).width();
+            }
+        }
+        if (inside.empty())
+            continue;
+        if (5 * span >= 3 * line.box.width())
+            dropped[i] = true;
+        else
+            for (const size_t j : inside)
+                dropped[j] = true;
+    }
+    std::vector<ReadLine> kept;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!dropped[i])
+            kept.push_back(lines[i]);
+    }
+    return kept;
 }
 
 } // namespace
@@ -97,6 +217,7 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
                     .arg(maximumPixels / 1'000'000)};
 
     const QImage prepared = readableGray(image);
+    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
 
     const QMutexLocker lock(&mutex);
     if (const std::optional<QString> failure = engine.load())
@@ -110,15 +231,39 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
         // is split and each half keeps its own layout.
         const QRect upper(0, 0, prepared.width(), *cut);
         const QRect lower(0, *cut, prepared.width(), prepared.height() - *cut);
-        auto second = std::async(std::launch::async, [this, &prepared, lower] {
-            return readBand(*helper, prepared, lower);
+        auto second = std::async(std::launch::async, [this, &prepared, &gray, lower] {
+            return readBand(*helper, prepared, gray, lower);
         });
-        lines = readBand(engine, prepared, upper);
+        lines = readBand(engine, prepared, gray, upper);
         std::vector<ReadLine> below = second.get();
         lines.insert(lines.end(), below.begin(), below.end());
     } else {
-        lines = readBand(engine, prepared, prepared.rect());
+        lines = readBand(engine, prepared, gray, prepared.rect());
     }
+    // A doubtful reading does not hide its ink: rows the layout ran together across columns
+    // read surely line by line, and then take its place.
+    QList<QRect> read;
+    for (const ReadLine& line : lines) {
+        if (!line.text.isEmpty() && line.confidence >= doubtfulConfidence)
+            read.append(line.box);
+    }
+    const qsizetype firstPass = static_cast<qsizetype>(lines.size());
+    const QList<QRect> unread = unreadTextLines(image, prepared, read);
+    if (helper && unread.size() > 1) {
+        const QList<QRect> second = unread.mid(unread.size() / 2);
+        auto other = std::async(std::launch::async, [this, &prepared, &gray, &second] {
+            return readUnread(*helper, prepared, gray, second);
+        });
+        const std::vector<ReadLine> first =
+            readUnread(engine, prepared, gray, unread.first(unread.size() / 2));
+        lines.insert(lines.end(), first.begin(), first.end());
+        const std::vector<ReadLine> rest = other.get();
+        lines.insert(lines.end(), rest.begin(), rest.end());
+    } else {
+        const std::vector<ReadLine> found = readUnread(engine, prepared, gray, unread);
+        lines.insert(lines.end(), found.begin(), found.end());
+    }
+    lines = withoutDoubled(std::move(lines), static_cast<size_t>(firstPass));
     TextRecognitionResult result;
     const double w = prepared.width();
     const double h = prepared.height();

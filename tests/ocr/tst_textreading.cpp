@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reading text without an engine: how a picture is prepared for it, where a tall one is cut,
-// and which words of a line are kept.
+// where text was left unread and which words of a line are kept.
 #include "ocr/BandCut.h"
 #include "ocr/ImagePreparation.h"
+#include "ocr/InkLines.h"
 #include "ocr/LineFilters.h"
 #include "support/TestSupport.h"
 
@@ -126,6 +127,12 @@ private Q_SLOTS:
             p.fillRect(line.adjusted(-2, -2, 2, 2), Qt::white);
         p.end();
         QVERIFY(!inked(rest.convertToFormat(QImage::Format_Grayscale8), rest.rect()));
+        // Text the engine's layout passes over is found by its ink; once read, nothing is left.
+        const QList<QRect> unread = unreadTextLines(s.image, prepared, {});
+        for (const QRect& glyph : s.glyphs)
+            QVERIFY(
+                std::ranges::any_of(unread, [&](const QRect& r) { return r.intersects(glyph); }));
+        QVERIFY(unreadTextLines(s.image, prepared, s.lines).isEmpty());
         // A tall picture is cut between lines, into halves with about as much text each.
         const std::optional<int> cut = bandCut(prepared);
         QCOMPARE(cut.has_value(), s.image.height() >= 200);

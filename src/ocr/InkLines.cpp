@@ -1,0 +1,168 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "InkLines.h"
+
+#include "ImagePreparation.h"
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+namespace vellumbox {
+
+namespace {
+
+// Rows lower than this are dots, rules or underlines; glyphs taller, frames or pictures. Lower
+// pieces join rows, since faint letters may come apart.
+constexpr int minimumLineHeight = 5;
+constexpr int minimumPieceHeight = 2;
+constexpr int maximumGlyphHeight = 120;
+// A separator is a stroke many times taller than it is wide; the narrowest glyph ("l", "1")
+// is about eight times.
+constexpr int separatorAspect = 12;
+// Rows this tall on the picture prepared at half size are large type.
+constexpr int largeHalfHeight = 11;
+
+struct Blob {
+    QRect box;
+};
+
+std::vector<Blob> glyphBlobs(const QImage& prepared)
+{
+    const int width = prepared.width();
+    const int height = prepared.height();
+    std::vector<int> label(static_cast<size_t>(width) * static_cast<size_t>(height), -1);
+    std::vector<Blob> blobs;
+    std::vector<int> stack;
+    const auto inked = [&prepared](int x, int y) { return prepared.constScanLine(y)[x] < 128; };
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const size_t start =
+                static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
+            if (label[start] >= 0 || !inked(x, y))
+                continue;
+            const int id = static_cast<int>(blobs.size());
+            QRect box(x, y, 1, 1);
+            label[start] = id;
+            stack.assign(1, static_cast<int>(start));
+            while (!stack.empty()) {
+                const int at = stack.back();
+                stack.pop_back();
+                const int px = at % width;
+                const int py = at / width;
+                box |= QRect(px, py, 1, 1);
+                for (int dy = -1; dy <= 1; ++dy) {
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int nx = px + dx;
+                        const int ny = py + dy;
+                        if (nx < 0 || ny < 0 || nx >= width || ny >= height)
+                            continue;
+                        const size_t n = static_cast<size_t>(ny) * static_cast<size_t>(width) +
+                                         static_cast<size_t>(nx);
+                        if (label[n] < 0 && inked(nx, ny)) {
+                            label[n] = id;
+                            stack.push_back(static_cast<int>(n));
+                        }
+                    }
+                }
+            }
+            blobs.push_back({box});
+        }
+    }
+    return blobs;
+}
+
+bool glyphSized(const QRect& box)
+{
+    return box.height() >= minimumPieceHeight && box.height() <= maximumGlyphHeight &&
+           box.width() * separatorAspect >= box.height() && box.width() <= 24 * box.height();
+}
+
+int find(std::vector<int>& parent, int i)
+{
+    while (parent[static_cast<size_t>(i)] != i)
+        i = parent[static_cast<size_t>(i)] =
+            parent[static_cast<size_t>(parent[static_cast<size_t>(i)])];
+    return i;
+}
+
+} // namespace
+
+QList<QRect> unreadInkLines(const QImage& prepared, const QList<QRect>& read)
+{
+    std::vector<QRect> glyphs;
+    for (const Blob& blob : glyphBlobs(prepared)) {
+        if (!glyphSized(blob.box))
+            continue;
+        const QRect near = blob.box.adjusted(-2, -2, 2, 2);
+        if (std::ranges::none_of(read, [&near](const QRect& box) { return box.intersects(near); }))
+            glyphs.push_back(blob.box);
+    }
+    std::ranges::sort(glyphs, {}, &QRect::left);
+    std::vector<int> parent(glyphs.size());
+    std::iota(parent.begin(), parent.end(), 0);
+    for (size_t i = 0; i < glyphs.size(); ++i) {
+        const QRect& a = glyphs[i];
+        for (size_t j = i + 1; j < glyphs.size(); ++j) {
+            const QRect& b = glyphs[j];
+            // Letters of a word or words of a label: the gap is under a glyph's height.
+            const int reach = std::max(a.height(), b.height());
+            if (b.left() > a.right() + reach)
+                break;
+            const int overlap = std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) + 1;
+            if (2 * overlap >= std::min(a.height(), b.height()) &&
+                2 * std::min(a.height(), b.height()) >= std::max(a.height(), b.height()))
+                parent[static_cast<size_t>(find(parent, static_cast<int>(j)))] =
+                    find(parent, static_cast<int>(i));
+        }
+    }
+    std::vector<QRect> joined(glyphs.size());
+    for (size_t i = 0; i < glyphs.size(); ++i)
+        joined[static_cast<size_t>(find(parent, static_cast<int>(i)))] |= glyphs[i];
+    std::vector<int> glyphCount(glyphs.size(), 0);
+    for (size_t i = 0; i < glyphs.size(); ++i)
+        ++glyphCount[static_cast<size_t>(find(parent, static_cast<int>(i)))];
+    QList<QRect> lines;
+    for (size_t i = 0; i < joined.size(); ++i) {
+        const QRect& line = joined[i];
+        if (line.isNull() || line.height() < minimumLineHeight)
+            continue;
+        // A lone square glyph just before or after a line that was read is its icon: the
+        // line's own letters would have been read with it.
+        const QRect beside = line.adjusted(-2 * line.height(), 0, 2 * line.height(), 0);
+        if (glyphCount[i] == 1 && 10 * line.width() >= 7 * line.height() &&
+            std::ranges::any_of(read, [&](const QRect& box) { return box.intersects(beside); }))
+            continue;
+        lines.append(line);
+    }
+    return lines;
+}
+
+QList<QRect> unreadTextLines(const QImage& image, const QImage& prepared, const QList<QRect>& read)
+{
+    QList<QRect> unread = unreadInkLines(prepared, read);
+    const QImage halfPrepared = readableGray(
+        image.scaled(image.size() / 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    QList<QRect> halfRead;
+    for (const QRect& box : read)
+        halfRead.append(QRect(box.topLeft() / 2, box.size() / 2));
+    QList<QRect> large;
+    for (const QRect& half : unreadInkLines(halfPrepared, halfRead)) {
+        if (half.height() >= largeHalfHeight)
+            large.append(QRect(half.topLeft() * 2, half.size() * 2));
+    }
+    // The tallest first, replacing the pieces of its outline found at full size; a glyph of a
+    // large line may pass for a line of its own.
+    std::ranges::sort(large, std::greater{}, &QRect::height);
+    for (const QRect& box : std::as_const(large)) {
+        const auto crosses = [&box](const QRect& line) { return line.intersects(box); };
+        if (std::ranges::any_of(unread, [&](const QRect& line) {
+                return line.height() >= box.height() && crosses(line);
+            }))
+            continue;
+        unread.removeIf(crosses);
+        unread.append(box);
+    }
+    return unread;
+}
+
+} // namespace vellumbox

@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QRect>
+
+namespace vellumbox {
+
+// Boxes of the rows of glyph-sized ink in a prepared picture (dark text on white) that none of
+// the `read` boxes touches: text the engine's layout took for a picture or a frame, or read as
+// nothing. Rules, frames and specks are left out; neighbouring glyphs of one height join.
+QList<QRect> unreadInkLines(const QImage& prepared, const QList<QRect>& read);
+
+// The same for `image` and its preparation, with large type, whose strokes the preparation
+// hollows to the corners of their outline, found on the picture prepared at half size, where
+// they fit: such a row replaces the pieces of it found at full size.
+QList<QRect> unreadTextLines(const QImage& image, const QImage& prepared, const QList<QRect>& read);
+
+} // namespace vellumbox
