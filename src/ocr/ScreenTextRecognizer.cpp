@@ -62,11 +62,11 @@ QImage lineAlone(const QImage& picture, const QRect& area, const QRect& band, in
 // The grey picture of `area` turned dark on light by its own background, the commonest shade,
 // and stretched to full contrast: what the preparation loses, type wider than its strokes, is
 // whole here.
-QImage plainAlone(const QImage& gray, const QRect& area)
+QImage plainAlone(const QImage& gray, const QRect& area, const QRect& content)
 {
     QImage part(area.size(), QImage::Format_Grayscale8);
     part.fill(255);
-    const QRect inside = area.intersected(gray.rect());
+    const QRect inside = area.intersected(gray.rect()).intersected(content);
     std::vector<int> histogram(256, 0);
     for (int y = inside.top(); y <= inside.bottom(); ++y) {
         const uchar* from = gray.constScanLine(y) + inside.left();
@@ -111,10 +111,13 @@ void readAlone(TextEngine& engine, const QImage& prepared, const QImage& gray, c
 {
     const int pad = std::max(4, line.box.height() / 2);
     const QRect area = line.box.adjusted(-pad, -pad, pad, pad);
+    // Only the line and a margin of its background: the padding is not its neighbours.
+    const int margin = std::max(2, line.box.height() / 6);
+    const QRect content = line.box.adjusted(-margin, -margin, margin, margin).intersected(band);
     const double scale = std::clamp(enlargedLineHeight / line.box.height(), 1.0, 3.0);
-    const QImage plain = plainAlone(gray, area);
+    const QImage plain = plainAlone(gray, area, content);
     for (const QImage& alone :
-         {lineAlone(prepared, area, band, line.box.height()),
+         {lineAlone(prepared, area, content, line.box.height()),
           plain.scaled(plain.size() * scale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)}) {
         const std::vector<ReadLine> again =
             readLines(engine, alone, alone.rect(), EngineLayout::SingleLine);
@@ -128,6 +131,25 @@ void readAlone(TextEngine& engine, const QImage& prepared, const QImage& gray, c
     }
 }
 
+// Whether the prepared ink inside `box` is one row of text: a box over two rows, which the
+// layout made of neighbouring columns, reads worse still as a single line.
+bool oneRow(const QImage& prepared, const QRect& box)
+{
+    int rows = 0;
+    int gap = 2;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        const uchar* line = prepared.constScanLine(y);
+        if (std::any_of(line + box.left(), line + box.right() + 1,
+                        [](uchar v) { return v < 128; })) {
+            rows += gap >= 2 ? 1 : 0;
+            gap = 0;
+        } else {
+            ++gap;
+        }
+    }
+    return rows <= 1;
+}
+
 // Reads one band of the prepared picture with its own layout; layout stays at the original
 // size, since enlarged pages make the engine split tables and columns.
 std::vector<ReadLine> readBand(TextEngine& engine, const QImage& prepared, const QImage& gray,
@@ -136,7 +158,8 @@ std::vector<ReadLine> readBand(TextEngine& engine, const QImage& prepared, const
     std::vector<ReadLine> lines = readLines(engine, prepared, band, EngineLayout::Page);
     for (ReadLine& line : lines) {
         if (!line.text.isEmpty() &&
-            (line.box.height() < smallLineHeight || line.confidence < doubtfulConfidence))
+            (line.box.height() < smallLineHeight ||
+             (line.confidence < doubtfulConfidence && oneRow(prepared, line.box))))
             readAlone(engine, prepared, gray, band, line);
     }
     return lines;
