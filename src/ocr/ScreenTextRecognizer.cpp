@@ -126,7 +126,7 @@ void readAlone(TextEngine& engine, const QImage& prepared, const QImage& gray, c
             line.text = again.front().text;
             line.confidence = again.front().confidence;
         }
-        if (line.confidence >= doubtfulConfidence && line.box.height() >= smallLineHeight)
+        if (line.confidence >= doubtfulConfidence)
             break;
     }
 }
