@@ -115,10 +115,7 @@ void readAlone(TextEngine& engine, const QImage& prepared, const QImage& gray, c
     const int margin = std::max(2, line.box.height() / 6);
     const QRect content = line.box.adjusted(-margin, -margin, margin, margin).intersected(band);
     const double scale = std::clamp(enlargedLineHeight / line.box.height(), 1.0, 3.0);
-    const QImage plain = plainAlone(gray, area, content);
-    for (const QImage& alone :
-         {lineAlone(prepared, area, content, line.box.height()),
-          plain.scaled(plain.size() * scale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)}) {
+    const auto attempt = [&engine, &line](const QImage& alone) {
         const std::vector<ReadLine> again =
             readLines(engine, alone, alone.rect(), EngineLayout::SingleLine);
         if (again.size() == 1 && !again.front().text.isEmpty() &&
@@ -126,9 +123,12 @@ void readAlone(TextEngine& engine, const QImage& prepared, const QImage& gray, c
             line.text = again.front().text;
             line.confidence = again.front().confidence;
         }
-        if (line.confidence >= doubtfulConfidence)
-            break;
-    }
+    };
+    attempt(lineAlone(prepared, area, content, line.box.height()));
+    if (line.confidence >= doubtfulConfidence)
+        return;
+    const QImage plain = plainAlone(gray, area, content);
+    attempt(plain.scaled(plain.size() * scale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 }
 
 // Whether the prepared ink inside `box` is one row of text: a box over two rows, which the
