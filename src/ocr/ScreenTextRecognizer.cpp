@@ -46,6 +46,11 @@ constexpr float doubtfulConfidence = 75;
 // Lines the layout passed over are kept from this confidence.
 constexpr float unreadConfidence = 50;
 
+qsizetype alphanumerics(const QString& text)
+{
+    return std::ranges::count_if(text, [](QChar c) { return c.isLetterOrNumber(); });
+}
+
 // `area` of `picture` alone on a white page, enlarged to about enlargedLineHeight for `height`.
 QImage lineAlone(const QImage& picture, const QRect& area, const QRect& band, int height)
 {
@@ -118,8 +123,11 @@ void readAlone(TextEngine& engine, const QImage& prepared, const QImage& gray, c
     const auto attempt = [&engine, &line](const QImage& alone) {
         const std::vector<ReadLine> again =
             readLines(engine, alone, alone.rect(), EngineLayout::SingleLine);
+        // Surer of less is not better: a reading that drops a third of the line loses.
         if (again.size() == 1 && !again.front().text.isEmpty() &&
-            (line.text.isEmpty() || again.front().confidence > line.confidence)) {
+            (line.text.isEmpty() ||
+             (again.front().confidence > line.confidence &&
+              3 * alphanumerics(again.front().text) >= 2 * alphanumerics(line.text)))) {
             line.text = again.front().text;
             line.confidence = again.front().confidence;
         }
