@@ -247,8 +247,9 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
                     .arg(image.height())
                     .arg(maximumPixels / 1'000'000)};
 
-    const QImage prepared = readableGray(image);
+    // Converted once: the preparation takes a grey picture as it is.
     const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
+    const QImage prepared = readableGray(gray);
 
     const QMutexLocker lock(&mutex);
     if (const std::optional<QString> failure = engine.load())
