@@ -108,6 +108,13 @@ bool managerHonoursPlacement()
                  .contains(QLatin1String("sway"), Qt::CaseInsensitive));
 }
 
+// KWin and GNOME feed XWayland keys only while one of its managed windows has the focus.
+bool grabNeedsFocusProxy()
+{
+    return managerHonoursPlacement() &&
+           isWaylandSession(qgetenv("XDG_SESSION_TYPE"), qgetenv("WAYLAND_DISPLAY"));
+}
+
 struct LinuxServices {
     QtScreenProvider screens;
     std::unique_ptr<DisplayCapture> captureMethod = makeDisplayCapture(screens);
@@ -116,10 +123,7 @@ struct LinuxServices {
     ScreenRecordingPermission& permission = *permissionMethod;
     QtAlertPresenter alerts;
     QtCursorService cursor;
-    X11WindowSystem windows{
-        managerHonoursPlacement(),
-        managerHonoursPlacement() &&
-            isWaylandSession(qgetenv("XDG_SESSION_TYPE"), qgetenv("WAYLAND_DISPLAY"))};
+    X11WindowSystem windows{managerHonoursPlacement(), grabNeedsFocusProxy()};
     QtSettings settings;
     QtClipboard clipboard;
     QtSaveDialog saveDialog;
