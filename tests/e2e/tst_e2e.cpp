@@ -249,7 +249,11 @@ private Q_SLOTS:
         WindowInfo shot;
         CHECK_STEP(capture(area, &shot));
         // Managed by the window manager, undecorated, above ordinary windows, on every workspace.
-        QVERIFY(!shot.overrideRedirect && shot.topLevel != shot.id);
+        QVERIFY(!shot.overrideRedirect);
+        // The manager may still be taking it into its frame.
+        const xcb_window_t id = shot.id;
+        QVERIFY2(waitUntil([&] { return (shot = m_x.window(id)).topLevel != id; }),
+                 "the window manager left the screenshot unmanaged");
         QCOMPARE(m_x.window(shot.topLevel).geometry, area);
         QVERIFY(m_x.property(shot.id, "_NET_WM_STATE").contains(m_x.atom("_NET_WM_STATE_ABOVE")));
         QCOMPARE(m_x.property(shot.id, "_NET_WM_DESKTOP"), QList<quint32>{0xFFFFFFFFU});
