@@ -51,11 +51,16 @@ int main(int argc, char* argv[])
     QGuiApplication app(argc, argv);
     TesseractEngine engine;
     ScreenTextRecognizer recognizer(engine);
-    // The first call loads the language data; it is timed apart.
+    // The program loads the language data when a scan opens, while the region is dragged;
+    // the first recognition after that is timed apart.
     QElapsedTimer first;
     first.start();
+    recognizer.prepare();
+    bench::reportValue(QStringLiteral("loading the data (while the region is dragged)"),
+                       static_cast<double>(first.nsecsElapsed()) / 1e6, QStringLiteral("ms"));
+    first.start();
     recognizeText(recognizer, samples::smallRegion().image, std::nullopt);
-    bench::reportValue(QStringLiteral("first recognition (loads the data)"),
+    bench::reportValue(QStringLiteral("first recognition, 800 x 200, data loaded"),
                        static_cast<double>(first.nsecsElapsed()) / 1e6, QStringLiteral("ms"));
     bench::report(QStringLiteral("recognition, 800 x 200 region of interface text"),
                   timings(recognizer, samples::smallRegion().image, 15));

@@ -54,6 +54,10 @@ OCRSelectionView::OCRSelectionView(const QImage& screenshotImage, TextRecognitio
 {
     setCursor(Qt::CrossCursor);
     setFocusPolicy(Qt::StrongFocus);
+    // The language data loads while the region is dragged, not after the release; the idle
+    // release waits for this scan.
+    prepareTextRecognition(services_.recognizer);
+    releaseWhenIdle(services_.recognizer);
 }
 
 void OCRSelectionView::paintEvent(QPaintEvent*)

@@ -310,6 +310,12 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
     return result;
 }
 
+void ScreenTextRecognizer::prepare()
+{
+    const QMutexLocker lock(&mutex);
+    (void)engine.load();
+}
+
 void ScreenTextRecognizer::releaseIdleResources()
 {
     const QMutexLocker lock(&mutex);

@@ -27,6 +27,8 @@ public:
     ScreenTextRecognizer& operator=(const ScreenTextRecognizer&) = delete;
 
     TextRecognitionResult recognize(const QImage& image) override;
+    // Loads the engine's language data; a failure is reported by the next recognition.
+    void prepare() override;
     // Unloads the engines' language data; the next recognition loads it again.
     void releaseIdleResources() override;
 

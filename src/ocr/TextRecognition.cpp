@@ -46,6 +46,11 @@ void releaseWhenIdle(TextRecognizer& recognizer, int delayMs)
     timer->start(delayMs);
 }
 
+void prepareTextRecognition(TextRecognizer& recognizer)
+{
+    (void)QtConcurrent::run(&recognitionPool(), [&recognizer] { recognizer.prepare(); });
+}
+
 TextRecognitionOutcome recognizeText(TextRecognizer& recognizer, const QImage& image,
                                      std::optional<QRectF> region)
 {

@@ -34,6 +34,10 @@ TextRecognitionOutcome recognizeText(TextRecognizer& recognizer, const QImage& i
 QFuture<TextRecognitionOutcome> recognizeTextAsync(TextRecognizer& recognizer, const QImage& image,
                                                    std::optional<QRectF> region);
 
+// Loads the recogniser's data on the recognition thread, so that a recognition asked for soon
+// after finds it ready: call it when the user starts choosing what to read.
+void prepareTextRecognition(TextRecognizer& recognizer);
+
 // After `delayMs` without another call, frees what the recogniser loaded for reading (tens of
 // megabytes of language data), on the recognition thread, so never during a recognition.
 // Call it on the main thread after each recognition.

@@ -29,6 +29,8 @@ class TextRecognizer {
 public:
     virtual ~TextRecognizer() = default;
     virtual TextRecognitionResult recognize(const QImage& image) = 0;
+    // Loads ahead what the next recognition needs, such as language data.
+    virtual void prepare() {}
     // Frees what the next recognition can build again, such as loaded language data.
     virtual void releaseIdleResources() {}
 };

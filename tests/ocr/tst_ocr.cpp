@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ocr/OCRSelectionView.h"
 #include "ocr/OcrGeometry.h"
+#include "ocr/ScreenTextRecognizer.h"
 #include "ocr/TextOrdering.h"
 #include "ocr/TextRecognition.h"
 #include "support/UiSupport.h"
@@ -208,6 +209,18 @@ private Q_SLOTS:
         // Once: the wait does not start over by itself.
         QTest::qWait(1200);
         QCOMPARE(recognizer.releases.load(), 1);
+    }
+
+    void theEngineLoadsWhileTheRegionIsChosen()
+    {
+        const Selection s;
+        QTRY_COMPARE(s.platform.textRecognizer.preparations.load(), 1);
+        QVERIFY(s.platform.textRecognizer.receivedImages().isEmpty());
+        // What the recogniser loads ahead is its engine's data.
+        FakeTextEngine engine;
+        ScreenTextRecognizer recognizer(engine);
+        recognizer.prepare();
+        QCOMPARE(engine.loads.load(), 1);
     }
 
     void smallSelectionsCancelSilently_data()

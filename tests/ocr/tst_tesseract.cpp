@@ -73,6 +73,8 @@ private Q_SLOTS:
         LoadableTextEngine incomplete(
             moduleName, {built ? QStringLiteral(VELLUMBOX_MODULE_BUILD_DIR) : folder.path()});
         ScreenTextRecognizer reader(incomplete);
+        // Loading ahead fails quietly: the reading says why.
+        reader.prepare();
         for (int attempt = 0; attempt < 2; ++attempt) {
             const TextRecognitionOutcome outcome =
                 recognizeText(reader, filledPicture({40, 20}, Qt::white), std::nullopt);

@@ -22,8 +22,10 @@ public:
         return {lines, std::nullopt};
     }
 
+    void prepare() override { ++preparations; }
     void releaseIdleResources() override { ++releases; }
 
+    std::atomic<int> preparations = 0;
     std::atomic<int> releases = 0;
 
     QList<QImage> receivedImages() const
