@@ -77,12 +77,74 @@ bool glyphSized(const QRect& box)
            box.width() * separatorAspect >= box.height() && box.width() <= 24 * box.height();
 }
 
+// Glyphs of one height side by side, or a mark within a glyph's height: the dots of a colon,
+// a comma or a quote between words of one line keep them together.
+bool sameRow(const QRect& a, const QRect& b)
+{
+    const QRect& small = a.height() <= b.height() ? a : b;
+    const QRect& tall = a.height() <= b.height() ? b : a;
+    const int overlap = std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) + 1;
+    if (2 * overlap >= small.height() && 2 * small.height() >= tall.height())
+        return true;
+    return tall.height() >= minimumLineHeight && tall.width() <= 2 * tall.height() &&
+           small.width() <= tall.height() && small.top() >= tall.top() &&
+           small.bottom() <= tall.bottom();
+}
+
 int find(std::vector<int>& parent, int i)
 {
     while (parent[static_cast<size_t>(i)] != i)
         i = parent[static_cast<size_t>(i)] =
             parent[static_cast<size_t>(parent[static_cast<size_t>(i)])];
     return i;
+}
+
+// Rows of one height on one line a few characters apart are words of that line: code puts
+// quotes, colons and spaces between them, too small or too far apart to join as glyphs.
+// A field's edge or a table's rule between two rows: a column inked over most of their height,
+// however faintly, away from the glyphs' own soft edges.
+bool ruledApart(const QImage& prepared, const QRect& gap)
+{
+    for (int x = gap.left() + 1; x < gap.right(); ++x) {
+        int inked = 0;
+        for (int y = gap.top(); y <= gap.bottom(); ++y)
+            inked += prepared.constScanLine(y)[x] < 192 ? 1 : 0;
+        if (5 * inked >= 4 * gap.height())
+            return true;
+    }
+    return false;
+}
+
+QList<QRect> wordsJoined(const QImage& prepared, QList<QRect> rows)
+{
+    bool joinedAny = true;
+    while (joinedAny) {
+        joinedAny = false;
+        std::ranges::sort(rows, {}, &QRect::left);
+        for (qsizetype i = 0; i < rows.size() && !joinedAny; ++i) {
+            for (qsizetype j = i + 1; j < rows.size(); ++j) {
+                const QRect& a = rows.at(i);
+                const QRect& b = rows.at(j);
+                const int low = std::min(a.height(), b.height());
+                const int high = std::max(a.height(), b.height());
+                // Lone glyphs, such as the cells of a grid, stay apart from further off.
+                const bool words = a.width() > a.height() && b.width() > b.height();
+                if (b.left() > a.right() + 2 * (words ? high : low))
+                    continue;
+                const int overlap =
+                    std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) + 1;
+                const QRect gap(QPoint(a.right() + 1, std::max(a.top(), b.top())),
+                                QPoint(b.left() - 1, std::min(a.bottom(), b.bottom())));
+                if (2 * high <= 3 * low && 3 * overlap >= 2 * low && !ruledApart(prepared, gap)) {
+                    rows[i] |= b;
+                    rows.removeAt(j);
+                    joinedAny = true;
+                    break;
+                }
+            }
+        }
+    }
+    return rows;
 }
 
 } // namespace
@@ -108,9 +170,7 @@ QList<QRect> unreadInkLines(const QImage& prepared, const QList<QRect>& read)
             const int reach = std::max(a.height(), b.height());
             if (b.left() > a.right() + reach)
                 break;
-            const int overlap = std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) + 1;
-            if (2 * overlap >= std::min(a.height(), b.height()) &&
-                2 * std::min(a.height(), b.height()) >= std::max(a.height(), b.height()))
+            if (sameRow(a, b))
                 parent[static_cast<size_t>(find(parent, static_cast<int>(j)))] =
                     find(parent, static_cast<int>(i));
         }
@@ -134,7 +194,7 @@ QList<QRect> unreadInkLines(const QImage& prepared, const QList<QRect>& read)
             continue;
         lines.append(line);
     }
-    return lines;
+    return wordsJoined(prepared, lines);
 }
 
 QList<QRect> unreadTextLines(const QImage& image, const QImage& prepared, const QList<QRect>& read)

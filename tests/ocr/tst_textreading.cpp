@@ -8,6 +8,7 @@
 #include "support/TestSupport.h"
 
 #include <QPainter>
+#include <QSet>
 
 using namespace vellumbox;
 using namespace vellumbox::testing;
@@ -28,9 +29,9 @@ struct Scene {
         QPainter(&image).fillRect(image.rect(), backdrop);
     }
     Scene& write(QPoint baseline, const QString& text, int pixelSize, const QColor& colour,
-                 bool bold = false)
+                 bool bold = false, const QString& family = u"DejaVu Sans"_s)
     {
-        QFont font(u"DejaVu Sans"_s);
+        QFont font(family);
         font.setPixelSize(pixelSize);
         font.setBold(bold);
         QPainter p(&image);
@@ -144,6 +145,45 @@ private Q_SLOTS:
         const auto above = std::ranges::count_if(
             s.lines, [&cut](const QRect& line) { return line.bottom() < *cut; });
         QVERIFY(above * 4 >= s.lines.size() && (s.lines.size() - above) * 4 >= s.lines.size());
+    }
+
+    void inkRowsAreLinesOfText_data()
+    {
+        columns<Scene, int>({"scene", "rows"});
+        const QColor dark(0x202020);
+        row("a line of code: colons, dashes and underscores between its words",
+            Scene({420, 40}, Qt::white)
+                .write({10, 24}, u"size_kb: 5120.5, updated_at: 2025-03-14T09:41:07Z"_s, 12, dark,
+                       false, u"DejaVu Sans Mono"_s),
+            1);
+        Scene form({320, 50}, Qt::white);
+        form.write({10, 30}, u"Full name:"_s, 12, dark);
+        const int edge = form.lines.first().right() + 8;
+        form.rule({edge, 12, 200, 1}, Qt::gray)
+            .rule({edge, 37, 200, 1}, Qt::gray)
+            .rule({edge, 12, 1, 26}, Qt::gray)
+            .rule({edge + 199, 12, 1, 26}, Qt::gray);
+        row("a label beside its field", form.write({edge + 4, 30}, u"Ada Lovelace"_s, 12, dark), 2);
+        // Cells as far apart as words of a line, but a character each, of two heights.
+        Scene grid({300, 40}, Qt::white);
+        for (int i = 0; i < 5; ++i)
+            grid.write({20 + 24 * i, 26}, i % 2 ? u"A"_s : u"x"_s, 13, dark);
+        row("the cells of a grid, a character each", grid, 5);
+    }
+
+    void inkRowsAreLinesOfText()
+    {
+        const auto [s, rows] = fetch<Scene, int>({"scene", "rows"});
+        const QList<QRect> found = unreadInkLines(readableGray(s.image), {});
+        QSet<qsizetype> holding;
+        for (const QRect& glyph : s.glyphs) {
+            const auto at = std::ranges::find_if(
+                found, [&glyph](const QRect& r) { return r.intersects(glyph); });
+            QVERIFY2(at != found.end(),
+                     qPrintable(u"no row at %1,%2"_s.arg(glyph.x()).arg(glyph.y())));
+            holding.insert(at - found.begin());
+        }
+        QCOMPARE(holding.size(), rows);
     }
 
     void keptWords_data()
