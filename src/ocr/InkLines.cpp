@@ -24,6 +24,7 @@ constexpr int largeHalfHeight = 11;
 
 struct Blob {
     QRect box;
+    int pixels = 0;
 };
 
 std::vector<Blob> glyphBlobs(const QImage& prepared)
@@ -42,6 +43,7 @@ std::vector<Blob> glyphBlobs(const QImage& prepared)
                 continue;
             const int id = static_cast<int>(blobs.size());
             QRect box(x, y, 1, 1);
+            int pixels = 0;
             label[start] = id;
             stack.assign(1, static_cast<int>(start));
             while (!stack.empty()) {
@@ -50,6 +52,7 @@ std::vector<Blob> glyphBlobs(const QImage& prepared)
                 const int px = at % width;
                 const int py = at / width;
                 box |= QRect(px, py, 1, 1);
+                ++pixels;
                 for (int dy = -1; dy <= 1; ++dy) {
                     for (int dx = -1; dx <= 1; ++dx) {
                         const int nx = px + dx;
@@ -65,7 +68,7 @@ std::vector<Blob> glyphBlobs(const QImage& prepared)
                     }
                 }
             }
-            blobs.push_back({box});
+            blobs.push_back({box, pixels});
         }
     }
     return blobs;
@@ -148,6 +151,25 @@ QList<QRect> wordsJoined(const QImage& prepared, QList<QRect> rows)
 }
 
 } // namespace
+
+QImage glyphMask(const QImage& prepared)
+{
+    QImage mask(prepared.size(), QImage::Format_Grayscale8);
+    mask.fill(255);
+    for (const Blob& blob : glyphBlobs(prepared)) {
+        const QRect& box = blob.box;
+        // Rules, frames around cards and fields, and pictures: thin, hollow or too tall.
+        const bool rule =
+            (box.height() <= 2 && box.width() >= 8) || (box.width() <= 2 && box.height() >= 8);
+        const bool hollow = box.width() >= 40 && box.height() >= 20 &&
+                            10 * blob.pixels < static_cast<qint64>(box.width()) * box.height();
+        if (rule || hollow || box.height() > maximumGlyphHeight)
+            continue;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            std::fill_n(mask.scanLine(y) + box.left(), box.width(), uchar(0));
+    }
+    return mask;
+}
 
 QList<QRect> unreadInkLines(const QImage& prepared, const QList<QRect>& read)
 {

@@ -12,6 +12,10 @@ namespace vellumbox {
 // nothing. Rules, frames and specks are left out; neighbouring glyphs of one height join.
 QList<QRect> unreadInkLines(const QImage& prepared, const QList<QRect>& read);
 
+// The boxes of a prepared picture's glyph-sized ink filled black on white: what is left of it
+// without frames, rules and pictures.
+QImage glyphMask(const QImage& prepared);
+
 // The same for `image` and its preparation, with large type, whose strokes the preparation
 // hollows to the corners of their outline, found on the picture prepared at half size, where
 // they fit: such a row replaces the pieces of it found at full size.

@@ -226,6 +226,45 @@ std::vector<ReadLine> withoutDoubled(std::vector<ReadLine> lines, size_t firstPa
     return kept;
 }
 
+// Blocks side by side, each with its own layout, shared between the engines by area.
+std::vector<ReadLine> readBlocksOn(TextEngine& engine, TextEngine* helper, const QImage& prepared,
+                                   const QImage& gray, QList<QRect> blocks)
+{
+    std::ranges::sort(blocks, std::greater{},
+                      [](const QRect& b) { return static_cast<qint64>(b.width()) * b.height(); });
+    QList<QRect> mine;
+    QList<QRect> theirs;
+    qint64 mineArea = 0;
+    qint64 theirArea = 0;
+    for (const QRect& block : std::as_const(blocks)) {
+        const qint64 area = static_cast<qint64>(block.width()) * block.height();
+        if (helper && theirArea < mineArea) {
+            theirs.append(block);
+            theirArea += area;
+        } else {
+            mine.append(block);
+            mineArea += area;
+        }
+    }
+    const auto readAll = [&prepared, &gray](TextEngine& reader, const QList<QRect>& parts) {
+        std::vector<ReadLine> read;
+        for (const QRect& part : parts) {
+            std::vector<ReadLine> some = readBand(reader, prepared, gray, part);
+            read.insert(read.end(), some.begin(), some.end());
+        }
+        return read;
+    };
+    std::future<std::vector<ReadLine>> other;
+    if (!theirs.isEmpty())
+        other = std::async(std::launch::async, [&] { return readAll(*helper, theirs); });
+    std::vector<ReadLine> lines = readAll(engine, mine);
+    if (other.valid()) {
+        std::vector<ReadLine> rest = other.get();
+        lines.insert(lines.end(), rest.begin(), rest.end());
+    }
+    return lines;
+}
+
 } // namespace
 
 ScreenTextRecognizer::ScreenTextRecognizer(TextEngine& textEngine)
@@ -255,10 +294,15 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
     if (const std::optional<QString> failure = engine.load())
         return {{}, failure};
     std::vector<ReadLine> lines;
-    const std::optional<int> cut = bandCut(prepared);
-    if (cut && !helper)
+    // Columns side by side each get a layout of their own: the engine's runs lines of
+    // neighbouring columns together.
+    const QList<QRect> blocks = sideBySideBlocks(glyphMask(prepared));
+    const std::optional<int> cut = blocks.size() > 1 ? std::nullopt : bandCut(prepared);
+    if ((cut || blocks.size() > 1) && !helper)
         helper = engine.twin();
-    if (cut && helper) {
+    if (blocks.size() > 1) {
+        lines = readBlocksOn(engine, helper.get(), prepared, gray, blocks);
+    } else if (cut && helper) {
         // Two cores read the halves at once; the cut runs through empty rows only, so no line
         // is split and each half keeps its own layout.
         const QRect upper(0, 0, prepared.width(), *cut);

@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QLoggingCategory>
 
+#include <leptonica/allheaders.h>
 #include <omp.h>
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
@@ -90,6 +91,9 @@ TesseractEngine::~TesseractEngine() = default;
 
 std::unique_ptr<tesseract::TessBaseAPI> TesseractEngine::createApi() const
 {
+    // The image library writes its complaints about regions at a picture's edge to stderr;
+    // they change nothing in what is read.
+    setMsgSeverity(L_SEVERITY_NONE);
     auto created = std::make_unique<tesseract::TessBaseAPI>();
     const QByteArray path = QFile::encodeName(folder);
     const QByteArray names = loaded.join(QLatin1Char('+')).toLatin1();

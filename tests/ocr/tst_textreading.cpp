@@ -186,6 +186,47 @@ private Q_SLOTS:
         QCOMPARE(holding.size(), rows);
     }
 
+    void columnsAreReadApart_data()
+    {
+        columns<Scene, int>({"scene", "blocks"});
+        const QColor dark(0x202020);
+        // A heading across the board, a frame around it, three columns of cards.
+        Scene board({620, 200}, QColor(0xf0f0f0));
+        board.write({10, 24}, u"Sprint 14   Mar 10 - Mar 21   12 of 19 done"_s, 13, dark);
+        for (int column = 0; column < 3; ++column) {
+            const int left = 14 + 200 * column;
+            board.write({left, 70}, u"Crash when exporting"_s, 12, dark)
+                .write({left, 88}, u"an empty sheet"_s, 12, dark)
+                .write({left + 100, 112}, u"3 pts"_s, 11, dark);
+        }
+        QPainter p(&board.image);
+        p.setPen(QColor(0x606060));
+        p.drawRect(4, 48, 610, 74);
+        p.end();
+        row("a board: a heading over framed columns", board, 4);
+        Scene list({300, 120}, Qt::white);
+        for (int i = 0; i < 4; ++i)
+            list.write({10, 24 + 24 * i}, u"Item %1 is on page %2"_s.arg(i + 1).arg(i * 37), 14,
+                       dark);
+        row("a list", list, 1);
+    }
+
+    void columnsAreReadApart()
+    {
+        const auto [s, expected] = fetch<Scene, int>({"scene", "blocks"});
+        const QList<QRect> blocks = sideBySideBlocks(glyphMask(readableGray(s.image)));
+        // Every glyph lies inside a block, whole: no block cuts through text.
+        QSet<qsizetype> holding;
+        for (const QRect& glyph : s.glyphs) {
+            const auto at = std::ranges::find_if(
+                blocks, [&glyph](const QRect& b) { return b.contains(glyph); });
+            QVERIFY2(at != blocks.end(),
+                     qPrintable(u"%1,%2 is cut"_s.arg(glyph.x()).arg(glyph.y())));
+            holding.insert(at - blocks.begin());
+        }
+        QCOMPARE(holding.size(), expected);
+    }
+
     void keptWords_data()
     {
         columns<QList<EngineWord>, QString>({"words", "kept"});
