@@ -54,10 +54,16 @@ OCRSelectionView::OCRSelectionView(const QImage& screenshotImage, TextRecognitio
 {
     setCursor(Qt::CrossCursor);
     setFocusPolicy(Qt::StrongFocus);
-    // The language data loads while the region is dragged, not after the release; the idle
-    // release waits for this scan.
-    prepareTextRecognition(services_.recognizer);
-    releaseWhenIdle(services_.recognizer);
+    // The language data loads while the region is dragged, not after the release.
+    preparation_ = prepareTextRecognition(services_.recognizer);
+}
+
+// The view's owner may free the recognizer next: a load that has not started yet never will,
+// one under way is waited for.
+OCRSelectionView::~OCRSelectionView()
+{
+    preparation_.cancel();
+    preparation_.waitForFinished();
 }
 
 void OCRSelectionView::paintEvent(QPaintEvent*)

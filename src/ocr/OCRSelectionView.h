@@ -38,6 +38,9 @@ class OCRSelectionView : public QWidget {
 public:
     OCRSelectionView(const QImage& screenshotImage, TextRecognitionServices services,
                      QWidget* parent);
+    ~OCRSelectionView() override;
+    OCRSelectionView(const OCRSelectionView&) = delete;
+    OCRSelectionView& operator=(const OCRSelectionView&) = delete;
 
     // Called once the selection is over: cancelled, finished or failed. A recognition still
     // running when the view is removed calls it again when it reports.
@@ -67,6 +70,7 @@ private:
     QImage screenshotImage_;
     TextRecognitionServices services_;
     RectangleDrag drag_;
+    QFuture<void> preparation_;
 };
 
 // Shows the outcome of one recognition: the text on the clipboard and in an alert, "No Text

@@ -46,9 +46,9 @@ void releaseWhenIdle(TextRecognizer& recognizer, int delayMs)
     timer->start(delayMs);
 }
 
-void prepareTextRecognition(TextRecognizer& recognizer)
+QFuture<void> prepareTextRecognition(TextRecognizer& recognizer)
 {
-    (void)QtConcurrent::run(&recognitionPool(), [&recognizer] { recognizer.prepare(); });
+    return QtConcurrent::run(&recognitionPool(), [&recognizer] { recognizer.prepare(); });
 }
 
 TextRecognitionOutcome recognizeText(TextRecognizer& recognizer, const QImage& image,

@@ -36,7 +36,8 @@ QFuture<TextRecognitionOutcome> recognizeTextAsync(TextRecognizer& recognizer, c
 
 // Loads the recogniser's data on the recognition thread, so that a recognition asked for soon
 // after finds it ready: call it when the user starts choosing what to read.
-void prepareTextRecognition(TextRecognizer& recognizer);
+// `recognizer` must outlive the future.
+QFuture<void> prepareTextRecognition(TextRecognizer& recognizer);
 
 // After `delayMs` without another call, frees what the recogniser loaded for reading (tens of
 // megabytes of language data), on the recognition thread, so never during a recognition.

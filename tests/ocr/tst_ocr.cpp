@@ -223,6 +223,23 @@ private Q_SLOTS:
         QCOMPARE(engine.loads.load(), 1);
     }
 
+    void aScanClosedBeforeTheLoadLeavesTheRecognizerAlone()
+    {
+        GatedRecognizer busy;
+        QFuture<TextRecognitionOutcome> reading =
+            recognizeTextAsync(busy, positionPicture({20, 20}), std::nullopt);
+        FakeTextRecognizer recognizer;
+        {
+            // Opened and closed while the recognition thread reads something else.
+            const Selection s(&recognizer);
+        }
+        busy.gate.release();
+        reading.waitForFinished();
+        // Whatever was queued before this has run by now.
+        recognizeTextAsync(recognizer, positionPicture({20, 20}), std::nullopt).waitForFinished();
+        QCOMPARE(recognizer.preparations.load(), 0);
+    }
+
     void smallSelectionsCancelSilently_data()
     {
         columns<QPoint, QPoint, bool>({"from", "to", "reads"});
