@@ -161,8 +161,9 @@ QImage glyphMask(const QImage& prepared)
         // Rules, frames around cards and fields, and pictures: thin, hollow or too tall.
         const bool rule =
             (box.height() <= 2 && box.width() >= 8) || (box.width() <= 2 && box.height() >= 8);
-        const bool hollow = box.width() >= 40 && box.height() >= 20 &&
-                            10 * blob.pixels < static_cast<qint64>(box.width()) * box.height();
+        const bool hollow =
+            box.width() >= 40 && box.height() >= 20 &&
+            10 * static_cast<qint64>(blob.pixels) < static_cast<qint64>(box.width()) * box.height();
         if (rule || hollow || box.height() > maximumGlyphHeight)
             continue;
         for (int y = box.top(); y <= box.bottom(); ++y)
