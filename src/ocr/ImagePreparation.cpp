@@ -168,4 +168,56 @@ QImage readableGray(const QImage& image)
     return out;
 }
 
+void eraseLongRules(QImage& prepared)
+{
+    // Longer than any stroke of a letter at the sizes read here, and at most three rows thick:
+    // where ink runs on further up or down, a glyph crosses the rule.
+    constexpr int longRule = 40;
+    constexpr int thickest = 3;
+    constexpr int minimumCrossings = 4;
+    const int width = prepared.width();
+    const int height = prepared.height();
+    const auto inked = [&prepared](int x, int y) { return prepared.constScanLine(y)[x] < 128; };
+    const auto thickness = [&](int x, int y) {
+        int top = y;
+        int bottom = y;
+        while (top > 0 && y - top < thickest && inked(x, top - 1))
+            --top;
+        while (bottom + 1 < height && bottom - top < thickest && inked(x, bottom + 1))
+            ++bottom;
+        return bottom - top + 1;
+    };
+    std::vector<std::pair<int, int>> erased; // cleared once every row is looked at
+    for (int y = 0; y < height; ++y) {
+        int start = -1;
+        for (int x = 0; x <= width; ++x) {
+            const bool on = x < width && inked(x, y);
+            if (on && start < 0)
+                start = x;
+            if (on || start < 0)
+                continue;
+            if (x - start >= longRule) {
+                // Only a rule through text: glyphs cross it again and again, while a frame's
+                // edge or a separator meets a stroke at its corners at most.
+                std::vector<int> thin;
+                int crossings = 0;
+                bool crossing = false;
+                for (int i = start; i < x; ++i) {
+                    const bool stroke = thickness(i, y) > thickest;
+                    crossings += stroke && !crossing ? 1 : 0;
+                    crossing = stroke;
+                    if (!stroke)
+                        thin.push_back(i);
+                }
+                if (crossings >= minimumCrossings)
+                    for (const int i : thin)
+                        erased.emplace_back(y, i);
+            }
+            start = -1;
+        }
+    }
+    for (const auto& [y, x] : erased)
+        prepared.scanLine(y)[x] = 255;
+}
+
 } // namespace vellumbox

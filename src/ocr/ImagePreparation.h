@@ -13,4 +13,9 @@ namespace vellumbox {
 // strokes, and vanish; flat areas turn white.
 QImage readableGray(const QImage& image);
 
+// `prepared` without its long thin horizontal rules (a line through struck-out text, an
+// underline, the edge of a card), kept where a glyph's stroke crosses them, so that the letters
+// they ran through read as letters.
+void eraseLongRules(QImage& prepared);
+
 } // namespace vellumbox

@@ -288,7 +288,8 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
 
     // Converted once: the preparation takes a grey picture as it is.
     const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
-    const QImage prepared = readableGray(gray);
+    QImage prepared = readableGray(gray);
+    eraseLongRules(prepared);
 
     const QMutexLocker lock(&mutex);
     if (const std::optional<QString> failure = engine.load())

@@ -227,6 +227,38 @@ private Q_SLOTS:
         QCOMPARE(holding.size(), expected);
     }
 
+    void rulesThroughTextGoAndOthersStay_data()
+    {
+        columns<int, bool>({"ruleAt", "kept"}); // the rule's row from the baseline, up
+        row("a line through struck-out text", 4, false);
+        row("a card's edge under the text", -8, true);
+    }
+
+    void rulesThroughTextGoAndOthersStay()
+    {
+        const auto [ruleAt, kept] = fetch<int, bool>({"ruleAt", "kept"});
+        Scene s({300, 50}, Qt::white);
+        s.write({10, 26}, u"Upgrade to Postgres 16"_s, 13, QColor(0x606060));
+        const int y = 26 - ruleAt;
+        s.rule({5, y, 280, 1}, QColor(0x606060));
+        QImage prepared = readableGray(s.image);
+        eraseLongRules(prepared);
+        // Ink on the rule's row outside every glyph is the rule; inside one, strokes across it.
+        int rule = 0;
+        int strokes = 0;
+        for (int x = 5; x < 285; ++x) {
+            const bool inGlyph = std::ranges::any_of(
+                s.glyphs, [&](const QRect& g) { return g.adjusted(-1, 0, 1, 0).contains(x, y); });
+            const int ink = prepared.constScanLine(y)[x] < 128 ? 1 : 0;
+            (inGlyph ? strokes : rule) += ink;
+        }
+        QCOMPARE(rule > 100, kept);
+        QCOMPARE(strokes > 0, !kept);
+        // The letters keep their ink either way.
+        for (const QRect& glyph : s.glyphs)
+            QVERIFY(inked(prepared, glyph));
+    }
+
     void keptWords_data()
     {
         columns<QList<EngineWord>, QString>({"words", "kept"});
