@@ -104,6 +104,13 @@ private Q_SLOTS:
         row("a one-character table cell",
             cell.write({50, 31}, u"7"_s, 13, dark).write({112, 61}, u"Total"_s, 13, dark));
         row("a flat patch", Scene({300, 80}, QColor(0x336699)));
+        // White on the selection's blue, a row's height, between rows of dark text.
+        Scene selected({300, 60}, Qt::white);
+        QPainter(&selected.image).fillRect(0, 20, 300, 14, QColor(0x308cc6));
+        row("the selected row of a list",
+            selected.write({4, 16}, u"Chapter 2 - The Harbour"_s, 12, dark)
+                .write({4, 30}, u"Chapter 3 - Letters from Lisbon"_s, 12, Qt::white)
+                .write({4, 44}, u"Chapter 4 - Night Train"_s, 12, dark));
         // Tall enough to be read in two bands; lines close together, as in a list, with
         // descenders in every line; the middle row runs through one.
         Scene list({360, 308}, Qt::white);
@@ -131,8 +138,9 @@ private Q_SLOTS:
         // Text the engine's layout passes over is found by its ink; once read, nothing is left.
         const QList<QRect> unread = unreadTextLines(s.image, prepared, {});
         for (const QRect& glyph : s.glyphs)
-            QVERIFY(
-                std::ranges::any_of(unread, [&](const QRect& r) { return r.intersects(glyph); }));
+            QVERIFY2(
+                std::ranges::any_of(unread, [&](const QRect& r) { return r.intersects(glyph); }),
+                qPrintable(u"no line at %1,%2"_s.arg(glyph.x()).arg(glyph.y())));
         QVERIFY(unreadTextLines(s.image, prepared, s.lines).isEmpty());
         // A tall picture is cut between lines, into halves with about as much text each.
         const std::optional<int> cut = bandCut(prepared);
