@@ -237,18 +237,21 @@ private Q_SLOTS:
 
     void rulesThroughTextGoAndOthersStay_data()
     {
-        columns<int, bool>({"ruleAt", "kept"}); // the rule's row from the baseline, up
-        row("a line through struck-out text", 4, false);
-        row("a card's edge under the text", -8, true);
+        // The rule's top row from the baseline, up.
+        columns<int, int, bool>({"ruleAt", "thickness", "kept"});
+        row("a line through struck-out text", 4, 1, false);
+        row("a thick line through struck-out text", 5, 3, false);
+        row("a card's edge under the text", -8, 1, true);
     }
 
     void rulesThroughTextGoAndOthersStay()
     {
-        const auto [ruleAt, kept] = fetch<int, bool>({"ruleAt", "kept"});
+        const auto [ruleAt, thickness, kept] =
+            fetch<int, int, bool>({"ruleAt", "thickness", "kept"});
         Scene s({300, 50}, Qt::white);
         s.write({10, 26}, u"Upgrade to Postgres 16"_s, 13, QColor(0x606060));
         const int y = 26 - ruleAt;
-        s.rule({5, y, 280, 1}, QColor(0x606060));
+        s.rule({5, y, 280, thickness}, QColor(0x606060));
         QImage prepared = readableGray(s.image);
         eraseLongRules(prepared);
         // Ink on the rule's row outside every glyph is the rule; inside one, strokes across it.
