@@ -19,6 +19,7 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -863,6 +864,30 @@ private Q_SLOTS:
         update.enclosureUrl = QUrl(url);
         update.version = version;
         QCOMPARE(UpdateInstaller::packageFileName(update), name);
+    }
+
+    void aStateThatCannotBeWrittenSaysSo_data()
+    {
+        columns<bool>({"writable"});
+        row("a folder of its own", true);
+        row("a file where its folder should be", false);
+    }
+
+    void aStateThatCannotBeWrittenSaysSo()
+    {
+        const auto [writable] = fetch<bool>({"writable"});
+        QTemporaryDir dir;
+        QFile blocker(dir.filePath(QStringLiteral("blocker")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QRegularExpression warning(QStringLiteral("Could not write the updater's state"));
+        if (writable)
+            QTest::failOnWarning(warning);
+        else
+            QTest::ignoreMessage(QtWarningMsg, warning);
+        UpdaterState(dir.filePath(writable ? QStringLiteral("state.ini")
+                                           : QStringLiteral("blocker/state.ini")))
+            .setSkippedVersion(QStringLiteral("1.2"));
     }
 
 private:
