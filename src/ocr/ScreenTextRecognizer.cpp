@@ -296,27 +296,17 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
         return {{}, failure};
     std::vector<ReadLine> lines;
     // Columns side by side each get a layout of their own: the engine's runs lines of
-    // neighbouring columns together.
-    const QList<QRect> blocks = sideBySideBlocks(glyphMask(prepared));
-    const std::optional<int> cut = blocks.size() > 1 ? std::nullopt : bandCut(prepared);
-    if ((cut || blocks.size() > 1) && !helper)
-        helper = engine.twin();
-    if (blocks.size() > 1) {
-        lines = readBlocksOn(engine, helper.get(), prepared, gray, blocks);
-    } else if (cut && helper) {
-        // Two cores read the halves at once; the cut runs through empty rows only, so no line
-        // is split and each half keeps its own layout.
-        const QRect upper(0, 0, prepared.width(), *cut);
-        const QRect lower(0, *cut, prepared.width(), prepared.height() - *cut);
-        auto second = std::async(std::launch::async, [this, &prepared, &gray, lower] {
-            return readBand(*helper, prepared, gray, lower);
-        });
-        lines = readBand(engine, prepared, gray, upper);
-        std::vector<ReadLine> below = second.get();
-        lines.insert(lines.end(), below.begin(), below.end());
-    } else {
-        lines = readBand(engine, prepared, gray, prepared.rect());
+    // neighbouring columns together. A tall picture without columns is read as two halves cut
+    // through empty rows, so no line is split; either way two cores read at once.
+    QList<QRect> blocks = sideBySideBlocks(glyphMask(prepared));
+    if (blocks.size() == 1) {
+        if (const std::optional<int> cut = bandCut(prepared))
+            blocks = {QRect(0, 0, prepared.width(), *cut),
+                      QRect(0, *cut, prepared.width(), prepared.height() - *cut)};
     }
+    if (blocks.size() > 1 && !helper)
+        helper = engine.twin();
+    lines = readBlocksOn(engine, helper.get(), prepared, gray, blocks);
     // A doubtful reading does not hide its ink: rows the layout ran together across columns
     // read surely line by line, and then take its place.
     QList<QRect> read;

@@ -66,6 +66,22 @@ bool inked(const QImage& gray, const QRect& area)
     return false;
 }
 
+// Which of `boxes` hold the glyphs, the first that `holds` each; none when a glyph has none.
+template <typename Holds>
+std::optional<QSet<qsizetype>> holders(const QList<QRect>& glyphs, const QList<QRect>& boxes,
+                                       Holds holds)
+{
+    QSet<qsizetype> found;
+    for (const QRect& glyph : glyphs) {
+        const auto at = std::ranges::find_if(
+            boxes, [&](const QRect& box) { return std::invoke(holds, box, glyph); });
+        if (at == boxes.end())
+            return std::nullopt;
+        found.insert(at - boxes.begin());
+    }
+    return found;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Scene)
@@ -183,15 +199,9 @@ private Q_SLOTS:
     {
         const auto [s, rows] = fetch<Scene, int>({"scene", "rows"});
         const QList<QRect> found = unreadInkLines(readableGray(s.image), {});
-        QSet<qsizetype> holding;
-        for (const QRect& glyph : s.glyphs) {
-            const auto at = std::ranges::find_if(
-                found, [&glyph](const QRect& r) { return r.intersects(glyph); });
-            QVERIFY2(at != found.end(),
-                     qPrintable(u"no row at %1,%2"_s.arg(glyph.x()).arg(glyph.y())));
-            holding.insert(at - found.begin());
-        }
-        QCOMPARE(holding.size(), rows);
+        const auto holding = holders(s.glyphs, found, &QRect::intersects);
+        QVERIFY2(holding, qPrintable(u"no row holds every glyph"_s));
+        QCOMPARE(holding->size(), rows);
     }
 
     void columnsAreReadApart_data()
@@ -224,15 +234,10 @@ private Q_SLOTS:
         const auto [s, expected] = fetch<Scene, int>({"scene", "blocks"});
         const QList<QRect> blocks = sideBySideBlocks(glyphMask(readableGray(s.image)));
         // Every glyph lies inside a block, whole: no block cuts through text.
-        QSet<qsizetype> holding;
-        for (const QRect& glyph : s.glyphs) {
-            const auto at = std::ranges::find_if(
-                blocks, [&glyph](const QRect& b) { return b.contains(glyph); });
-            QVERIFY2(at != blocks.end(),
-                     qPrintable(u"%1,%2 is cut"_s.arg(glyph.x()).arg(glyph.y())));
-            holding.insert(at - blocks.begin());
-        }
-        QCOMPARE(holding.size(), expected);
+        const auto holding =
+            holders(s.glyphs, blocks, [](const QRect& b, const QRect& g) { return b.contains(g); });
+        QVERIFY2(holding, qPrintable(u"a block cuts a glyph"_s));
+        QCOMPARE(holding->size(), expected);
     }
 
     void rulesThroughTextGoAndOthersStay_data()
