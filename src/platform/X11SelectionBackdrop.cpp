@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "X11SelectionBackdrop.h"
 
+#include "Logging.h"
 #include "X11Connection.h"
 
 #include <xcb/render.h>
@@ -102,44 +103,13 @@ std::unique_ptr<X11SelectionBackdrop> X11SelectionBackdrop::hold(xcb_connection_
     }
     std::unique_ptr<X11SelectionBackdrop> held(
         new X11SelectionBackdrop(conn, *screens.data, dimming));
-    const xcb_screen_t& screen = *held->screen_;
-    const auto width = static_cast<uint16_t>(area.width());
-    const auto height = static_cast<uint16_t>(area.height());
-    const auto allocate = [&](xcb_pixmap_t* pixmap) {
-        const xcb_pixmap_t id = xcb_generate_id(conn);
-        if (failed(conn, xcb_create_pixmap_checked(conn, screen.root_depth, id, screen.root, width,
-                                                   height)))
-            return false;
-        *pixmap = id;
-        return true;
-    };
-    if (!allocate(&held->plain_) || !allocate(&held->dimmed_)) {
-        *why = QStringLiteral("the X server has no room for %1 x %2 pixels")
-                   .arg(area.width())
-                   .arg(area.height());
-        return nullptr;
-    }
-    const xcb_gcontext_t gc = xcb_generate_id(conn);
-    const uint32_t throughWindows = XCB_SUBWINDOW_MODE_INCLUDE_INFERIORS;
-    xcb_create_gc(conn, gc, held->plain_, XCB_GC_SUBWINDOW_MODE, &throughWindows);
-    xcb_copy_area(conn, screen.root, held->plain_, gc, static_cast<int16_t>(area.x()),
-                  static_cast<int16_t>(area.y()), 0, 0, width, height);
-    // Copied, then dimmed in place: pixman's fastest paths on a server without a GPU.
-    xcb_copy_area(conn, held->plain_, held->dimmed_, gc, 0, 0, 0, 0, width, height);
-    xcb_free_gc(conn, gc);
-    const xcb_render_picture_t picture = xcb_generate_id(conn);
-    xcb_render_create_picture(conn, picture, held->dimmed_, format, 0, nullptr);
-    // RENDER takes premultiplied colours.
-    const auto premultiplied = [&dimming](float value) {
-        return static_cast<uint16_t>(value * dimming.alphaF() * 0xffff);
-    };
-    const xcb_render_color_t color{premultiplied(dimming.redF()), premultiplied(dimming.greenF()),
-                                   premultiplied(dimming.blueF()),
-                                   static_cast<uint16_t>(dimming.alphaF() * 0xffff)};
-    const xcb_rectangle_t whole{0, 0, width, height};
-    xcb_render_fill_rectangles(conn, XCB_RENDER_PICT_OP_OVER, picture, color, 1, &whole);
-    xcb_render_free_picture(conn, picture);
-    xcb_flush(conn);
+    // Checked when the window is attached: the server allocates while the program builds it.
+    held->plain_ = xcb_generate_id(conn);
+    held->allocation_ = xcb_create_pixmap_checked(
+        conn, held->screen_->root_depth, held->plain_, held->screen_->root,
+        static_cast<uint16_t>(area.width()), static_cast<uint16_t>(area.height()));
+    held->area_ = area;
+    held->format_ = format;
     return held;
 }
 
@@ -158,13 +128,15 @@ X11SelectionBackdrop::~X11SelectionBackdrop()
     // Qt may already have closed its connection when the program ends.
     if (x11::connection() != conn_)
         return;
+    if (windowPicture_ != XCB_NONE)
+        xcb_render_free_picture(conn_, windowPicture_);
     if (gc_ != XCB_NONE)
         xcb_free_gc(conn_, gc_);
     // The window keeps its background pixmap for as long as it lives.
-    for (const xcb_pixmap_t pixmap : {plain_, dimmed_}) {
-        if (pixmap != XCB_NONE)
-            xcb_free_pixmap(conn_, pixmap);
-    }
+    if (plain_ != XCB_NONE && allocation_.sequence != 0 && failed(conn_, allocation_))
+        plain_ = XCB_NONE;
+    if (plain_ != XCB_NONE)
+        xcb_free_pixmap(conn_, plain_);
     xcb_flush(conn_);
 }
 
@@ -177,6 +149,18 @@ bool X11SelectionBackdrop::attach(WId window)
         xcb_get_geometry_reply(conn_, xcb_get_geometry(conn_, id), nullptr));
     if (!attributes || !geometry)
         return false;
+    if (plain_ != XCB_NONE && allocation_.sequence != 0) {
+        const bool allocated = !failed(conn_, allocation_);
+        allocation_ = {};
+        if (!allocated) {
+            plain_ = XCB_NONE;
+            qCWarning(lcScreenCapture).noquote()
+                << QStringLiteral("The X server has no room for %1 x %2 pixels")
+                       .arg(area_.width())
+                       .arg(area_.height());
+            return false;
+        }
+    }
     // A held picture must match the window's visual; a tint needs one with alpha.
     const bool fits =
         plain_ != XCB_NONE ? attributes->visual == screen_->root_visual : geometry->depth == 32;
@@ -186,8 +170,12 @@ bool X11SelectionBackdrop::attach(WId window)
     window_ = id;
     depth_ = geometry->depth;
     gc_ = xcb_generate_id(conn_);
-    xcb_create_gc(conn_, gc_, window_, 0, nullptr);
-    if (plain_ == XCB_NONE) {
+    const uint32_t throughWindows = XCB_SUBWINDOW_MODE_INCLUDE_INFERIORS;
+    xcb_create_gc(conn_, gc_, window_, XCB_GC_SUBWINDOW_MODE, &throughWindows);
+    if (plain_ != XCB_NONE) {
+        windowPicture_ = xcb_generate_id(conn_);
+        xcb_render_create_picture(conn_, windowPicture_, window_, format_, 0, nullptr);
+    } else {
         // Clear until dimmed, so that the compositor shows the screen unchanged.
         const uint32_t clear = 0;
         xcb_change_window_attributes(conn_, window_, XCB_CW_BACK_PIXEL, &clear);
@@ -199,24 +187,55 @@ void X11SelectionBackdrop::dim(const QRegion& area)
 {
     if (window_ == XCB_NONE)
         return;
-    if (!dimmedBackground_) {
-        if (dimmed_ != XCB_NONE) {
-            xcb_change_window_attributes(conn_, window_, XCB_CW_BACK_PIXMAP, &dimmed_);
-        } else {
-            // Premultiplied, as a compositor reads a window's pixels.
-            const QColor premultiplied = QColor::fromRgbF(
-                dimming_.redF() * dimming_.alphaF(), dimming_.greenF() * dimming_.alphaF(),
-                dimming_.blueF() * dimming_.alphaF(), dimming_.alphaF());
-            const uint32_t pixel = pixelOf(premultiplied, *visual_, depth_);
-            xcb_change_window_attributes(conn_, window_, XCB_CW_BACK_PIXEL, &pixel);
-        }
-        dimmedBackground_ = true;
+    if (plain_ == XCB_NONE) {
+        tintWith(area);
+        return;
     }
+    const std::vector<xcb_rectangle_t> rectangles = rectanglesOf(area);
+    if (!heldBackground_) {
+        // The window maps without a background, so the screen is still there under it: read only
+        // now, the copy costs the first paint nothing.
+        xcb_copy_area(conn_, screen_->root, plain_, gc_, static_cast<int16_t>(area_.x()),
+                      static_cast<int16_t>(area_.y()), 0, 0, static_cast<uint16_t>(area_.width()),
+                      static_cast<uint16_t>(area_.height()));
+        xcb_change_window_attributes(conn_, window_, XCB_CW_BACK_PIXMAP, &plain_);
+        heldBackground_ = true;
+    } else {
+        clear(area);
+    }
+    // RENDER takes premultiplied colours.
+    const auto premultiplied = [this](float value) {
+        return static_cast<uint16_t>(value * dimming_.alphaF() * 0xffff);
+    };
+    const xcb_render_color_t color{premultiplied(dimming_.redF()), premultiplied(dimming_.greenF()),
+                                   premultiplied(dimming_.blueF()),
+                                   static_cast<uint16_t>(dimming_.alphaF() * 0xffff)};
+    xcb_render_fill_rectangles(conn_, XCB_RENDER_PICT_OP_OVER, windowPicture_, color,
+                               static_cast<uint32_t>(rectangles.size()), rectangles.data());
+    xcb_flush(conn_);
+}
+
+void X11SelectionBackdrop::tintWith(const QRegion& area)
+{
+    if (!heldBackground_) {
+        // Premultiplied, as a compositor reads a window's pixels.
+        const QColor premultiplied = QColor::fromRgbF(
+            dimming_.redF() * dimming_.alphaF(), dimming_.greenF() * dimming_.alphaF(),
+            dimming_.blueF() * dimming_.alphaF(), dimming_.alphaF());
+        const uint32_t pixel = pixelOf(premultiplied, *visual_, depth_);
+        xcb_change_window_attributes(conn_, window_, XCB_CW_BACK_PIXEL, &pixel);
+        heldBackground_ = true;
+    }
+    clear(area);
+    xcb_flush(conn_);
+}
+
+void X11SelectionBackdrop::clear(const QRegion& area)
+{
     for (const QRect& r : area) {
         xcb_clear_area(conn_, 0, window_, static_cast<int16_t>(r.x()), static_cast<int16_t>(r.y()),
                        static_cast<uint16_t>(r.width()), static_cast<uint16_t>(r.height()));
     }
-    xcb_flush(conn_);
 }
 
 void X11SelectionBackdrop::reveal(const QRegion& area)
@@ -228,12 +247,7 @@ void X11SelectionBackdrop::reveal(const QRegion& area)
         fill(area, Qt::transparent);
         return;
     }
-    for (const QRect& r : area) {
-        xcb_copy_area(conn_, plain_, window_, gc_, static_cast<int16_t>(r.x()),
-                      static_cast<int16_t>(r.y()), static_cast<int16_t>(r.x()),
-                      static_cast<int16_t>(r.y()), static_cast<uint16_t>(r.width()),
-                      static_cast<uint16_t>(r.height()));
-    }
+    clear(area);
     xcb_flush(conn_);
 }
 

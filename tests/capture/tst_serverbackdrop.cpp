@@ -61,12 +61,12 @@ private Q_SLOTS:
         std::unique_ptr<SelectionBackdrop> held =
             capture.selectionBackdrop(info, SelectionOverlayView::overlayColor(), false);
         QVERIFY(held);
-        // What the screen shows later is not what the selection was taken over.
-        QVERIFY(x.setBackground(e2e::pattern::image(1 - screen, QRect(QPoint(), x.rootSize()))));
         SelectionOverlayWindow window(info, {}, false);
         QVERIFY(window.view()->paintOnServer(std::move(held)));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // What the screen shows once the selection is up is not what it was taken over.
+        QVERIFY(x.setBackground(e2e::pattern::image(1 - screen, QRect(QPoint(), x.rootSize()))));
         window.view()->showDimmedScreen();
         const auto shows = [&](const QRect& logical) {
             const QImage want =
@@ -96,9 +96,13 @@ private Q_SLOTS:
     void whatTheServerCannotHoldIsLeftToTheProgram()
     {
         QString why; // for one pixmap past the largest the protocol allows
-        QVERIFY(!X11SelectionBackdrop::hold(x11::connection(), QRect(0, 0, 32768, 100), Qt::black,
-                                            &why));
-        QVERIFY2(why.contains(QStringLiteral("no room")), qPrintable(why));
+        const std::unique_ptr<SelectionBackdrop> huge =
+            X11SelectionBackdrop::hold(x11::connection(), QRect(0, 0, 32768, 100), Qt::black, &why);
+        QVERIFY2(huge, qPrintable(why));
+        QWidget plain;
+        const testing::LogCapture log;
+        QVERIFY(!huge->attach(plain.winId()));
+        QCOMPARE(log.lines().filter(QStringLiteral("no room for 32768 x 100")).size(), 1);
 
         // A window of another depth cannot take the held picture as its background.
         X11DisplayCapture capture;
