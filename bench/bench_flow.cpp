@@ -28,6 +28,7 @@
 
 #include <poll.h>
 
+#include <array>
 #include <cstdlib>
 #include <functional>
 #include <optional>
@@ -263,9 +264,56 @@ std::optional<std::pair<double, double>> releaseToScreenshot(X& x, uint8_t damag
     return std::pair(*mapped, *drawn);
 }
 
+// With a compositor, the share of the first paint that is the compositor's own: a bare
+// translucent window of the root's size, already dimmed, from its map to the dimming shown.
+std::optional<double> compositorFrame(X& x, const std::function<bool()>& allDimmed)
+{
+    auto* atom =
+        xcb_intern_atom_reply(x.conn, xcb_intern_atom(x.conn, 0, 13, "_NET_WM_CM_S0"), nullptr);
+    auto* owner = atom ? xcb_get_selection_owner_reply(
+                             x.conn, xcb_get_selection_owner(x.conn, atom->atom), nullptr)
+                       : nullptr;
+    const bool composited = owner && owner->owner != XCB_NONE;
+    std::free(atom);
+    std::free(owner);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(x.conn)).data;
+    xcb_visualid_t visual = XCB_NONE;
+    for (auto depth = xcb_screen_allowed_depths_iterator(screen); depth.rem && !visual;
+         xcb_depth_next(&depth)) {
+        if (depth.data->depth == 32 && depth.data->visuals_len > 0)
+            visual = xcb_depth_visuals_iterator(depth.data).data->visual_id;
+    }
+    if (!composited || visual == XCB_NONE)
+        return std::nullopt;
+    const xcb_colormap_t colormap = xcb_generate_id(x.conn);
+    xcb_create_colormap(x.conn, XCB_COLORMAP_ALLOC_NONE, colormap, x.root, visual);
+    const xcb_window_t window = xcb_generate_id(x.conn);
+    // Black at alpha 0.3, premultiplied: the selection's dimming.
+    const std::array<uint32_t, 4> values{0x4c000000, 0, 1, colormap};
+    xcb_create_window(x.conn, 32, window, x.root, 0, 0, screen->width_in_pixels,
+                      screen->height_in_pixels, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT |
+                          XCB_CW_COLORMAP,
+                      values.data());
+    x.sync();
+    QElapsedTimer timer;
+    timer.start();
+    xcb_map_window(x.conn, window);
+    xcb_flush(x.conn);
+    while (!allDimmed() && timer.elapsed() < 3000) {
+    }
+    const double shown = msSince(timer);
+    xcb_destroy_window(x.conn, window);
+    xcb_free_colormap(x.conn, colormap);
+    x.sync();
+    QThread::msleep(200);
+    return shown;
+}
+
 // From a left click at the tray icon's centre (or the hot key) to every selection window
-// mapped; the selection is then cancelled.
-std::optional<double> timeToSelection(X& x, xcb_window_t icon, int screens)
+// mapped, and to every screen shown dimmed; the selection is then cancelled.
+std::optional<std::pair<double, double>> timeToSelection(X& x, xcb_window_t icon, int screens,
+                                                         const std::function<bool()>& allDimmed)
 {
     if (icon != XCB_NONE) {
         auto* at = xcb_translate_coordinates_reply(
@@ -288,10 +336,13 @@ std::optional<double> timeToSelection(X& x, xcb_window_t icon, int screens)
     }
     if (!x.waitForMaps(XCB_MAP_NOTIFY, screens, isOverrideRedirectMap))
         return std::nullopt;
-    const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    const double mapped = msSince(timer);
+    while (!allDimmed() && timer.elapsed() < 3000) {
+    }
+    const double painted = msSince(timer);
     x.chord({XK_Escape});
     x.waitForMaps(XCB_UNMAP_NOTIFY, screens, nullptr);
-    return ms;
+    return std::pair(mapped, painted);
 }
 
 struct App {
@@ -378,6 +429,13 @@ int main(int argc, char* argv[])
         shownThere.append(x.pixel(samples.last().x(), samples.last().y()));
     }
     const auto screens = static_cast<int>(samples.size());
+    const std::function<bool()> allDimmed = [&] {
+        for (qsizetype i = 0; i < samples.size(); ++i) {
+            if (!isDimmed(x.pixel(samples[i].x(), samples[i].y()), shownThere[i]))
+                return false;
+        }
+        return true;
+    };
     std::printf("== %s: %d screens, %dx%d root\n", argc > 1 ? argv[1] : "this session", screens,
                 screen->width_in_pixels, screen->height_in_pixels);
     const uint32_t events = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
@@ -389,6 +447,7 @@ int main(int argc, char* argv[])
     // The first selection of a run, from the tray icon or the hot key.
     QList<double> clicked;
     QList<double> keyed;
+    QList<double> firstPainted;
     for (int i = 0; i < 10; ++i) {
         App launch;
         double ms = 0;
@@ -399,8 +458,11 @@ int main(int argc, char* argv[])
             // One selection a launch, by turns: a second one soon after is not comparable.
             QThread::msleep(300);
             const xcb_window_t icon = i % 2 == 0 ? trayIcon(x, x.root, launch.wmName) : XCB_NONE;
-            if (const auto selected = timeToSelection(x, icon, screens))
-                (icon != XCB_NONE ? clicked : keyed).append(*selected);
+            if (const auto selected = timeToSelection(x, icon, screens, allDimmed)) {
+                (icon != XCB_NONE ? clicked : keyed).append(selected->first);
+                if (icon == XCB_NONE)
+                    firstPainted.append(selected->second);
+            }
         }
         // The next launch must not find this one on the session bus.
         launch.process.terminate();
@@ -435,13 +497,6 @@ int main(int argc, char* argv[])
             return false;
         if (mapTimes)
             mapTimes->append(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-        const auto allDimmed = [&] {
-            for (qsizetype i = 0; i < samples.size(); ++i) {
-                if (!isDimmed(x.pixel(samples[i].x(), samples[i].y()), shownThere[i]))
-                    return false;
-            }
-            return true;
-        };
         while (!allDimmed() && timer.elapsed() < 3000) {
         }
         if (paintTimes)
@@ -449,8 +504,12 @@ int main(int argc, char* argv[])
         return true;
     };
     for (int i = 0; i < 15; ++i) {
-        if (!startSelection(&mapped, &painted))
+        if (!startSelection(&mapped, &painted)) {
+            vellumbox.log += vellumbox.process.readAllStandardError();
+            std::fprintf(stderr, "selection %d did not open; the program said:\n%s\n", i,
+                         vellumbox.log.constData());
             break;
+        }
         x.chord({XK_Escape});
         x.waitForMaps(XCB_UNMAP_NOTIFY, screens, nullptr);
         QThread::msleep(100);
@@ -460,6 +519,15 @@ int main(int argc, char* argv[])
 
     bench::report(QStringLiteral("first selection: tray icon click to windows mapped"), clicked);
     bench::report(QStringLiteral("first selection: hot key to windows mapped"), keyed);
+    bench::report(QStringLiteral("first selection: hot key to windows painted"), firstPainted);
+    QList<double> frames;
+    for (int i = 0; i < 15; ++i) {
+        if (const auto frame = compositorFrame(x, allDimmed))
+            frames.append(*frame);
+    }
+    if (!frames.isEmpty())
+        bench::report(QStringLiteral("the compositor alone: bare dimmed window mapped to shown"),
+                      frames);
 
     // One-time costs of the first selection (painter, shared segments released by now)
     // belong to neither figure: the screenshots are measured from here.
