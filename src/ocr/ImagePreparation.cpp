@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ImagePreparation.h"
 
+#include <QImage>
+
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 namespace vellumbox {
@@ -132,6 +135,63 @@ Gray opening(const Gray& in, int width, int height, int radius)
 constexpr int groundRadius = 8;
 constexpr int strokeRadius = 4;
 constexpr int flatContrast = 20;
+// Neighbours closer than this in shade are one stretch of colour; a stretch larger than any
+// letter's strokes is ground, whatever the local contrast made of it.
+constexpr int sameShade = 6;
+constexpr int largestStroke = 400;
+// Black text on white is never ground: at large sizes its strokes are stretches that large.
+constexpr int strongContrast = 200;
+// A dark stretch wider than a label is a bar, such as a selected row, whose light text the
+// contrast shows as its negative: that is read, while nothing would be left of it as ground.
+constexpr int widestLabel = 120;
+
+// Which of `strokes` belong to a stretch of one shade larger than any letter's strokes: the
+// page seen in a gap between two dark labels, or a label's own colour beside its text. `dark`
+// tells the strokes taken as dark on light.
+std::vector<bool> openStretches(const Gray& pixels, int width, int height,
+                                const std::vector<bool>& strokes, const std::vector<bool>& dark)
+{
+    std::vector<int> region(pixels.size(), -1);
+    std::vector<int> area;
+    std::vector<QRect> bounds;
+    std::vector<size_t> stack;
+    for (size_t start = 0; start < pixels.size(); ++start) {
+        if (!strokes[start] || region[start] >= 0)
+            continue;
+        const int id = static_cast<int>(area.size());
+        area.push_back(0);
+        bounds.emplace_back();
+        region[start] = id;
+        stack.assign(1, start);
+        while (!stack.empty()) {
+            const size_t at = stack.back();
+            stack.pop_back();
+            ++area.back();
+            const int x = static_cast<int>(at % static_cast<size_t>(width));
+            const int y = static_cast<int>(at / static_cast<size_t>(width));
+            bounds.back() |= QRect(x, y, 1, 1);
+            const auto visit = [&](int nx, int ny) {
+                if (nx < 0 || ny < 0 || nx >= width || ny >= height)
+                    return;
+                const size_t n =
+                    static_cast<size_t>(ny) * static_cast<size_t>(width) + static_cast<size_t>(nx);
+                if (region[n] < 0 && std::abs(pixels[n] - pixels[at]) <= sameShade) {
+                    region[n] = id;
+                    stack.push_back(n);
+                }
+            };
+            visit(x - 1, y);
+            visit(x + 1, y);
+            visit(x, y - 1);
+            visit(x, y + 1);
+        }
+    }
+    std::vector<bool> open(pixels.size(), false);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        open[i] = strokes[i] && area[static_cast<size_t>(region[i])] > largestStroke &&
+                  !(dark[i] && bounds[static_cast<size_t>(region[i])].width() > widestLabel);
+    return open;
+}
 
 } // namespace
 
@@ -149,6 +209,8 @@ QImage readableGray(const QImage& image)
     const Gray mean = localMean(pixels, width, height, groundRadius);
     const Gray closed = closing(pixels, width, height, strokeRadius);
     const Gray opened = opening(pixels, width, height, strokeRadius);
+    std::vector<bool> strokes(pixels.size(), false);
+    std::vector<bool> dark(pixels.size(), false);
     QImage out(width, height, QImage::Format_Grayscale8);
     for (int y = 0; y < height; ++y) {
         uchar* line = out.scanLine(y);
@@ -163,7 +225,16 @@ QImage readableGray(const QImage& image)
             const bool lightGround = 2 * mean[i] >= low[i] + high[i];
             const int ink = lightGround ? closed[i] - pixels[i] : pixels[i] - opened[i];
             line[x] = static_cast<uchar>(255 - std::min(255, ink * 255 / range));
+            strokes[i] = line[x] < 255 && range < strongContrast;
+            dark[i] = lightGround;
         }
+    }
+    // A stroke that is part of a large stretch of one shade is ground.
+    const std::vector<bool> open = openStretches(pixels, width, height, strokes, dark);
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        if (open[i])
+            out.scanLine(static_cast<int>(
+                i / static_cast<size_t>(width)))[i % static_cast<size_t>(width)] = 255;
     }
     return out;
 }

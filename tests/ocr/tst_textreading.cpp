@@ -171,6 +171,51 @@ private Q_SLOTS:
         QVERIFY(above * 4 >= s.lines.size() && (s.lines.size() - above) * 4 >= s.lines.size());
     }
 
+    // Coloured labels close above each other, as badges down a list: the page between them is
+    // no white stroke, and each label is a line of its own.
+    void labelsCloseTogetherAreLinesApart_data()
+    {
+        columns<int, QColor>({"gap", "page"});
+        row("7 px apart on white", 7, QColor(Qt::white));
+        row("4 px apart on white", 4, QColor(Qt::white));
+        row("6 px apart on light grey", 6, QColor(0xf0f0f0));
+    }
+
+    void labelsCloseTogetherAreLinesApart()
+    {
+        const auto [gap, page] = fetch<int, QColor>({"gap", "page"});
+        constexpr int height = 17;
+        Scene labels({140, 3 * height + 2 * gap + 20}, page);
+        QPainter painter(&labels.image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        const QList<QColor> colours{QColor(0xd32f2f), QColor(0x2e7d32), QColor(0x1565c0)};
+        const QStringList texts{u"24"_s, u"New"_s, u"Beta"_s};
+        for (int i = 0; i < 3; ++i) {
+            painter.setBrush(colours.at(i));
+            painter.drawRoundedRect(QRectF(70, 10 + i * (height + gap), 48, height), 8.5, 8.5);
+        }
+        painter.end();
+        for (int i = 0; i < 3; ++i)
+            labels.write({80, 23 + i * (height + gap)}, texts.at(i), 11, Qt::white, true);
+        const QImage prepared = readableGray(labels.image);
+        for (int i = 0; i < 2; ++i) {
+            const int below = 10 + (i + 1) * height + i * gap;
+            QVERIFY2(!inked(prepared, {0, below, prepared.width(), gap}),
+                     qPrintable(u"ink between labels %1 and %2"_s.arg(i + 1).arg(i + 2)));
+        }
+        const QList<QRect> unread = unreadTextLines(labels.image, prepared, {});
+        for (const QRect& label : std::as_const(labels.lines)) {
+            const auto meeting = std::ranges::count_if(
+                unread, [&label](const QRect& line) { return line.intersects(label); });
+            QCOMPARE(meeting, 1);
+        }
+        for (const QRect& line : unread)
+            QVERIFY(std::ranges::count_if(labels.lines, [&line](const QRect& label) {
+                        return line.intersects(label);
+                    }) <= 1);
+    }
+
     void inkRowsAreLinesOfText_data()
     {
         columns<Scene, int>({"scene", "rows"});
