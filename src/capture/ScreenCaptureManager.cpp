@@ -221,7 +221,10 @@ ScreenCaptureManager::Capture ScreenCaptureManager::captureScreenshot(const QRec
         qCCritical(lcScreenCapture) << "Could not find matching display";
         return {};
     }
-    DisplayImage display = services_.capture.captureDisplay(screen);
+    // Only the selection is read where the display allows it; a display that measures its own
+    // density gives the whole screen, cut here.
+    DisplayImage display = services_.capture.captureDisplayPart(
+        screen, pixelCropRect(rect, QRectF(screen.geometry), screen.devicePixelRatio));
     if (display.refused)
         return {{}, std::nullopt, true};
     if (!display.error.isEmpty())
@@ -229,8 +232,9 @@ ScreenCaptureManager::Capture ScreenCaptureManager::captureScreenshot(const QRec
     if (display.image.isNull())
         return {};
     const qreal scale = display.scale > 0 ? display.scale : screen.devicePixelRatio;
-    const QRect crop =
-        pixelCropRect(rect, QRectF(screen.geometry), scale).intersected(display.image.rect());
+    const QRect crop = pixelCropRect(rect, QRectF(screen.geometry), scale)
+                           .intersected(QRect(display.origin, display.image.size()))
+                           .translated(-display.origin);
     if (crop.isEmpty()) {
         qCCritical(lcScreenCapture) << "Failed to crop image";
         return {};

@@ -20,6 +20,9 @@ struct DisplayImage {
     qreal scale = 0;
     // The desktop refused access (or the user did): the permission path, not a failure.
     bool refused = false;
+    // Where the image's top-left lies on the screen, in its device pixels: not at the origin
+    // when only part of the screen was read.
+    QPoint origin = {};
 
     bool ok() const { return !image.isNull(); }
     // A copy of part of it, opaque: a display may leave the padding byte of its 24-bit
@@ -32,6 +35,12 @@ public:
     virtual ~DisplayCapture() = default;
     // The image has the screen's device-pixel size and ratio, no pointer drawn.
     virtual DisplayImage captureDisplay(const ScreenInfo& screen) = 0;
+    // Only `part` of the screen (its device pixels at the screen's own ratio) is wanted: a
+    // display that can read less reads just that, and sets the image's origin.
+    virtual DisplayImage captureDisplayPart(const ScreenInfo& screen, const QRect& /*part*/)
+    {
+        return captureDisplay(screen);
+    }
     // What the display server paints for a selection over the screen, or null where it
     // cannot: the caller then paints the dimming itself. Without a compositor the server keeps
     // the screen's picture; with one, the compositor shows the screen through a tint.

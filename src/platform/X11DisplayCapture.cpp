@@ -174,15 +174,26 @@ X11DisplayCapture::~X11DisplayCapture() = default;
 
 DisplayImage X11DisplayCapture::captureDisplay(const ScreenInfo& screen)
 {
+    return captureDisplayPart(screen, QRect(QPoint(), screen.nativeGeometry.size()));
+}
+
+DisplayImage X11DisplayCapture::captureDisplayPart(const ScreenInfo& screen, const QRect& part)
+{
     xcb_connection_t* conn = x11::connection();
     const xcb_window_t root = x11::rootWindow();
     if (!conn || root == XCB_WINDOW_NONE)
         return {{}, X11DisplayCaptureText::tr("There is no X11 display to capture.")};
-    const QRect rect = screen.nativeGeometry.intersected(rootRect(conn));
-    if (rect.isEmpty())
+    const QRect onScreen = screen.nativeGeometry.intersected(rootRect(conn));
+    if (onScreen.isEmpty())
         return {{},
                 X11DisplayCaptureText::tr("The screen “%1” lies outside the display.")
                     .arg(screen.name)};
+    // A part only: a fresh segment for the whole of a 4K screen costs more than the read.
+    const QRect rect = part.translated(screen.nativeGeometry.topLeft()).intersected(onScreen);
+    if (rect.isEmpty())
+        return {
+            {},
+            X11DisplayCaptureText::tr("The area lies outside the screen “%1”.").arg(screen.name)};
 
     QImage image;
     const xcb_query_extension_reply_t* shm = xcb_get_extension_data(conn, &xcb_shm_id);
@@ -196,7 +207,9 @@ DisplayImage X11DisplayCapture::captureDisplay(const ScreenInfo& screen)
     if (image.isNull())
         return {{}, why};
     image.setDevicePixelRatio(screen.devicePixelRatio);
-    return {image, {}};
+    DisplayImage read{image, {}};
+    read.origin = rect.topLeft() - screen.nativeGeometry.topLeft();
+    return read;
 }
 
 std::unique_ptr<SelectionBackdrop> X11DisplayCapture::selectionBackdrop(const ScreenInfo& screen,

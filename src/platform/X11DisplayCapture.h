@@ -23,6 +23,7 @@ public:
     ~X11DisplayCapture() override;
 
     DisplayImage captureDisplay(const ScreenInfo& screen) override;
+    DisplayImage captureDisplayPart(const ScreenInfo& screen, const QRect& part) override;
     std::unique_ptr<SelectionBackdrop>
     selectionBackdrop(const ScreenInfo& screen, const QColor& dimming, bool compositing) override;
 

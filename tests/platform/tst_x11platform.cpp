@@ -95,6 +95,20 @@ private Q_SLOTS:
         QCOMPARE(third.image.constBits(), first);
         QCOMPARE(third.image.pixel(640, 511), pattern.pixel(640, 511));
 
+        // A part alone, as a selection asks for it: the same pixels, where it says they lie;
+        // one running off the screen is cut at its edge, one beside it is an error.
+        for (X11DisplayCapture* reader : {&shared, &plain}) {
+            const DisplayImage part = reader->captureDisplayPart(screen, {1200, 900, 300, 200});
+            QVERIFY2(part.ok(), qPrintable(part.error));
+            QCOMPARE(part.origin, QPoint(1200, 900));
+            QCOMPARE(part.image.size(), QSize(80, 124));
+            const QString wrong = e2e::pattern::compare(
+                part.image, pattern.copy(QRect(part.origin, part.image.size())),
+                area.topLeft() + part.origin);
+            QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+            QVERIFY(!reader->captureDisplayPart(screen, {1300, 0, 10, 10}).ok());
+        }
+
         const ScreenInfo outside{QStringLiteral("gone"), QRect(5000, 0, 10, 10), 1.0,
                                  QRect(5000, 0, 10, 10)};
         const DisplayImage none = shared.captureDisplay(outside);
