@@ -469,6 +469,10 @@
         <source>The screen “%1” lies outside the display.</source>
         <translation>Der Bildschirm „%1“ liegt außerhalb der Anzeige.</translation>
     </message>
+    <message>
+        <source>The area lies outside the screen “%1”.</source>
+        <translation>Der Bereich liegt außerhalb des Bildschirms „%1“.</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

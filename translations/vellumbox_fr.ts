@@ -469,6 +469,10 @@
         <source>The screen “%1” lies outside the display.</source>
         <translation>L’écran «&#xa0;%1&#xa0;» se trouve hors de l’affichage.</translation>
     </message>
+    <message>
+        <source>The area lies outside the screen “%1”.</source>
+        <translation>La zone se trouve hors de l’écran «&#xa0;%1&#xa0;».</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
