@@ -133,22 +133,32 @@ private Q_SLOTS:
     {
         // dragged: in the screen's window; origin: of the crop in the screen's pixels;
         // xwayland: the screen at 1x, the compositor's picture at 2x.
-        columns<int, QRect, QRectF, QPoint, bool>(
-            {"screen", "dragged", "captured", "origin", "xwayland"});
+        // parts: the display reads only the selection.
+        columns<int, QRect, QRectF, QPoint, bool, bool>(
+            {"screen", "dragged", "captured", "origin", "xwayland", "parts"});
         QTest::newRow("scale 1") << 0 << QRect(300, 200, 400, 300) << QRectF(300, 200, 400, 300)
-                                 << QPoint(300, 200) << false;
+                                 << QPoint(300, 200) << false << false;
         QTest::newRow("scale 2, at full density")
-            << 1 << QRect(10, 20, 100, 50) << QRectF(1930, 20, 100, 50) << QPoint(20, 40) << false;
+            << 1 << QRect(10, 20, 100, 50) << QRectF(1930, 20, 100, 50) << QPoint(20, 40) << false
+            << false;
         QTest::newRow("scale 2 shown at 1x, the compositor's density")
-            << 1 << QRect(10, 20, 100, 50) << QRectF(1930, 20, 100, 50) << QPoint(20, 40) << true;
+            << 1 << QRect(10, 20, 100, 50) << QRectF(1930, 20, 100, 50) << QPoint(20, 40) << true
+            << false;
+        QTest::newRow("scale 1, the selection read alone")
+            << 0 << QRect(300, 200, 400, 300) << QRectF(300, 200, 400, 300) << QPoint(300, 200)
+            << false << true;
+        QTest::newRow("scale 2, the selection read alone")
+            << 1 << QRect(10, 20, 100, 50) << QRectF(1930, 20, 100, 50) << QPoint(20, 40) << false
+            << true;
     }
 
     void completedSelectionFloatsTheCroppedPixels()
     {
-        const auto [screen, dragged, captured, origin, xwayland] =
-            fetch<int, QRect, QRectF, QPoint, bool>(
-                {"screen", "dragged", "captured", "origin", "xwayland"});
+        const auto [screen, dragged, captured, origin, xwayland, parts] =
+            fetch<int, QRect, QRectF, QPoint, bool, bool>(
+                {"screen", "dragged", "captured", "origin", "xwayland", "parts"});
         CaptureFixture f;
+        f.platform.capture.readsParts = parts;
         if (xwayland) {
             ScreenInfo& shown = f.platform.screens.screenList[screen];
             shown.devicePixelRatio = 1.0;

@@ -22,6 +22,17 @@ DisplayImage FakeDisplayCapture::captureDisplay(const ScreenInfo& screen)
     return {image, {}, scale};
 }
 
+DisplayImage FakeDisplayCapture::captureDisplayPart(const ScreenInfo& screen, const QRect& part)
+{
+    DisplayImage whole = captureDisplay(screen);
+    if (!readsParts || !whole.ok())
+        return whole;
+    const QRect kept = part.intersected(whole.image.rect());
+    whole.image = whole.image.copy(kept);
+    whole.origin = kept.topLeft();
+    return whole;
+}
+
 QList<ScreenInfo> twoScreens()
 {
     const QRect left(0, 0, 1920, 1080);

@@ -64,6 +64,8 @@ public:
     bool returnNothing = false;
     // A compositor's own density, whatever the screen says (0: the screen's).
     qreal scale = 0;
+    // Reads only the part asked for, as X11 does.
+    bool readsParts = false;
     QList<ScreenInfo> requests;
     // Pixel (x, y) of a screen's image; the default encodes the coordinates.
     std::function<QRgb(int, int)> pixelAt = [](int x, int y) {
@@ -71,6 +73,7 @@ public:
     };
 
     DisplayImage captureDisplay(const ScreenInfo& screen) override;
+    DisplayImage captureDisplayPart(const ScreenInfo& screen, const QRect& part) override;
 };
 
 class FakePermission final : public ScreenRecordingPermission {
