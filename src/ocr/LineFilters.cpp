@@ -20,6 +20,20 @@ QString withoutGluedBorder(QString word)
     return word;
 }
 
+// A shortcut's "Ctrl+" in small type reads as "Ctri+" or "Ctr1+": the modifiers are a closed
+// set, and "+" after them says the word is one.
+QString withModifierMended(QString word)
+{
+    static const QList<QLatin1StringView> misreadControl{
+        QLatin1StringView("Ctri+"), QLatin1StringView("Ctr1+"), QLatin1StringView("CtrI+"),
+        QLatin1StringView("Ctr|+")};
+    for (const QLatin1StringView misread : misreadControl) {
+        if (word.startsWith(misread))
+            return word.replace(0, misread.size(), QLatin1StringView("Ctrl+"));
+    }
+    return word;
+}
+
 // Window chrome, icons and borders come out as words the engine all but rejects, or as one
 // or two characters it doubts. Real words it doubts are longer and score above the floor.
 bool looksLikeNoise(const QString& word, float confidence)
@@ -44,7 +58,7 @@ QString keptText(const QList<EngineWord>& words)
     // Whether any word reads as text rather than as a mark the engine doubts.
     bool hasWord = false;
     for (const EngineWord& read : words) {
-        const QString word = withoutGluedBorder(read.text.trimmed());
+        const QString word = withModifierMended(withoutGluedBorder(read.text.trimmed()));
         if (word.isEmpty() || looksLikeNoise(word, read.confidence))
             continue;
         hasWord = hasWord || looksLikeWord(word, read.confidence);

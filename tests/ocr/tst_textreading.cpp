@@ -338,6 +338,10 @@ private Q_SLOTS:
         row("an opening bracket nothing closes", Words{{u"[Files"_s, 85}}, u"Files"_s);
         row("a closed bracket", Words{{u"[x]"_s, 85}, {u"Done"_s, 90}}, u"[x] Done"_s);
         row("white space around a word", Words{{u" Save\n"_s, 95}}, u"Save"_s);
+        row("a shortcut's misread Ctrl", Words{{u"Inspect"_s, 92}, {u"Ctri+Shift+I"_s, 80}},
+            u"Inspect Ctrl+Shift+I"_s);
+        row("Ctrl with a one for its l", Words{{u"Ctr1+S"_s, 85}}, u"Ctrl+S"_s);
+        row("the same letters without a plus", Words{{u"Ctri"_s, 85}}, u"Ctri"_s);
     }
 
     void keptWords()
