@@ -75,4 +75,34 @@ QString keptText(const QList<EngineWord>& words)
     return text;
 }
 
+QList<qsizetype> repeatedLines(const QList<QRect>& boxes, const QStringList& texts)
+{
+    QStringList letters;
+    for (const QString& text : texts) {
+        QString kept;
+        for (const QChar c : text) {
+            if (c.isLetterOrNumber())
+                kept += c.toLower();
+        }
+        letters.append(kept);
+    }
+    const auto area = [&boxes](qsizetype i) {
+        return static_cast<qint64>(boxes.at(i).width()) * boxes.at(i).height();
+    };
+    QList<qsizetype> repeated;
+    for (qsizetype i = 0; i < boxes.size(); ++i) {
+        for (qsizetype j = 0; j < boxes.size(); ++j) {
+            if (i == j || letters.at(i).isEmpty() || letters.at(i) != letters.at(j) ||
+                !boxes.at(i).intersects(boxes.at(j)))
+                continue;
+            // The looser box goes; of two alike, the later.
+            if (area(i) > area(j) || (area(i) == area(j) && i > j)) {
+                repeated.append(i);
+                break;
+            }
+        }
+    }
+    return repeated;
+}
+
 } // namespace vellumbox

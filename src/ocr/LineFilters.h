@@ -4,7 +4,9 @@
 #include "platform/TextEngine.h"
 
 #include <QList>
+#include <QRect>
 #include <QString>
+#include <QStringList>
 
 namespace vellumbox {
 
@@ -12,5 +14,9 @@ namespace vellumbox {
 // engine doubts (window chrome, icons, borders) and without frame edges glued to a word; empty
 // unless some word reads as a word, confident or three letters and digits long.
 QString keptText(const QList<EngineWord>& words);
+
+// Which of the lines read the same letters and digits as another line over the same place, a
+// line found twice: each but the one in the tightest box.
+QList<qsizetype> repeatedLines(const QList<QRect>& boxes, const QStringList& texts);
 
 } // namespace vellumbox

@@ -331,6 +331,16 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
         lines.insert(lines.end(), found.begin(), found.end());
     }
     lines = withoutDoubled(std::move(lines), static_cast<size_t>(firstPass));
+    // A line may still have been found twice, by the layout and by its ink, in other boxes.
+    QList<QRect> boxes;
+    QStringList texts;
+    for (const ReadLine& line : lines) {
+        boxes.append(line.box);
+        texts.append(line.text);
+    }
+    const QList<qsizetype> repeated = repeatedLines(boxes, texts);
+    for (auto i = repeated.rbegin(); i != repeated.rend(); ++i)
+        lines.erase(lines.begin() + *i);
     TextRecognitionResult result;
     const double w = prepared.width();
     const double h = prepared.height();

@@ -320,6 +320,32 @@ private Q_SLOTS:
             QVERIFY(inked(prepared, glyph));
     }
 
+    void aLineFoundTwiceIsKeptOnce_data()
+    {
+        columns<QList<QRect>, QStringList, QList<qsizetype>>({"boxes", "texts", "repeated"});
+        using Boxes = QList<QRect>;
+        using Lines = QList<qsizetype>;
+        row("a field's text in the field's box too", Boxes{{81, 45, 78, 9}, {81, 38, 257, 21}},
+            QStringList{u"Ada Lovelace"_s, u"‘Ada Lovelace"_s}, Lines{1});
+        row("the looser box first", Boxes{{707, 99, 71, 28}, {718, 108, 48, 13}},
+            QStringList{u"upgrade"_s, u"Upgrade"_s}, Lines{0});
+        row("the same words elsewhere", Boxes{{0, 0, 50, 10}, {0, 40, 50, 10}},
+            QStringList{u"Done"_s, u"Done"_s}, Lines{});
+        row("other words over the same place", Boxes{{0, 0, 50, 10}, {0, 2, 60, 12}},
+            QStringList{u"Done"_s, u"Dome"_s}, Lines{});
+        row("marks alone are no words", Boxes{{0, 0, 5, 5}, {0, 0, 6, 6}},
+            QStringList{u"|"_s, u"|"_s}, Lines{});
+        row("one box twice", Boxes{{0, 0, 50, 10}, {0, 0, 50, 10}},
+            QStringList{u"Save"_s, u"Save"_s}, Lines{1});
+    }
+
+    void aLineFoundTwiceIsKeptOnce()
+    {
+        const auto [boxes, texts, repeated] =
+            fetch<QList<QRect>, QStringList, QList<qsizetype>>({"boxes", "texts", "repeated"});
+        QCOMPARE(repeatedLines(boxes, texts), repeated);
+    }
+
     void keptWords_data()
     {
         columns<QList<EngineWord>, QString>({"words", "kept"});
