@@ -68,10 +68,14 @@ QString keptText(const QList<EngineWord>& words)
     }
     if (!hasWord)
         return {};
-    // The same edge may read as an opening bracket that nothing closes.
+    // The same edge may read as an opening bracket or quote that nothing closes.
     if (text.size() > 1 && text.front() == QLatin1Char('[') && text.at(1).isLetterOrNumber() &&
         !text.contains(QLatin1Char(']')))
         text.remove(0, 1);
+    const QChar openingQuote(0x2018);
+    const QChar closingQuote(0x2019);
+    if (text.size() > 1 && text.front() == openingQuote && !text.contains(closingQuote))
+        text = text.mid(1).trimmed();
     return text;
 }
 

@@ -363,6 +363,10 @@ private Q_SLOTS:
             u"And then a||"_s);
         row("an opening bracket nothing closes", Words{{u"[Files"_s, 85}}, u"Files"_s);
         row("a closed bracket", Words{{u"[x]"_s, 85}, {u"Done"_s, 90}}, u"[x] Done"_s);
+        row("an opening quote nothing closes",
+            Words{{u"\u2018Customer"_s, 80}, {u"feedback"_s, 90}}, u"Customer feedback"_s);
+        row("a quote that is closed", Words{{u"\u2018Done\u2019"_s, 85}, {u"now"_s, 90}},
+            u"\u2018Done\u2019 now"_s);
         row("white space around a word", Words{{u" Save\n"_s, 95}}, u"Save"_s);
         row("a shortcut's misread Ctrl", Words{{u"Inspect"_s, 92}, {u"Ctri+Shift+I"_s, 80}},
             u"Inspect Ctrl+Shift+I"_s);
