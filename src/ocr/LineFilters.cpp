@@ -54,7 +54,7 @@ bool looksLikeWord(const QString& word, float confidence)
 
 QString keptText(const QList<EngineWord>& words)
 {
-    QString text;
+    QStringList kept;
     // Whether any word reads as text rather than as a mark the engine doubts.
     bool hasWord = false;
     for (const EngineWord& read : words) {
@@ -62,10 +62,16 @@ QString keptText(const QList<EngineWord>& words)
         if (word.isEmpty() || looksLikeNoise(word, read.confidence))
             continue;
         hasWord = hasWord || looksLikeWord(word, read.confidence);
-        if (!text.isEmpty())
-            text += QLatin1Char(' ');
-        text += word;
+        kept.append(word);
     }
+    // A frame's edge or a field's end standing apart at either end of the line; before a word
+    // in lower case it may be an "I".
+    const QString bar(QLatin1Char('|'));
+    while (!kept.isEmpty() && kept.back() == bar)
+        kept.removeLast();
+    while (kept.size() > 1 && kept.front() == bar && !kept.at(1).front().isLower())
+        kept.removeFirst();
+    QString text = kept.join(QLatin1Char(' '));
     if (!hasWord)
         return {};
     // The same edge may read as an opening bracket or quote that nothing closes.

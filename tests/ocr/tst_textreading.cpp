@@ -363,6 +363,12 @@ private Q_SLOTS:
             u"And then a||"_s);
         row("an opening bracket nothing closes", Words{{u"[Files"_s, 85}}, u"Files"_s);
         row("a closed bracket", Words{{u"[x]"_s, 85}, {u"Done"_s, 90}}, u"[x] Done"_s);
+        row("edges standing apart at both ends",
+            Words{{u"|"_s, 80}, {u"|"_s, 80}, {u"Cancel"_s, 90}, {u"|"_s, 80}}, u"Cancel"_s);
+        row("a bar before lower case may be an I",
+            Words{{u"|"_s, 80}, {u"accept"_s, 90}, {u"the"_s, 90}}, u"| accept the"_s);
+        row("a bar between words stays", Words{{u"Name"_s, 90}, {u"|"_s, 80}, {u"Size"_s, 90}},
+            u"Name | Size"_s);
         row("an opening quote nothing closes",
             Words{{u"\u2018Customer"_s, 80}, {u"feedback"_s, 90}}, u"Customer feedback"_s);
         row("a quote that is closed", Words{{u"\u2018Done\u2019"_s, 85}, {u"now"_s, 90}},
