@@ -82,6 +82,11 @@ QString keptText(const QList<EngineWord>& words)
     const QChar closingQuote(0x2019);
     if (text.size() > 1 && text.front() == openingQuote && !text.contains(closingQuote))
         text = text.mid(1).trimmed();
+    // Code quotes straight, prose curly: a line with both is code whose quotes were misread.
+    if (text.contains(QLatin1Char('"'))) {
+        text.replace(QChar(0x201c), QLatin1Char('"'));
+        text.replace(QChar(0x201d), QLatin1Char('"'));
+    }
     return text;
 }
 

@@ -371,6 +371,11 @@ private Q_SLOTS:
             u"Name | Size"_s);
         row("an opening quote nothing closes",
             Words{{u"\u2018Customer"_s, 80}, {u"feedback"_s, 90}}, u"Customer feedback"_s);
+        row("curly quotes in a line of code",
+            Words{{u"\u201clogin\":"_s, 80}, {u"\"northwind-dev\u201d,"_s, 85}},
+            u"\"login\": \"northwind-dev\","_s);
+        row("curly quotes in prose", Words{{u"\u201cSave\u201d"_s, 85}, {u"now"_s, 90}},
+            u"\u201cSave\u201d now"_s);
         row("a quote that is closed", Words{{u"\u2018Done\u2019"_s, 85}, {u"now"_s, 90}},
             u"\u2018Done\u2019 now"_s);
         row("white space around a word", Words{{u" Save\n"_s, 95}}, u"Save"_s);
