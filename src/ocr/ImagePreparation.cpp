@@ -145,38 +145,47 @@ constexpr int strongContrast = 200;
 // contrast shows as its negative: that is read, while nothing would be left of it as ground.
 constexpr int widestLabel = 120;
 
-// Which of `strokes` belong to a stretch of one shade larger than any letter's strokes: the
-// page seen in a gap between two dark labels, or a label's own colour beside its text. `dark`
-// tells the strokes taken as dark on light.
-std::vector<bool> openStretches(const Gray& pixels, int width, int height,
-                                const std::vector<bool>& strokes, const std::vector<bool>& dark)
+// What a pixel of the prepared picture is: none, or a stroke taken as dark on light or as
+// light on dark.
+constexpr uint8_t darkStroke = 1;
+constexpr uint8_t lightStroke = 2;
+
+// Turns white the strokes that belong to a stretch of one shade larger than any letter's
+// strokes: the page seen in a gap between two dark labels, or a label's own colour beside its
+// text.
+
+void whitenOpenStretches(const Gray& pixels, int width, int height,
+                         const std::vector<uint8_t>& stroke, QImage& out)
 {
-    std::vector<int> region(pixels.size(), -1);
-    std::vector<int> area;
-    std::vector<QRect> bounds;
+    std::vector<uint8_t> seen(pixels.size(), 0);
     std::vector<size_t> stack;
+    std::vector<size_t> strokes; // of the stretch being followed
     for (size_t start = 0; start < pixels.size(); ++start) {
-        if (!strokes[start] || region[start] >= 0)
+        if (stroke[start] == 0 || seen[start] != 0)
             continue;
-        const int id = static_cast<int>(area.size());
-        area.push_back(0);
-        bounds.emplace_back();
-        region[start] = id;
+        int area = 0;
+        int left = width;
+        int right = -1;
+        strokes.clear();
+        seen[start] = 1;
         stack.assign(1, start);
         while (!stack.empty()) {
             const size_t at = stack.back();
             stack.pop_back();
-            ++area.back();
+            ++area;
+            if (stroke[at] != 0)
+                strokes.push_back(at);
             const int x = static_cast<int>(at % static_cast<size_t>(width));
             const int y = static_cast<int>(at / static_cast<size_t>(width));
-            bounds.back() |= QRect(x, y, 1, 1);
+            left = std::min(left, x);
+            right = std::max(right, x);
             const auto visit = [&](int nx, int ny) {
                 if (nx < 0 || ny < 0 || nx >= width || ny >= height)
                     return;
                 const size_t n =
                     static_cast<size_t>(ny) * static_cast<size_t>(width) + static_cast<size_t>(nx);
-                if (region[n] < 0 && std::abs(pixels[n] - pixels[at]) <= sameShade) {
-                    region[n] = id;
+                if (seen[n] == 0 && std::abs(pixels[n] - pixels[at]) <= sameShade) {
+                    seen[n] = 1;
                     stack.push_back(n);
                 }
             };
@@ -185,12 +194,15 @@ std::vector<bool> openStretches(const Gray& pixels, int width, int height,
             visit(x, y - 1);
             visit(x, y + 1);
         }
+        if (area <= largestStroke)
+            continue;
+        const bool bar = right - left + 1 > widestLabel;
+        for (const size_t i : strokes) {
+            if (!(bar && stroke[i] == darkStroke))
+                out.scanLine(static_cast<int>(
+                    i / static_cast<size_t>(width)))[i % static_cast<size_t>(width)] = 255;
+        }
     }
-    std::vector<bool> open(pixels.size(), false);
-    for (size_t i = 0; i < pixels.size(); ++i)
-        open[i] = strokes[i] && area[static_cast<size_t>(region[i])] > largestStroke &&
-                  !(dark[i] && bounds[static_cast<size_t>(region[i])].width() > widestLabel);
-    return open;
 }
 
 } // namespace
@@ -209,8 +221,7 @@ QImage readableGray(const QImage& image)
     const Gray mean = localMean(pixels, width, height, groundRadius);
     const Gray closed = closing(pixels, width, height, strokeRadius);
     const Gray opened = opening(pixels, width, height, strokeRadius);
-    std::vector<bool> strokes(pixels.size(), false);
-    std::vector<bool> dark(pixels.size(), false);
+    std::vector<uint8_t> stroke(pixels.size(), 0);
     QImage out(width, height, QImage::Format_Grayscale8);
     for (int y = 0; y < height; ++y) {
         uchar* line = out.scanLine(y);
@@ -225,17 +236,12 @@ QImage readableGray(const QImage& image)
             const bool lightGround = 2 * mean[i] >= low[i] + high[i];
             const int ink = lightGround ? closed[i] - pixels[i] : pixels[i] - opened[i];
             line[x] = static_cast<uchar>(255 - std::min(255, ink * 255 / range));
-            strokes[i] = line[x] < 255 && range < strongContrast;
-            dark[i] = lightGround;
+            if (line[x] < 255 && range < strongContrast)
+                stroke[i] = lightGround ? darkStroke : lightStroke;
         }
     }
     // A stroke that is part of a large stretch of one shade is ground.
-    const std::vector<bool> open = openStretches(pixels, width, height, strokes, dark);
-    for (size_t i = 0; i < pixels.size(); ++i) {
-        if (open[i])
-            out.scanLine(static_cast<int>(
-                i / static_cast<size_t>(width)))[i % static_cast<size_t>(width)] = 255;
-    }
+    whitenOpenStretches(pixels, width, height, stroke, out);
     return out;
 }
 
