@@ -648,7 +648,7 @@ QWidget* dashboard()
 // Seat maps, keyboards and puzzle grids: cells holding a single character.
 QWidget* characterGrid()
 {
-    const QString characters = QStringLiteral("K7xQ2mP9aZ4rW1bT8nY3eH6uJ0cV5sF");
+    const QString characters = QStringLiteral("K7xQ2mP9aZ4rW1bT8nY3eH6uJ0cV5sFg");
     auto* table = new QTableWidget(4, 8);
     QStringList columns;
     for (int c = 0; c < 8; ++c)

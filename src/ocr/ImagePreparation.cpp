@@ -158,8 +158,8 @@ void whitenOpenStretches(const Gray& pixels, int width, int height,
                          const std::vector<uint8_t>& stroke, QImage& out)
 {
     std::vector<uint8_t> seen(pixels.size(), 0);
-    std::vector<size_t> stack;
-    std::vector<size_t> strokes; // of the stretch being followed
+    std::vector<uint32_t> stack;   // pictures hold fewer than 2^32 pixels
+    std::vector<uint32_t> strokes; // of the stretch being followed
     for (size_t start = 0; start < pixels.size(); ++start) {
         if (stroke[start] == 0 || seen[start] != 0)
             continue;
@@ -168,13 +168,13 @@ void whitenOpenStretches(const Gray& pixels, int width, int height,
         int right = -1;
         strokes.clear();
         seen[start] = 1;
-        stack.assign(1, start);
+        stack.assign(1, static_cast<uint32_t>(start));
         while (!stack.empty()) {
             const size_t at = stack.back();
             stack.pop_back();
             ++area;
             if (stroke[at] != 0)
-                strokes.push_back(at);
+                strokes.push_back(static_cast<uint32_t>(at));
             const int x = static_cast<int>(at % static_cast<size_t>(width));
             const int y = static_cast<int>(at / static_cast<size_t>(width));
             left = std::min(left, x);
@@ -186,7 +186,7 @@ void whitenOpenStretches(const Gray& pixels, int width, int height,
                     static_cast<size_t>(ny) * static_cast<size_t>(width) + static_cast<size_t>(nx);
                 if (seen[n] == 0 && std::abs(pixels[n] - pixels[at]) <= sameShade) {
                     seen[n] = 1;
-                    stack.push_back(n);
+                    stack.push_back(static_cast<uint32_t>(n));
                 }
             };
             visit(x - 1, y);
@@ -205,17 +205,263 @@ void whitenOpenStretches(const Gray& pixels, int width, int height,
     }
 }
 
-} // namespace
+// A bar is a stretch of one shade at least this large, holding text at least this much lighter.
+constexpr int smallestBar = 400;
+constexpr int barContrast = 40;
+void turnOverLightOnBars(Gray& pixels, int width, int height)
+{
+    struct Bar {
+        long long spanArea = 0;
+        int top = 0;
+        std::vector<std::pair<int, int>> spans; // per row from top: first and last column
+        bool turn = false;
+        int shade = 0;
+        int lightest = 0;
+    };
+    std::vector<uint8_t> seen(pixels.size(), 0);
+    std::vector<uint32_t> stack; // pictures hold fewer than 2^32 pixels
+    std::vector<uint32_t> members;
+    std::vector<Bar> bars;
+    const auto index = [width](int x, int y) {
+        return static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
+    };
+    for (size_t start = 0; start < pixels.size(); ++start) {
+        if (seen[start] != 0)
+            continue;
+        members.clear();
+        seen[start] = 1;
+        stack.assign(1, static_cast<uint32_t>(start));
+        int top = height;
+        int bottom = -1;
+        int left = width;
+        int right = -1;
+        while (!stack.empty()) {
+            const size_t at = stack.back();
+            stack.pop_back();
+            members.push_back(static_cast<uint32_t>(at));
+            const int x = static_cast<int>(at % static_cast<size_t>(width));
+            const int y = static_cast<int>(at / static_cast<size_t>(width));
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+            left = std::min(left, x);
+            right = std::max(right, x);
+            const auto visit = [&](int nx, int ny) {
+                if (nx < 0 || ny < 0 || nx >= width || ny >= height)
+                    return;
+                const size_t n = index(nx, ny);
+                if (seen[n] == 0 && std::abs(pixels[n] - pixels[at]) <= sameShade) {
+                    seen[n] = 1;
+                    stack.push_back(static_cast<uint32_t>(n));
+                }
+            };
+            visit(x - 1, y);
+            visit(x + 1, y);
+            visit(x, y - 1);
+            visit(x, y + 1);
+        }
+        if (static_cast<int>(members.size()) < smallestBar || bottom - top < 5 || right - left < 23)
+            continue;
+        Bar bar;
+        const auto area = static_cast<long long>(members.size());
+        bar.top = top;
+        bar.spans.assign(static_cast<size_t>(bottom - top + 1), {width, -1});
+        long long shade = 0;
+        std::vector<int> rowCount(bar.spans.size(), 0);
+        for (const size_t m : members) {
+            const int x = static_cast<int>(m % static_cast<size_t>(width));
+            const size_t row = m / static_cast<size_t>(width) - static_cast<size_t>(top);
+            ++rowCount[row];
+            auto& span = bar.spans[row];
+            span.first = std::min(span.first, x);
+            span.second = std::max(span.second, x);
+            shade += pixels[m];
+            seen[m] = 2;
+        }
+        shade /= area;
+        // What the bar holds: lighter or darker than it, and how much of it that is.
+        long long& spanArea = bar.spanArea;
+        int lighter = 0;
+        int darker = 0;
+        for (size_t r = 0; r < bar.spans.size(); ++r) {
+            const auto [from, to] = bar.spans[r];
+            spanArea += to - from + 1;
+            for (int x = from; x <= to; ++x) {
+                const size_t i = index(x, top + static_cast<int>(r));
+                if (seen[i] == 2)
+                    continue;
+                lighter += pixels[i] >= shade + barContrast ? 1 : 0;
+                bar.lightest = std::max<int>(bar.lightest, pixels[i]);
+                darker += pixels[i] + barContrast <= shade ? 1 : 0;
+            }
+        }
+        // The widest squares of the bar itself and of what is lighter on it: the ground around
+        // text is wide and the text's strokes thin, where a letter, even a large bold one, is all
+        // thin strokes, and a page holding a lighter card or button holds no text.
+        int widestSolid = 0;
+        int widestLight = 0;
+        const size_t across = static_cast<size_t>(right - left + 2);
+        std::vector<int> solidUp(across, 0);
+        std::vector<int> solidRow(across, 0);
+        std::vector<int> lightUp(across, 0);
+        std::vector<int> lightRow(across, 0);
+        for (int y = top; y <= bottom; ++y) {
+            const auto [from, to] = bar.spans[static_cast<size_t>(y - top)];
+            for (int x = left; x <= right; ++x) {
+                const size_t i = index(x, y);
+                const auto k = static_cast<size_t>(x - left + 1);
+                const auto grow = [k](const std::vector<int>& up, const std::vector<int>& row) {
+                    return 1 + std::min({up[k], up[k - 1], row[k - 1]});
+                };
+                solidRow[k] = seen[i] == 2 ? grow(solidUp, solidRow) : 0;
+                lightRow[k] =
+                    seen[i] != 2 && x >= from && x <= to && pixels[i] >= shade + barContrast
+                        ? grow(lightUp, lightRow)
+                        : 0;
+                widestSolid = std::max(widestSolid, solidRow[k]);
+                widestLight = std::max(widestLight, lightRow[k]);
+            }
+            std::swap(solidUp, solidRow);
+            std::swap(lightUp, lightRow);
+        }
+        for (const size_t m : members)
+            seen[m] = 1;
+        bar.shade = static_cast<int>(shade);
+        // Solid at the top and at the bottom, and mostly bar: the strokes of a large letter, or
+        // of letters run into a rule, enclose their counters but are no ground.
+        const auto solid = [&bar, &rowCount](size_t row) {
+            const auto [from, to] = bar.spans[row];
+            return 5 * rowCount[row] >= 4 * (to - from + 1);
+        };
+        const size_t rows = bar.spans.size();
+        const bool closed = (solid(0) || solid(1) || solid(2)) &&
+                            (solid(rows - 1) || solid(rows - 2) || solid(rows - 3));
+        constexpr int widestStroke = 16;
+        const bool ground =
+            4 * widestSolid >= static_cast<int>(rows) &&
+            widestLight <= std::max(4, std::min(widestStroke, static_cast<int>(rows) / 4));
+        bar.turn = closed && ground && 20 * area >= 11 * spanArea && lighter >= 20 &&
+                   lighter >= 3 * darker;
+        bars.push_back(std::move(bar));
+    }
+    // The smaller bar lies on the larger one and decides for what it holds. Its rim, where it
+    // blends into what lies around it, goes with it.
+    std::ranges::sort(bars, std::greater{}, &Bar::spanArea);
+    const size_t count = std::min<size_t>(bars.size(), UINT16_MAX - 1);
+    constexpr int rimWidth = 2;
+    std::vector<uint16_t> owner(pixels.size(), 0);
+    std::vector<uint16_t> rimOf(pixels.size(), 0);
+    for (size_t b = 0; b < count; ++b) {
+        const Bar& bar = bars[b];
+        const auto mark = static_cast<uint16_t>(b + 1);
+        const int rows = static_cast<int>(bar.spans.size());
+        for (int r = -rimWidth; r < rows + rimWidth; ++r) {
+            const int y = bar.top + r;
+            if (y < 0 || y >= height)
+                continue;
+            // The rim: as far as the spans of the rows around reach, and a little further.
+            int rimFrom = width;
+            int rimTo = -1;
+            for (int n = std::max(0, r - rimWidth); n <= std::min(rows - 1, r + rimWidth); ++n) {
+                const auto [first, last] = bar.spans[static_cast<size_t>(n)];
+                rimFrom = std::min(rimFrom, first - rimWidth);
+                rimTo = std::max(rimTo, last + rimWidth);
+            }
+            const bool inside = r >= 0 && r < rows;
+            const auto [from, to] =
+                inside ? bar.spans[static_cast<size_t>(r)] : std::pair<int, int>{width, -1};
+            for (int x = std::max(0, rimFrom); x <= std::min(width - 1, rimTo); ++x) {
+                const size_t i = index(x, y);
+                if (x >= from && x <= to)
+                    owner[i] = mark;
+                else if (bar.turn)
+                    rimOf[i] = mark;
+            }
+        }
+    }
+    // What lies around a bar turned over is the commonest shade of its rim, as the bar under
+    // it shows that shade: the bar takes it, and its text the opposite one.
+    std::vector<std::vector<int>> rimShades(count);
+    std::vector<std::vector<uint16_t>> under(count);
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        if (rimOf[i] == 0)
+            continue;
+        const size_t b = rimOf[i] - 1U;
+        rimShades[b].resize(256, 0);
+        under[b].resize(256, 0);
+        ++rimShades[b][pixels[i]];
+        under[b][pixels[i]] = owner[i];
+    }
+    std::vector<int> outside(count, 255); // as drawn
+    std::vector<int> ground(count, 255);  // as it turns out
+    const auto turned = [&](size_t b, int v) {
+        const Bar& bar = bars[b];
+        const int ink = ground[b] >= 128 ? 0 : 255;
+        const int range = std::max(1, bar.lightest - bar.shade);
+        const int lift = std::clamp(v - bar.shade, 0, range);
+        return ground[b] + (ink - ground[b]) * lift / range;
+    };
+    for (size_t b = 0; b < count; ++b) {
+        if (rimShades[b].empty())
+            continue;
+        outside[b] =
+            static_cast<int>(std::ranges::max_element(rimShades[b]) - rimShades[b].begin());
+        const size_t below = under[b][static_cast<size_t>(outside[b])];
+        // Bars are in order from the largest: the one under this one is settled.
+        ground[b] = below > 0 && below - 1 < b && bars[below - 1].turn
+                        ? turned(below - 1, outside[b])
+                        : outside[b];
+    }
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        const int v = pixels[i];
+        if (rimOf[i] != 0) {
+            // The blend between the bar and what lies around it; text beside it, darker or
+            // lighter than both, is left to the bar it lies on.
+            const size_t b = rimOf[i] - 1U;
+            if (v >= std::min(bars[b].shade, outside[b]) - sameShade &&
+                v <= std::max(bars[b].shade, outside[b]) + sameShade) {
+                pixels[i] = static_cast<uint8_t>(ground[b]);
+                continue;
+            }
+        }
+        if (owner[i] != 0 && bars[owner[i] - 1U].turn)
+            pixels[i] = static_cast<uint8_t>(turned(owner[i] - 1U, v));
+    }
+}
 
-QImage readableGray(const QImage& image)
+Gray pixelsOf(const QImage& image)
 {
     const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
     const int width = gray.width();
-    const int height = gray.height();
-    Gray pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
-    for (int y = 0; y < height; ++y)
+    Gray pixels(static_cast<size_t>(width) * static_cast<size_t>(gray.height()));
+    for (int y = 0; y < gray.height(); ++y)
         std::copy_n(gray.constScanLine(y), width,
                     pixels.begin() + static_cast<ptrdiff_t>(y) * width);
+    return pixels;
+}
+
+} // namespace
+
+QImage barsTurnedOver(const QImage& image)
+{
+    Gray pixels = pixelsOf(image);
+    turnOverLightOnBars(pixels, image.width(), image.height());
+    QImage out(image.size(), QImage::Format_Grayscale8);
+    for (int y = 0; y < out.height(); ++y)
+        std::copy_n(pixels.begin() + static_cast<ptrdiff_t>(y) * out.width(), out.width(),
+                    out.scanLine(y));
+    return out;
+}
+
+QImage readableGray(const QImage& image)
+{
+    return readableStrokes(barsTurnedOver(image));
+}
+
+QImage readableStrokes(const QImage& turned)
+{
+    const int width = turned.width();
+    const int height = turned.height();
+    const Gray pixels = pixelsOf(turned);
     const Gray low = localExtreme(pixels, width, height, groundRadius, false);
     const Gray high = localExtreme(pixels, width, height, groundRadius, true);
     const Gray mean = localMean(pixels, width, height, groundRadius);

@@ -15,6 +15,15 @@ namespace vellumbox {
 // text.
 QImage readableGray(const QImage& image);
 
+// The two steps of readableGray. First, every bar of one colour that holds light text (a
+// selected row, a filled button, a badge, a dark page) takes the shade around it, and its text
+// the opposite one, so that the text is dark on light, or light on dark, like its neighbours'.
+// The top-hat alone decides each pixel by its surroundings, and in a bar about as tall as that
+// window the surroundings are half bar, half page: its letters came out half inverted.
+QImage barsTurnedOver(const QImage& image);
+// Then the strokes, as described above.
+QImage readableStrokes(const QImage& turned);
+
 // `prepared` without its long thin horizontal rules (a line through struck-out text, an
 // underline, the edge of a card), kept where a glyph's stroke crosses them, so that the letters
 // they ran through read as letters.

@@ -80,6 +80,26 @@ bool glyphSized(const QRect& box)
            box.width() * separatorAspect >= box.height() && box.width() <= 24 * box.height();
 }
 
+// The outline of a square inked along the middle of all four sides: a check box, an icon's frame
+// or a window's button. No letter's edges are all straight.
+bool boxOutline(const QImage& prepared, const QRect& box)
+{
+    if (box.width() < 8 || box.height() < 8 || 3 * box.width() < 2 * box.height() ||
+        2 * box.width() > 3 * box.height())
+        return false;
+    const auto inked = [&prepared](int x, int y) { return prepared.constScanLine(y)[x] < 128; };
+    const auto along = [&inked](QPoint from, QPoint step, int length) {
+        int count = 0;
+        for (int i = length / 10; i < length - length / 10; ++i)
+            count += inked(from.x() + i * step.x(), from.y() + i * step.y()) ? 1 : 0;
+        return 10 * count >= 9 * (length - 2 * (length / 10));
+    };
+    return along(box.topLeft(), {1, 0}, box.width()) &&
+           along(box.bottomLeft(), {1, 0}, box.width()) &&
+           along(box.topLeft(), {0, 1}, box.height()) &&
+           along(box.topRight(), {0, 1}, box.height());
+}
+
 // Glyphs of one height side by side, or a mark within a glyph's height: the dots of a colon,
 // a comma or a quote between words of one line keep them together.
 bool sameRow(const QRect& a, const QRect& b)
@@ -105,14 +125,20 @@ int find(std::vector<int>& parent, int i)
 // Rows of one height on one line a few characters apart are words of that line: code puts
 // quotes, colons and spaces between them, too small or too far apart to join as glyphs.
 // A field's edge or a table's rule between two rows: a column inked over most of their height,
-// however faintly, away from the glyphs' own soft edges.
+// however faintly, away from the glyphs' own soft edges, and on past it both ways. An "l"
+// between two words ends with them at the baseline.
 bool ruledApart(const QImage& prepared, const QRect& gap)
 {
+    constexpr int past = 2;
+    const auto inked = [&prepared](int x, int y) {
+        return y >= 0 && y < prepared.height() && prepared.constScanLine(y)[x] < 192;
+    };
     for (int x = gap.left() + 1; x < gap.right(); ++x) {
-        int inked = 0;
+        int count = 0;
         for (int y = gap.top(); y <= gap.bottom(); ++y)
-            inked += prepared.constScanLine(y)[x] < 192 ? 1 : 0;
-        if (5 * inked >= 4 * gap.height())
+            count += inked(x, y) ? 1 : 0;
+        if (5 * count >= 4 * gap.height() && inked(x, gap.top() - past) &&
+            inked(x, gap.bottom() + past))
             return true;
     }
     return false;
@@ -176,7 +202,7 @@ QList<QRect> unreadInkLines(const QImage& prepared, const QList<QRect>& read)
 {
     std::vector<QRect> glyphs;
     for (const Blob& blob : glyphBlobs(prepared)) {
-        if (!glyphSized(blob.box))
+        if (!glyphSized(blob.box) || boxOutline(prepared, blob.box))
             continue;
         const QRect near = blob.box.adjusted(-2, -2, 2, 2);
         if (std::ranges::none_of(read, [&near](const QRect& box) { return box.intersects(near); }))
@@ -220,11 +246,13 @@ QList<QRect> unreadInkLines(const QImage& prepared, const QList<QRect>& read)
     return wordsJoined(prepared, lines);
 }
 
-QList<QRect> unreadTextLines(const QImage& image, const QImage& prepared, const QList<QRect>& read)
+QList<QRect> unreadTextLines(const QImage& turned, const QImage& prepared,
+                             const QList<QRect>& read)
 {
     QList<QRect> unread = unreadInkLines(prepared, read);
-    const QImage halfPrepared = readableGray(
-        image.scaled(image.size() / 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    // From the bars turned at full size: at half size, letters fill a row's bar to its edges.
+    const QImage halfPrepared = readableStrokes(
+        turned.scaled(turned.size() / 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     QList<QRect> halfRead;
     for (const QRect& box : read)
         halfRead.append(QRect(box.topLeft() / 2, box.size() / 2));

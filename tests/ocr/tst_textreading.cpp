@@ -152,12 +152,12 @@ private Q_SLOTS:
         p.end();
         QVERIFY(!inked(rest.convertToFormat(QImage::Format_Grayscale8), rest.rect()));
         // Text the engine's layout passes over is found by its ink; once read, nothing is left.
-        const QList<QRect> unread = unreadTextLines(s.image, prepared, {});
+        const QList<QRect> unread = unreadTextLines(barsTurnedOver(s.image), prepared, {});
         for (const QRect& glyph : s.glyphs)
             QVERIFY2(
                 std::ranges::any_of(unread, [&](const QRect& r) { return r.intersects(glyph); }),
                 qPrintable(u"no line at %1,%2"_s.arg(glyph.x()).arg(glyph.y())));
-        QVERIFY(unreadTextLines(s.image, prepared, s.lines).isEmpty());
+        QVERIFY(unreadTextLines(barsTurnedOver(s.image), prepared, s.lines).isEmpty());
         // A tall picture is cut between lines, into halves with about as much text each.
         const std::optional<int> cut = bandCut(prepared);
         QCOMPARE(cut.has_value(), s.image.height() >= 200);
@@ -169,6 +169,84 @@ private Q_SLOTS:
         const auto above = std::ranges::count_if(
             s.lines, [&cut](const QRect& line) { return line.bottom() < *cut; });
         QVERIFY(above * 4 >= s.lines.size() && (s.lines.size() - above) * 4 >= s.lines.size());
+    }
+
+    // A bar of one colour holding light text takes the shade around it, and its text the
+    // opposite one; letters, however large and bold, and rules through them are no bars.
+    void barsOfLightTextTurnOver_data()
+    {
+        // text: 1 dark on light, -1 light on dark, 0 the picture as it was
+        columns<Scene, QRect, int>({"scene", "bar", "text"});
+        const QColor dark(0x202020);
+        Scene selected({300, 60}, Qt::white);
+        QPainter(&selected.image).fillRect(0, 20, 300, 14, QColor(0x308cc6));
+        row("the selected row of a list",
+            selected.write({4, 30}, u"Chapter 3 - Letters from Lisbon"_s, 12, Qt::white),
+            QRect(0, 20, 300, 14), 1);
+        Scene badge({120, 40}, QColor(0xf0f0f0));
+        QPainter b(&badge.image);
+        b.setRenderHint(QPainter::Antialiasing);
+        b.setPen(Qt::NoPen);
+        b.setBrush(QColor(0xc62828));
+        b.drawRoundedRect(QRectF(20, 10, 44, 17), 8.5, 8.5);
+        b.end();
+        row("a badge on light grey", badge.write({30, 23}, u"Bug"_s, 11, Qt::white, true),
+            QRect(20, 10, 44, 17), 1);
+        Scene button({200, 70}, QColor(0x2a2a2a));
+        QPainter d(&button.image);
+        d.fillRect(QRect(20, 16, 120, 34), QColor(0x3d7ad6));
+        d.end();
+        row("a button on a dark page", button.write({40, 39}, u"Continue"_s, 14, Qt::white),
+            QRect(20, 16, 120, 34), -1);
+        Scene card({320, 120}, QColor(0x1e1e1e));
+        card.write({12, 24}, u"Recent files"_s, 13, QColor(0xe0e0e0));
+        QPainter c(&card.image);
+        c.fillRect(QRect(12, 40, 290, 64), QColor(0xf0f0f0));
+        c.end();
+        row("a light card on a dark page",
+            card.write({24, 78}, u"Quarterly report.pdf"_s, 13, dark), QRect(), 0);
+        row("large bold figures",
+            Scene({220, 90}, Qt::white).write({10, 70}, u"80,408"_s, 60, dark, true), QRect(), 0);
+        row("letters run into a rule",
+            Scene({300, 50}, Qt::white)
+                .write({10, 26}, u"Upgrade to Postgres 16"_s, 13, QColor(0x606060))
+                .rule({5, 21, 280, 3}, QColor(0x606060)),
+            QRect(), 0);
+    }
+
+    void barsOfLightTextTurnOver()
+    {
+        const auto [s, bar, text] = fetch<Scene, QRect, int>({"scene", "bar", "text"});
+        const QImage gray = s.image.convertToFormat(QImage::Format_Grayscale8);
+        const QImage turned = barsTurnedOver(s.image);
+        if (text == 0) {
+            QCOMPARE(turned, gray);
+            return;
+        }
+        const auto shade = [&turned](int x, int y) { return turned.constScanLine(y)[x]; };
+        for (const QRect& glyph : s.glyphs) {
+            int darkest = 255;
+            int lightest = 0;
+            for (int y = glyph.top(); y <= glyph.bottom(); ++y)
+                for (int x = glyph.left(); x <= glyph.right(); ++x) {
+                    darkest = std::min<int>(darkest, shade(x, y));
+                    lightest = std::max<int>(lightest, shade(x, y));
+                }
+            QVERIFY2(text > 0 ? darkest < 128 : lightest > 128,
+                     qPrintable(u"glyph at %1,%2"_s.arg(glyph.x()).arg(glyph.y())));
+        }
+        // The bar is ground like the page around it, and nothing else changed.
+        for (int y = 0; y < gray.height(); ++y)
+            for (int x = 0; x < gray.width(); ++x) {
+                const bool nearGlyph = std::ranges::any_of(s.glyphs, [x, y](const QRect& g) {
+                    return g.adjusted(-2, -2, 2, 2).contains(x, y);
+                });
+                if (bar.adjusted(3, 3, -3, -3).contains(x, y) && !nearGlyph)
+                    QVERIFY2(text > 0 ? shade(x, y) >= 200 : shade(x, y) <= 80,
+                             qPrintable(u"ground at %1,%2"_s.arg(x).arg(y)));
+                else if (!bar.adjusted(-3, -3, 3, 3).contains(x, y))
+                    QCOMPARE(shade(x, y), gray.constScanLine(y)[x]);
+            }
     }
 
     // Coloured labels close above each other, as badges down a list: the page between them is
@@ -204,7 +282,7 @@ private Q_SLOTS:
             QVERIFY2(!inked(prepared, {0, below, prepared.width(), gap}),
                      qPrintable(u"ink between labels %1 and %2"_s.arg(i + 1).arg(i + 2)));
         }
-        const QList<QRect> unread = unreadTextLines(labels.image, prepared, {});
+        const QList<QRect> unread = unreadTextLines(barsTurnedOver(labels.image), prepared, {});
         for (const QRect& label : std::as_const(labels.lines)) {
             const auto meeting = std::ranges::count_if(
                 unread, [&label](const QRect& line) { return line.intersects(label); });
@@ -218,13 +296,14 @@ private Q_SLOTS:
 
     void inkRowsAreLinesOfText_data()
     {
-        columns<Scene, int>({"scene", "rows"});
+        // marks: what no row may take in, such as a check box
+        columns<Scene, int, QRect>({"scene", "rows", "marks"});
         const QColor dark(0x202020);
         row("a line of code: colons, dashes and underscores between its words",
             Scene({420, 40}, Qt::white)
                 .write({10, 24}, u"size_kb: 5120.5, updated_at: 2025-03-14T09:41:07Z"_s, 12, dark,
                        false, u"DejaVu Sans Mono"_s),
-            1);
+            1, QRect());
         Scene form({320, 50}, Qt::white);
         form.write({10, 30}, u"Full name:"_s, 12, dark);
         const int edge = form.lines.first().right() + 8;
@@ -232,21 +311,43 @@ private Q_SLOTS:
             .rule({edge, 37, 200, 1}, Qt::gray)
             .rule({edge, 12, 1, 26}, Qt::gray)
             .rule({edge + 199, 12, 1, 26}, Qt::gray);
-        row("a label beside its field", form.write({edge + 4, 30}, u"Ada Lovelace"_s, 12, dark), 2);
+        row("a label beside its field", form.write({edge + 4, 30}, u"Ada Lovelace"_s, 12, dark), 2,
+            QRect());
         // Cells as far apart as words of a line, but a character each, of two heights.
         Scene grid({300, 40}, Qt::white);
         for (int i = 0; i < 5; ++i)
             grid.write({20 + 24 * i, 26}, i % 2 ? u"A"_s : u"x"_s, 13, dark);
-        row("the cells of a grid, a character each", grid, 5);
+        row("the cells of a grid, a character each", grid, 5, QRect());
+        // An "l" as tall as the row between two words is no field's edge.
+        row("words either side of an l",
+            Scene({220, 40}, Qt::white).write({10, 26}, u"The second line"_s, 18, dark), 1,
+            QRect());
+        Scene checkBox({260, 40}, Qt::white);
+        QPainter box(&checkBox.image);
+        box.setPen(QColor(0x505050));
+        box.drawRect(10, 12, 13, 13);
+        box.end();
+        row("a check box before its label",
+            checkBox.write({32, 24}, u"I accept the terms"_s, 13, dark), 1, QRect(10, 12, 14, 14));
+        Scene buttons({200, 30}, Qt::white);
+        QPainter frame(&buttons.image);
+        frame.setPen(QPen(QColor(0x303030), 1.5));
+        for (int i = 0; i < 3; ++i)
+            frame.drawRect(QRectF(100 + i * 18, 6, 14, 14));
+        frame.end();
+        row("a window's buttons beside its title", buttons.write({10, 18}, u"Notes"_s, 13, dark), 1,
+            QRect(99, 5, 54, 17));
     }
 
     void inkRowsAreLinesOfText()
     {
-        const auto [s, rows] = fetch<Scene, int>({"scene", "rows"});
+        const auto [s, rows, marks] = fetch<Scene, int, QRect>({"scene", "rows", "marks"});
         const QList<QRect> found = unreadInkLines(readableGray(s.image), {});
         const auto holding = holders(s.glyphs, found, &QRect::intersects);
         QVERIFY2(holding, qPrintable(u"no row holds every glyph"_s));
         QCOMPARE(holding->size(), rows);
+        QVERIFY(
+            std::ranges::none_of(found, [&marks](const QRect& r) { return r.intersects(marks); }));
     }
 
     void columnsAreReadApart_data()
