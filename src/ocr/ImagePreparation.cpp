@@ -206,7 +206,7 @@ void whitenOpenStretches(const Gray& pixels, int width, int height,
 }
 
 // A bar is a stretch of one shade at least this large, holding text at least this much lighter.
-constexpr int smallestBar = 400;
+constexpr int smallestBar = 200;
 constexpr int barContrast = 40;
 void turnOverLightOnBars(Gray& pixels, int width, int height)
 {
