@@ -246,8 +246,7 @@ QList<QRect> unreadInkLines(const QImage& prepared, const QList<QRect>& read)
     return wordsJoined(prepared, lines);
 }
 
-QList<QRect> unreadTextLines(const QImage& turned, const QImage& prepared,
-                             const QList<QRect>& read)
+QList<QRect> unreadTextLines(const QImage& turned, const QImage& prepared, const QList<QRect>& read)
 {
     QList<QRect> unread = unreadInkLines(prepared, read);
     // From the bars turned at full size: at half size, letters fill a row's bar to its edges.

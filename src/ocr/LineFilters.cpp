@@ -2,6 +2,7 @@
 #include "LineFilters.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace vellumbox {
 
@@ -118,6 +119,39 @@ QList<qsizetype> repeatedLines(const QList<QRect>& boxes, const QStringList& tex
         }
     }
     return repeated;
+}
+
+QList<QList<qsizetype>> piecesOfOneLine(const QList<QRect>& boxes)
+{
+    // A word space is under a line's height; a key and its value, with the colon between them
+    // lost, about two.
+    constexpr int gutter = 5; // in half heights
+    QList<qsizetype> order(boxes.size());
+    std::iota(order.begin(), order.end(), qsizetype{0});
+    std::ranges::sort(order, {}, [&boxes](qsizetype i) { return boxes.at(i).left(); });
+    QList<QList<qsizetype>> groups;
+    for (const qsizetype i : std::as_const(order)) {
+        const QRect& box = boxes.at(i);
+        qsizetype joined = -1;
+        for (qsizetype g = 0; g < groups.size() && joined < 0; ++g) {
+            const QRect& last = boxes.at(groups.at(g).back());
+            const int low = std::min(last.height(), box.height());
+            const int high = std::max(last.height(), box.height());
+            const int overlap =
+                std::min(last.bottom(), box.bottom()) - std::max(last.top(), box.top()) + 1;
+            const int gap = box.left() - last.right() - 1;
+            if (2 * high <= 3 * low && 2 * overlap >= low && gap >= -low &&
+                2 * gap <= gutter * high)
+                joined = g;
+        }
+        if (joined < 0)
+            groups.append(QList<qsizetype>{i});
+        else
+            groups[joined].append(i);
+    }
+    std::ranges::sort(groups, {},
+                      [](const QList<qsizetype>& g) { return *std::ranges::min_element(g); });
+    return groups;
 }
 
 } // namespace vellumbox

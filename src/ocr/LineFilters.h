@@ -19,4 +19,9 @@ QString keptText(const QList<EngineWord>& words);
 // line found twice: each but the one in the tightest box.
 QList<qsizetype> repeatedLines(const QList<QRect>& boxes, const QStringList& texts);
 
+// The lines that are pieces of one, which the layout read apart: side by side on one row, about
+// as tall as each other and closer than a column's gutter. Each group in order from the left;
+// a line alone is a group of one. Groups in the order of their first line.
+QList<QList<qsizetype>> piecesOfOneLine(const QList<QRect>& boxes);
+
 } // namespace vellumbox

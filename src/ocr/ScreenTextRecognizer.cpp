@@ -239,8 +239,8 @@ std::vector<bool> fragments(const std::vector<ReadLine>& lines)
             continue;
         for (size_t j = 0; j < lines.size() && !piece[i]; ++j) {
             const QRect& b = lines[j].box;
-            if (j == i || !narrow(b) || 2 * std::max(a.height(), b.height()) >
-                                            3 * std::min(a.height(), b.height()))
+            if (j == i || !narrow(b) ||
+                2 * std::max(a.height(), b.height()) > 3 * std::min(a.height(), b.height()))
                 continue;
             const int overlap = std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) + 1;
             const int gap = std::max(a.left(), b.left()) - std::min(a.right(), b.right()) - 1;
@@ -368,6 +368,25 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
     const QList<qsizetype> repeated = repeatedLines(boxes, texts);
     for (auto i = repeated.rbegin(); i != repeated.rend(); ++i)
         lines.erase(lines.begin() + *i);
+    // Pieces of one line the layout read apart come out as that one line.
+    std::vector<ReadLine> whole;
+    std::ranges::copy_if(lines, std::back_inserter(whole),
+                         [](const ReadLine& line) { return line.text.isEmpty(); });
+    std::erase_if(lines, [](const ReadLine& line) { return line.text.isEmpty(); });
+    boxes.clear();
+    for (const ReadLine& line : lines)
+        boxes.append(line.box);
+    for (const QList<qsizetype>& group : piecesOfOneLine(boxes)) {
+        ReadLine line;
+        QStringList words;
+        for (const qsizetype i : group) {
+            line.box |= lines[static_cast<size_t>(i)].box;
+            words.append(lines[static_cast<size_t>(i)].text);
+        }
+        line.text = words.join(QLatin1Char(' '));
+        whole.push_back(line);
+    }
+    lines = std::move(whole);
     TextRecognitionResult result;
     const double w = prepared.width();
     const double h = prepared.height();

@@ -447,6 +447,30 @@ private Q_SLOTS:
         QCOMPARE(repeatedLines(boxes, texts), repeated);
     }
 
+    void piecesOfOneLineComeTogether_data()
+    {
+        using Boxes = QList<QRect>;
+        using Groups = QList<QList<qsizetype>>;
+        columns<Boxes, Groups>({"boxes", "groups"});
+        row("a key and its value, the colon between them lost",
+            Boxes{{47, 169, 44, 13}, {118, 169, 120, 12}}, Groups{{0, 1}});
+        row("pieces out of order", Boxes{{125, 10, 30, 12}, {10, 10, 40, 12}, {60, 11, 50, 12}},
+            Groups{{1, 2, 0}});
+        row("cells of a table across a gutter", Boxes{{10, 10, 60, 14}, {120, 10, 40, 14}},
+            Groups{{0}, {1}});
+        row("a heading beside its caption", Boxes{{10, 10, 120, 30}, {140, 24, 80, 12}},
+            Groups{{0}, {1}});
+        row("one line over the next", Boxes{{0, 0, 50, 12}, {0, 14, 50, 12}}, Groups{{0}, {1}});
+        row("boxes that overlap a little", Boxes{{0, 0, 50, 12}, {46, 1, 30, 12}}, Groups{{0, 1}});
+    }
+
+    void piecesOfOneLineComeTogether()
+    {
+        const auto [boxes, groups] =
+            fetch<QList<QRect>, QList<QList<qsizetype>>>({"boxes", "groups"});
+        QCOMPARE(piecesOfOneLine(boxes), groups);
+    }
+
     void keptWords_data()
     {
         columns<QList<EngineWord>, QString>({"words", "kept"});
