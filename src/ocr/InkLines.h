@@ -16,9 +16,9 @@ QList<QRect> unreadInkLines(const QImage& prepared, const QList<QRect>& read);
 // without frames, rules and pictures.
 QImage glyphMask(const QImage& prepared);
 
-// The same for a picture with its bars turned over and its preparation, with large type, whose strokes the preparation
-// hollows to the corners of their outline, found on the picture prepared at half size, where
-// they fit: such a row replaces the pieces of it found at full size.
+// The same for a picture with its bars turned over and its preparation, with large type, whose
+// strokes the preparation hollows to the corners of their outline, found on the picture prepared at
+// half size, where they fit: such a row replaces the pieces of it found at full size.
 QList<QRect> unreadTextLines(const QImage& turned, const QImage& prepared,
                              const QList<QRect>& read);
 

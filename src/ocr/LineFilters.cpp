@@ -154,4 +154,60 @@ QList<QList<qsizetype>> piecesOfOneLine(const QList<QRect>& boxes)
     return groups;
 }
 
+QList<bool> lettersApart(const QList<QRect>& boxes)
+{
+    const auto narrow = [](const QRect& box) { return box.width() <= 2 * box.height(); };
+    QList<bool> piece(boxes.size(), false);
+    for (qsizetype i = 0; i < boxes.size(); ++i) {
+        const QRect& a = boxes.at(i);
+        if (!narrow(a))
+            continue;
+        for (qsizetype j = 0; j < boxes.size() && !piece.at(i); ++j) {
+            const QRect& b = boxes.at(j);
+            if (j == i || !narrow(b) ||
+                2 * std::max(a.height(), b.height()) > 3 * std::min(a.height(), b.height()))
+                continue;
+            const int overlap = std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) + 1;
+            const int gap = std::max(a.left(), b.left()) - std::min(a.right(), b.right()) - 1;
+            piece[i] = 2 * overlap >= std::min(a.height(), b.height()) &&
+                       gap <= std::max(a.height(), b.height());
+        }
+    }
+    return piece;
+}
+
+QList<qsizetype> doubledLines(const QList<QRect>& boxes, const QList<bool>& doubtful)
+{
+    const qsizetype firstPass = doubtful.size();
+    QList<bool> dropped(boxes.size(), false);
+    for (qsizetype i = 0; i < firstPass; ++i) {
+        const QRect& line = boxes.at(i);
+        if (!doubtful.at(i))
+            continue;
+        QList<qsizetype> inside;
+        int span = 0;
+        int tallest = 0;
+        for (qsizetype j = firstPass; j < boxes.size(); ++j) {
+            if (!dropped.at(j) && boxes.at(j).intersects(line)) {
+                inside.append(j);
+                span += boxes.at(j).intersected(line).width();
+                tallest = std::max(tallest, boxes.at(j).height());
+            }
+        }
+        if (inside.isEmpty())
+            continue;
+        if (5 * span >= 3 * line.width() || line.height() >= 2 * tallest)
+            dropped[i] = true;
+        else
+            for (const qsizetype j : std::as_const(inside))
+                dropped[j] = true;
+    }
+    QList<qsizetype> gone;
+    for (qsizetype i = 0; i < boxes.size(); ++i) {
+        if (dropped.at(i))
+            gone.append(i);
+    }
+    return gone;
+}
+
 } // namespace vellumbox

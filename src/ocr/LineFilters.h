@@ -19,6 +19,16 @@ QString keptText(const QList<EngineWord>& words);
 // line found twice: each but the one in the tightest box.
 QList<qsizetype> repeatedLines(const QList<QRect>& boxes, const QStringList& texts);
 
+// Which lines are a letter or two side by side with others, as close as words and as tall as
+// each other: the layout took one line for pieces, and the line found in their ink replaces them.
+QList<bool> lettersApart(const QList<QRect>& boxes);
+
+// Which lines give way where the same ink was read twice: the layout's lines come first, one
+// flag each saying whether it is doubtful, then the lines found in the ink it left. A doubtful
+// line gives way to the ones found in its ink when they span most of it, or when it stands over
+// several rows of them; otherwise they give way to it, since they read part of it again.
+QList<qsizetype> doubledLines(const QList<QRect>& boxes, const QList<bool>& doubtful);
+
 // The lines that are pieces of one, which the layout read apart: side by side on one row, about
 // as tall as each other and closer than a column's gutter. Each group in order from the left;
 // a line alone is a group of one. Groups in the order of their first line.

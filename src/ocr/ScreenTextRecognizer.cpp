@@ -193,64 +193,6 @@ std::vector<ReadLine> readUnread(TextEngine& engine, const QImage& prepared, con
     return lines;
 }
 
-// A doubtful line of the layout gives way to the lines found in its ink when they span most
-// of it; otherwise it stays, and they go, since they read part of it again.
-std::vector<ReadLine> withoutDoubled(std::vector<ReadLine> lines, size_t firstPass,
-                                     const std::vector<bool>& pieces)
-{
-    std::vector<bool> dropped(lines.size(), false);
-    for (size_t i = 0; i < firstPass; ++i) {
-        const ReadLine& line = lines[i];
-        if (line.text.isEmpty() || (line.confidence >= doubtfulConfidence && !pieces[i]))
-            continue;
-        std::vector<size_t> inside;
-        int span = 0;
-        for (size_t j = firstPass; j < lines.size(); ++j) {
-            if (!dropped[j] && lines[j].box.intersects(line.box)) {
-                inside.push_back(j);
-                span += lines[j].box.intersected(line.box).width();
-            }
-        }
-        if (inside.empty())
-            continue;
-        if (5 * span >= 3 * line.box.width())
-            dropped[i] = true;
-        else
-            for (const size_t j : inside)
-                dropped[j] = true;
-    }
-    std::vector<ReadLine> kept;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (!dropped[i])
-            kept.push_back(lines[i]);
-    }
-    return kept;
-}
-
-// Lines of a letter or two side by side, as close as words and as tall as each other: the layout
-// took one line for pieces. Their ink is read again as a whole, and the pieces give way to it.
-std::vector<bool> fragments(const std::vector<ReadLine>& lines)
-{
-    const auto narrow = [](const QRect& box) { return box.width() <= 2 * box.height(); };
-    std::vector<bool> piece(lines.size(), false);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const QRect& a = lines[i].box;
-        if (!narrow(a))
-            continue;
-        for (size_t j = 0; j < lines.size() && !piece[i]; ++j) {
-            const QRect& b = lines[j].box;
-            if (j == i || !narrow(b) ||
-                2 * std::max(a.height(), b.height()) > 3 * std::min(a.height(), b.height()))
-                continue;
-            const int overlap = std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) + 1;
-            const int gap = std::max(a.left(), b.left()) - std::min(a.right(), b.right()) - 1;
-            piece[i] = 2 * overlap >= std::min(a.height(), b.height()) &&
-                       gap <= std::max(a.height(), b.height());
-        }
-    }
-    return piece;
-}
-
 // Blocks side by side, each with its own layout, shared between the engines by area.
 std::vector<ReadLine> readBlocksOn(TextEngine& engine, TextEngine* helper, const QImage& prepared,
                                    const QImage& gray, QList<QRect> blocks)
@@ -335,13 +277,19 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
     lines = readBlocksOn(engine, helper.get(), prepared, gray, blocks);
     // A doubtful reading does not hide its ink: rows the layout ran together across columns
     // read surely line by line, and then take its place.
-    const std::vector<bool> pieces = fragments(lines);
+    QList<QRect> firstBoxes;
+    for (const ReadLine& line : lines)
+        firstBoxes.append(line.box);
+    const QList<bool> pieces = lettersApart(firstBoxes);
     QList<QRect> read;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (!lines[i].text.isEmpty() && lines[i].confidence >= doubtfulConfidence && !pieces[i])
-            read.append(lines[i].box);
+    QList<bool> doubtful;
+    for (qsizetype i = 0; i < firstBoxes.size(); ++i) {
+        const ReadLine& line = lines[static_cast<size_t>(i)];
+        doubtful.append(!line.text.isEmpty() &&
+                        (line.confidence < doubtfulConfidence || pieces.at(i)));
+        if (!line.text.isEmpty() && !doubtful.back())
+            read.append(line.box);
     }
-    const qsizetype firstPass = static_cast<qsizetype>(lines.size());
     const QList<QRect> unread = unreadTextLines(turned, prepared, read);
     if (helper && unread.size() > 1) {
         const QList<QRect> second = unread.mid(unread.size() / 2);
@@ -357,7 +305,12 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
         const std::vector<ReadLine> found = readUnread(engine, prepared, gray, unread);
         lines.insert(lines.end(), found.begin(), found.end());
     }
-    lines = withoutDoubled(std::move(lines), static_cast<size_t>(firstPass), pieces);
+    QList<QRect> allBoxes;
+    for (const ReadLine& line : lines)
+        allBoxes.append(line.box);
+    const QList<qsizetype> doubled = doubledLines(allBoxes, doubtful);
+    for (auto i = doubled.rbegin(); i != doubled.rend(); ++i)
+        lines.erase(lines.begin() + *i);
     // A line may still have been found twice, by the layout and by its ink, in other boxes.
     QList<QRect> boxes;
     QStringList texts;

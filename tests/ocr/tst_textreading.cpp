@@ -447,6 +447,53 @@ private Q_SLOTS:
         QCOMPARE(repeatedLines(boxes, texts), repeated);
     }
 
+    void lettersApartAreFound_data()
+    {
+        using Boxes = QList<QRect>;
+        columns<Boxes, QList<bool>>({"boxes", "apart"});
+        row("a line read a letter or two at a time",
+            Boxes{{45, 70, 9, 10}, {62, 70, 8, 10}, {104, 70, 8, 10}, {115, 66, 9, 14}},
+            QList<bool>{true, true, true, true});
+        row("words of a line", Boxes{{10, 10, 60, 12}, {80, 10, 50, 12}},
+            QList<bool>{false, false});
+        row("a grid's cells, a character each, far apart",
+            Boxes{{40, 61, 7, 9}, {74, 61, 6, 9}, {108, 61, 6, 9}},
+            QList<bool>{false, false, false});
+        row("a letter beside a line much taller", Boxes{{10, 10, 8, 10}, {20, 0, 30, 40}},
+            QList<bool>{false, false});
+    }
+
+    void lettersApartAreFound()
+    {
+        const auto [boxes, apart] = fetch<QList<QRect>, QList<bool>>({"boxes", "apart"});
+        QCOMPARE(lettersApart(boxes), apart);
+    }
+
+    void doubledLinesGiveWay_data()
+    {
+        using Boxes = QList<QRect>;
+        using Lines = QList<qsizetype>;
+        // The layout's lines first, one doubtful flag each; then the lines found in the ink.
+        columns<Boxes, QList<bool>, Lines>({"boxes", "doubtful", "gone"});
+        row("a doubtful line the ink spans", Boxes{{0, 0, 100, 12}, {2, 0, 90, 12}},
+            QList<bool>{true}, Lines{0});
+        row("a sure line stays", Boxes{{0, 0, 100, 12}, {2, 0, 90, 12}}, QList<bool>{false},
+            Lines{});
+        row("a piece of a doubtful line goes", Boxes{{0, 0, 100, 12}, {2, 0, 30, 12}},
+            QList<bool>{true}, Lines{1});
+        row("a box over a column of badges",
+            Boxes{{200, 5, 139, 113}, {306, 7, 13, 13}, {294, 57, 23, 13}, {295, 82, 23, 13}},
+            QList<bool>{true}, Lines{0});
+        row("ink elsewhere", Boxes{{0, 0, 100, 12}, {0, 40, 100, 12}}, QList<bool>{true}, Lines{});
+    }
+
+    void doubledLinesGiveWay()
+    {
+        const auto [boxes, doubtful, gone] =
+            fetch<QList<QRect>, QList<bool>, QList<qsizetype>>({"boxes", "doubtful", "gone"});
+        QCOMPARE(doubledLines(boxes, doubtful), gone);
+    }
+
     void piecesOfOneLineComeTogether_data()
     {
         using Boxes = QList<QRect>;
