@@ -457,6 +457,12 @@ QImage readableGray(const QImage& image)
     return readableStrokes(barsTurnedOver(image));
 }
 
+QImage readableStrokesAtHalfSize(const QImage& turned)
+{
+    return readableStrokes(
+        turned.scaled(turned.size() / 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+}
+
 QImage readableStrokes(const QImage& turned)
 {
     const int width = turned.width();

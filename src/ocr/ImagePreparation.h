@@ -23,6 +23,9 @@ QImage readableGray(const QImage& image);
 QImage barsTurnedOver(const QImage& image);
 // Then the strokes, as described above.
 QImage readableStrokes(const QImage& turned);
+// The strokes of the picture at half size, where those of large type fit. From the bars turned
+// at full size: at half size, letters fill a row's bar to its edges.
+QImage readableStrokesAtHalfSize(const QImage& turned);
 
 // `prepared` without its long thin horizontal rules (a line through struck-out text, an
 // underline, the edge of a card), kept where a glyph's stroke crosses them, so that the letters

@@ -246,12 +246,10 @@ QList<QRect> unreadInkLines(const QImage& prepared, const QList<QRect>& read)
     return wordsJoined(prepared, lines);
 }
 
-QList<QRect> unreadTextLines(const QImage& turned, const QImage& prepared, const QList<QRect>& read)
+QList<QRect> unreadTextLines(const QImage& halfPrepared, const QImage& prepared,
+                             const QList<QRect>& read)
 {
     QList<QRect> unread = unreadInkLines(prepared, read);
-    // From the bars turned at full size: at half size, letters fill a row's bar to its edges.
-    const QImage halfPrepared = readableStrokes(
-        turned.scaled(turned.size() / 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     QList<QRect> halfRead;
     for (const QRect& box : read)
         halfRead.append(QRect(box.topLeft() / 2, box.size() / 2));
@@ -273,6 +271,26 @@ QList<QRect> unreadTextLines(const QImage& turned, const QImage& prepared, const
         unread.append(box);
     }
     return unread;
+}
+
+void fillLargeType(QImage& prepared, const QImage& halfPrepared)
+{
+    for (const Blob& blob : glyphBlobs(halfPrepared)) {
+        if (blob.box.height() < largeHalfHeight || !glyphSized(blob.box))
+            continue;
+        const QRect full =
+            QRect(blob.box.topLeft() * 2, blob.box.size() * 2).intersected(prepared.rect());
+        for (int y = full.top(); y <= full.bottom(); ++y) {
+            const uchar* half =
+                halfPrepared.constScanLine(std::min(y / 2, halfPrepared.height() - 1));
+            uchar* line = prepared.scanLine(y);
+            for (int x = full.left(); x <= full.right(); ++x) {
+                const uchar v = half[std::min(x / 2, halfPrepared.width() - 1)];
+                if (v < 128)
+                    line[x] = std::min(line[x], v);
+            }
+        }
+    }
 }
 
 } // namespace vellumbox

@@ -16,10 +16,14 @@ QList<QRect> unreadInkLines(const QImage& prepared, const QList<QRect>& read);
 // without frames, rules and pictures.
 QImage glyphMask(const QImage& prepared);
 
-// The same for a picture with its bars turned over and its preparation, with large type, whose
-// strokes the preparation hollows to the corners of their outline, found on the picture prepared at
-// half size, where they fit: such a row replaces the pieces of it found at full size.
-QList<QRect> unreadTextLines(const QImage& turned, const QImage& prepared,
+// The same for a prepared picture, with large type, whose strokes the preparation hollows to
+// the corners of their outline, found on `halfPrepared`, the picture prepared at half size,
+// where they fit: such a row replaces the pieces of it found at full size.
+QList<QRect> unreadTextLines(const QImage& halfPrepared, const QImage& prepared,
                              const QList<QRect>& read);
+
+// Large type, whose strokes the preparation hollows to their outline, filled from `halfPrepared`,
+// the picture prepared at half size, where its strokes fit.
+void fillLargeType(QImage& prepared, const QImage& halfPrepared);
 
 } // namespace vellumbox

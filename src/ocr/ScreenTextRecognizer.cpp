@@ -256,7 +256,9 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
     // Converted once: the preparation takes a grey picture as it is.
     const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
     const QImage turned = barsTurnedOver(gray);
+    const QImage halfPrepared = readableStrokesAtHalfSize(turned);
     QImage prepared = readableStrokes(turned);
+    fillLargeType(prepared, halfPrepared);
     eraseLongRules(prepared);
 
     const QMutexLocker lock(&mutex);
@@ -290,7 +292,7 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
         if (!line.text.isEmpty() && !doubtful.back())
             read.append(line.box);
     }
-    const QList<QRect> unread = unreadTextLines(turned, prepared, read);
+    const QList<QRect> unread = unreadTextLines(halfPrepared, prepared, read);
     if (helper && unread.size() > 1) {
         const QList<QRect> second = unread.mid(unread.size() / 2);
         auto other = std::async(std::launch::async, [this, &prepared, &gray, &second] {

@@ -152,12 +152,15 @@ private Q_SLOTS:
         p.end();
         QVERIFY(!inked(rest.convertToFormat(QImage::Format_Grayscale8), rest.rect()));
         // Text the engine's layout passes over is found by its ink; once read, nothing is left.
-        const QList<QRect> unread = unreadTextLines(barsTurnedOver(s.image), prepared, {});
+        const QList<QRect> unread =
+            unreadTextLines(readableStrokesAtHalfSize(barsTurnedOver(s.image)), prepared, {});
         for (const QRect& glyph : s.glyphs)
             QVERIFY2(
                 std::ranges::any_of(unread, [&](const QRect& r) { return r.intersects(glyph); }),
                 qPrintable(u"no line at %1,%2"_s.arg(glyph.x()).arg(glyph.y())));
-        QVERIFY(unreadTextLines(barsTurnedOver(s.image), prepared, s.lines).isEmpty());
+        QVERIFY(
+            unreadTextLines(readableStrokesAtHalfSize(barsTurnedOver(s.image)), prepared, s.lines)
+                .isEmpty());
         // A tall picture is cut between lines, into halves with about as much text each.
         const std::optional<int> cut = bandCut(prepared);
         QCOMPARE(cut.has_value(), s.image.height() >= 200);
@@ -249,6 +252,37 @@ private Q_SLOTS:
             }
     }
 
+    // Strokes wider than the preparation's window come out hollow, and are filled from the
+    // picture prepared at half size; small type stays as it was.
+    void largeTypeIsFilled_data()
+    {
+        columns<Scene, bool>({"scene", "large"});
+        const QColor dark(0x202020);
+        row("a large bold capital",
+            Scene({160, 110}, Qt::white).write({20, 80}, u"I"_s, 60, dark, true), true);
+        row("light large type on a dark page",
+            Scene({160, 110}, QColor(0x202020)).write({20, 80}, u"I"_s, 60, Qt::white, true), true);
+        row("small type",
+            Scene({200, 40}, Qt::white).write({10, 24}, u"Item 12 is on page 4"_s, 13, dark),
+            false);
+    }
+
+    void largeTypeIsFilled()
+    {
+        const auto [s, large] = fetch<Scene, bool>({"scene", "large"});
+        const QImage turned = barsTurnedOver(s.image);
+        const QImage hollow = readableStrokes(turned);
+        QImage filled = hollow;
+        fillLargeType(filled, readableStrokesAtHalfSize(turned));
+        if (!large) {
+            QCOMPARE(filled, hollow);
+            return;
+        }
+        const QPoint middle = s.glyphs.first().center();
+        QVERIFY(hollow.pixelColor(middle).lightness() >= 128);
+        QVERIFY(filled.pixelColor(middle).lightness() < 128);
+    }
+
     // Coloured labels close above each other, as badges down a list: the page between them is
     // no white stroke, and each label is a line of its own.
     void labelsCloseTogetherAreLinesApart_data()
@@ -282,7 +316,8 @@ private Q_SLOTS:
             QVERIFY2(!inked(prepared, {0, below, prepared.width(), gap}),
                      qPrintable(u"ink between labels %1 and %2"_s.arg(i + 1).arg(i + 2)));
         }
-        const QList<QRect> unread = unreadTextLines(barsTurnedOver(labels.image), prepared, {});
+        const QList<QRect> unread =
+            unreadTextLines(readableStrokesAtHalfSize(barsTurnedOver(labels.image)), prepared, {});
         for (const QRect& label : std::as_const(labels.lines)) {
             const auto meeting = std::ranges::count_if(
                 unread, [&label](const QRect& line) { return line.intersects(label); });
