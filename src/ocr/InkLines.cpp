@@ -80,12 +80,11 @@ bool glyphSized(const QRect& box)
            box.width() * separatorAspect >= box.height() && box.width() <= 24 * box.height();
 }
 
-// The outline of a square inked along the middle of all four sides: a check box, an icon's frame
-// or a window's button. No letter's edges are all straight.
+// The outline of a box inked along the middle of all four sides: a check box, an icon's frame,
+// a button or a window's button. No letter's edges are all straight.
 bool boxOutline(const QImage& prepared, const QRect& box)
 {
-    if (box.width() < 8 || box.height() < 8 || 3 * box.width() < 2 * box.height() ||
-        2 * box.width() > 3 * box.height())
+    if (box.width() < 8 || box.height() < 8)
         return false;
     const auto inked = [&prepared](int x, int y) { return prepared.constScanLine(y)[x] < 128; };
     const auto along = [&inked](QPoint from, QPoint step, int length) {
@@ -276,7 +275,10 @@ QList<QRect> unreadTextLines(const QImage& halfPrepared, const QImage& prepared,
 void fillLargeType(QImage& prepared, const QImage& halfPrepared)
 {
     for (const Blob& blob : glyphBlobs(halfPrepared)) {
-        if (blob.box.height() < largeHalfHeight || !glyphSized(blob.box))
+        // Letters, not the frames of buttons and fields, which hold little ink for their size.
+        const bool solid = 4 * static_cast<qint64>(blob.pixels) >=
+                           static_cast<qint64>(blob.box.width()) * blob.box.height();
+        if (blob.box.height() < largeHalfHeight || !glyphSized(blob.box) || !solid)
             continue;
         const QRect full =
             QRect(blob.box.topLeft() * 2, blob.box.size() * 2).intersected(prepared.rect());

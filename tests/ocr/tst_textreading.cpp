@@ -265,6 +265,13 @@ private Q_SLOTS:
         row("small type",
             Scene({200, 40}, Qt::white).write({10, 24}, u"Item 12 is on page 4"_s, 13, dark),
             false);
+        Scene button({200, 90}, Qt::white);
+        QPainter frame(&button.image);
+        frame.setPen(QPen(QColor(0x404040), 2));
+        frame.drawRoundedRect(QRectF(20, 15, 150, 60), 4, 4);
+        frame.end();
+        row("a button's frame around small type",
+            button.write({60, 50}, u"Reload"_s, 14, QColor(0x202020)), false);
     }
 
     void largeTypeIsFilled()
