@@ -108,8 +108,16 @@ QList<qsizetype> repeatedLines(const QList<QRect>& boxes, const QStringList& tex
     QList<qsizetype> repeated;
     for (qsizetype i = 0; i < boxes.size(); ++i) {
         for (qsizetype j = 0; j < boxes.size(); ++j) {
-            if (i == j || letters.at(i).isEmpty() || letters.at(i) != letters.at(j) ||
-                !boxes.at(i).intersects(boxes.at(j)))
+            if (i == j || letters.at(i).isEmpty() || !boxes.at(i).intersects(boxes.at(j)))
+                continue;
+            // A word or two read again inside a line that holds them.
+            if (letters.at(i).size() >= 3 && letters.at(i) != letters.at(j) &&
+                letters.at(j).contains(letters.at(i)) &&
+                boxes.at(j).contains(boxes.at(i).center())) {
+                repeated.append(i);
+                break;
+            }
+            if (letters.at(i) != letters.at(j))
                 continue;
             // The looser box goes; of two alike, the later.
             if (area(i) > area(j) || (area(i) == area(j) && i > j)) {

@@ -16,7 +16,8 @@ namespace vellumbox {
 QString keptText(const QList<EngineWord>& words);
 
 // Which of the lines read the same letters and digits as another line over the same place, a
-// line found twice: each but the one in the tightest box.
+// line found twice: each but the one in the tightest box; and which read a part of a line that
+// holds them, there.
 QList<qsizetype> repeatedLines(const QList<QRect>& boxes, const QStringList& texts);
 
 // Which lines are a letter or two side by side with others, as close as words and as tall as

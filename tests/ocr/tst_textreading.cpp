@@ -480,6 +480,12 @@ private Q_SLOTS:
             QStringList{u"|"_s, u"|"_s}, Lines{});
         row("one box twice", Boxes{{0, 0, 50, 10}, {0, 0, 50, 10}},
             QStringList{u"Save"_s, u"Save"_s}, Lines{1});
+        row("words of a row read again inside it",
+            Boxes{{36, 22, 314, 42}, {39, 34, 51, 17}, {134, 34, 84, 17}, {370, 35, 695, 22}},
+            QStringList{u"Back Forward Reload"_s, u"Back"_s, u"Forward"_s, u"https://docs"_s},
+            Lines{1, 2});
+        row("a short word inside a line elsewhere", Boxes{{0, 0, 200, 12}, {300, 0, 40, 12}},
+            QStringList{u"Save the file"_s, u"file"_s}, Lines{});
     }
 
     void aLineFoundTwiceIsKeptOnce()
