@@ -403,8 +403,14 @@ void turnOverLightOnBars(Gray& pixels, int width, int height)
     for (size_t b = 0; b < count; ++b) {
         if (rimShades[b].empty())
             continue;
-        outside[b] =
-            static_cast<int>(std::ranges::max_element(rimShades[b]) - rimShades[b].begin());
+        // Beyond a border of a shade near the bar's own, such as a selection's frame.
+        std::vector<int> beyond = rimShades[b];
+        for (int v = std::max(0, bars[b].shade - barContrast + 1);
+             v < std::min(256, bars[b].shade + barContrast); ++v)
+            beyond[static_cast<size_t>(v)] = 0;
+        const std::vector<int>& shades =
+            std::ranges::any_of(beyond, [](int n) { return n > 0; }) ? beyond : rimShades[b];
+        outside[b] = static_cast<int>(std::ranges::max_element(shades) - shades.begin());
         const size_t below = under[b][static_cast<size_t>(outside[b])];
         // Bars are in order from the largest: the one under this one is settled.
         ground[b] = below > 0 && below - 1 < b && bars[below - 1].turn

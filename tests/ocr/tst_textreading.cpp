@@ -201,6 +201,17 @@ private Q_SLOTS:
         d.end();
         row("a button on a dark page", button.write({40, 39}, u"Continue"_s, 14, Qt::white),
             QRect(20, 16, 120, 34), -1);
+        // Its frame, a shade near its own, is no ground: the page beyond it is.
+        Scene framed({240, 60}, QColor(0x2d2d2d));
+        QPainter f(&framed.image);
+        f.fillRect(QRect(10, 14, 220, 26), QColor(0x3a6fc0));
+        f.setPen(QColor(0x4f86d8));
+        f.drawRect(QRect(10, 14, 219, 25));
+        f.end();
+        row("a framed selection on a dark page",
+            framed.write({20, 32}, u"Copy"_s, 13, Qt::white)
+                .write({170, 32}, u"Ctrl+C"_s, 13, Qt::white),
+            QRect(10, 14, 220, 26), -1);
         Scene card({320, 120}, QColor(0x1e1e1e));
         card.write({12, 24}, u"Recent files"_s, 13, QColor(0xe0e0e0));
         QPainter c(&card.image);
