@@ -42,16 +42,86 @@ void slidingExtreme(const uint8_t* in, uint8_t* out, int count, int stride, int 
     }
 }
 
+// Down the columns a whole row at a time, the same blocks as slidingExtreme: rows are in
+// memory one after the other, columns are not.
+void columnExtreme(const Gray& in, Gray& out, int width, int height, int radius, bool max)
+{
+    const auto w = static_cast<size_t>(width);
+    const size_t window = 2 * static_cast<size_t>(radius) + 1;
+    const size_t padded = static_cast<size_t>(height) + window - 1;
+    const uint8_t neutral = max ? 0 : 255;
+    const auto row = [&](size_t j) -> const uint8_t* {
+        const auto r = static_cast<size_t>(radius);
+        return j < r || j >= r + static_cast<size_t>(height) ? nullptr : in.data() + (j - r) * w;
+    };
+    const auto combine = [max, w](uint8_t* into, const uint8_t* a, const uint8_t* b) {
+        for (size_t x = 0; x < w; ++x)
+            into[x] = max ? std::max(a[x], b[x]) : std::min(a[x], b[x]);
+    };
+    Gray blank(w, neutral);
+    Gray forward(padded * w);
+    Gray backward(padded * w);
+    for (size_t j = 0; j < padded; ++j) {
+        const uint8_t* at = row(j) ? row(j) : blank.data();
+        uint8_t* f = forward.data() + j * w;
+        if (j % window == 0)
+            std::copy_n(at, w, f);
+        else
+            combine(f, f - w, at);
+    }
+    for (size_t j = padded; j-- > 0;) {
+        const uint8_t* at = row(j) ? row(j) : blank.data();
+        uint8_t* b = backward.data() + j * w;
+        if (j % window == window - 1 || j == padded - 1)
+            std::copy_n(at, w, b);
+        else
+            combine(b, b + w, at);
+    }
+    for (size_t i = 0; i < static_cast<size_t>(height); ++i)
+        combine(out.data() + i * w, backward.data() + i * w, forward.data() + (i + window - 1) * w);
+}
+
+// Over the 3 x 3 square: the neighbours straight, as most of the preparation's steps are.
+Gray squareExtreme(const Gray& in, int width, int height, bool max)
+{
+    const auto w = static_cast<size_t>(width);
+    const auto pick = [max](uint8_t a, uint8_t b) { return max ? std::max(a, b) : std::min(a, b); };
+    Gray rows(in.size());
+    for (size_t y = 0; y < static_cast<size_t>(height); ++y) {
+        const uint8_t* from = in.data() + y * w;
+        uint8_t* to = rows.data() + y * w;
+        for (size_t x = 0; x < w; ++x) {
+            uint8_t v = from[x];
+            if (x > 0)
+                v = pick(v, from[x - 1]);
+            if (x + 1 < w)
+                v = pick(v, from[x + 1]);
+            to[x] = v;
+        }
+    }
+    Gray out(in.size());
+    for (size_t y = 0; y < static_cast<size_t>(height); ++y) {
+        const uint8_t* here = rows.data() + y * w;
+        const uint8_t* up = y > 0 ? here - w : here;
+        const uint8_t* down = y + 1 < static_cast<size_t>(height) ? here + w : here;
+        uint8_t* to = out.data() + y * w;
+        for (size_t x = 0; x < w; ++x)
+            to[x] = pick(pick(up[x], here[x]), down[x]);
+    }
+    return out;
+}
+
 Gray localExtreme(const Gray& in, int width, int height, int radius, bool max)
 {
+    if (radius == 1)
+        return squareExtreme(in, width, height, max);
     Gray rows(in.size());
     Gray out(in.size());
     for (int y = 0; y < height; ++y) {
         const size_t row = static_cast<size_t>(y) * static_cast<size_t>(width);
         slidingExtreme(in.data() + row, rows.data() + row, width, 1, radius, max);
     }
-    for (int x = 0; x < width; ++x)
-        slidingExtreme(rows.data() + x, out.data() + x, height, width, radius, max);
+    columnExtreme(rows, out, width, height, radius, max);
     return out;
 }
 
@@ -87,22 +157,21 @@ Gray localMean(const Gray& in, int width, int height, int radius)
 // Minimum or maximum over the pixel and its four neighbours.
 Gray crossExtreme(const Gray& in, int width, int height, bool max)
 {
-    Gray out(in.size());
+    const auto w = static_cast<size_t>(width);
     const auto pick = [max](uint8_t a, uint8_t b) { return max ? std::max(a, b) : std::min(a, b); };
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const size_t i =
-                static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
-            uint8_t v = in[i];
+    Gray out(in.size());
+    for (size_t y = 0; y < static_cast<size_t>(height); ++y) {
+        const uint8_t* here = in.data() + y * w;
+        const uint8_t* up = y > 0 ? here - w : here;
+        const uint8_t* down = y + 1 < static_cast<size_t>(height) ? here + w : here;
+        uint8_t* to = out.data() + y * w;
+        for (size_t x = 0; x < w; ++x)
+            to[x] = pick(pick(up[x], here[x]), down[x]);
+        for (size_t x = 0; x < w; ++x) {
             if (x > 0)
-                v = pick(v, in[i - 1]);
-            if (x + 1 < width)
-                v = pick(v, in[i + 1]);
-            if (y > 0)
-                v = pick(v, in[i - static_cast<size_t>(width)]);
-            if (y + 1 < height)
-                v = pick(v, in[i + static_cast<size_t>(width)]);
-            out[i] = v;
+                to[x] = pick(to[x], here[x - 1]);
+            if (x + 1 < w)
+                to[x] = pick(to[x], here[x + 1]);
         }
     }
     return out;
