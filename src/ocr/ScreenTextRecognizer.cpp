@@ -287,8 +287,9 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
     QList<bool> doubtful;
     for (qsizetype i = 0; i < firstBoxes.size(); ++i) {
         const ReadLine& line = lines[static_cast<size_t>(i)];
-        doubtful.append(!line.text.isEmpty() &&
-                        (line.confidence < doubtfulConfidence || pieces.at(i)));
+        // A line over two rows of ink is the layout's mistake, however sure its reading.
+        doubtful.append(!line.text.isEmpty() && (line.confidence < doubtfulConfidence ||
+                                                 pieces.at(i) || !oneRow(prepared, line.box)));
         if (!line.text.isEmpty() && !doubtful.back())
             read.append(line.box);
     }
