@@ -81,6 +81,21 @@ void columnExtreme(const Gray& in, Gray& out, int width, int height, int radius,
         combine(out.data() + i * w, backward.data() + i * w, forward.data() + (i + window - 1) * w);
 }
 
+// Each pixel with the one above and the one below, a whole row at a time.
+void upAndDown(const Gray& in, Gray& out, int width, int height, bool max)
+{
+    const auto w = static_cast<size_t>(width);
+    const auto pick = [max](uint8_t a, uint8_t b) { return max ? std::max(a, b) : std::min(a, b); };
+    for (size_t y = 0; y < static_cast<size_t>(height); ++y) {
+        const uint8_t* here = in.data() + y * w;
+        const uint8_t* up = y > 0 ? here - w : here;
+        const uint8_t* down = y + 1 < static_cast<size_t>(height) ? here + w : here;
+        uint8_t* to = out.data() + y * w;
+        for (size_t x = 0; x < w; ++x)
+            to[x] = pick(pick(up[x], here[x]), down[x]);
+    }
+}
+
 // Over the 3 x 3 square: the neighbours straight, as most of the preparation's steps are.
 Gray squareExtreme(const Gray& in, int width, int height, bool max)
 {
@@ -100,14 +115,7 @@ Gray squareExtreme(const Gray& in, int width, int height, bool max)
         }
     }
     Gray out(in.size());
-    for (size_t y = 0; y < static_cast<size_t>(height); ++y) {
-        const uint8_t* here = rows.data() + y * w;
-        const uint8_t* up = y > 0 ? here - w : here;
-        const uint8_t* down = y + 1 < static_cast<size_t>(height) ? here + w : here;
-        uint8_t* to = out.data() + y * w;
-        for (size_t x = 0; x < w; ++x)
-            to[x] = pick(pick(up[x], here[x]), down[x]);
-    }
+    upAndDown(rows, out, width, height, max);
     return out;
 }
 
@@ -160,13 +168,10 @@ Gray crossExtreme(const Gray& in, int width, int height, bool max)
     const auto w = static_cast<size_t>(width);
     const auto pick = [max](uint8_t a, uint8_t b) { return max ? std::max(a, b) : std::min(a, b); };
     Gray out(in.size());
+    upAndDown(in, out, width, height, max);
     for (size_t y = 0; y < static_cast<size_t>(height); ++y) {
         const uint8_t* here = in.data() + y * w;
-        const uint8_t* up = y > 0 ? here - w : here;
-        const uint8_t* down = y + 1 < static_cast<size_t>(height) ? here + w : here;
         uint8_t* to = out.data() + y * w;
-        for (size_t x = 0; x < w; ++x)
-            to[x] = pick(pick(up[x], here[x]), down[x]);
         for (size_t x = 0; x < w; ++x) {
             if (x > 0)
                 to[x] = pick(to[x], here[x - 1]);
@@ -219,6 +224,53 @@ constexpr int widestLabel = 120;
 constexpr uint8_t darkStroke = 1;
 constexpr uint8_t lightStroke = 2;
 
+// A stretch of one shade: neighbours (up, down, left, right) within sameShade of each other.
+struct Stretch {
+    std::vector<uint32_t> pixels; // pictures hold fewer than 2^32 pixels
+    int left = 0;
+    int right = 0;
+    int top = 0;
+    int bottom = 0;
+};
+
+// Follows the stretch from `start`, marking its pixels in `seen`; `stack` is room to work in.
+void followStretch(const Gray& pixels, int width, int height, size_t start,
+                   std::vector<uint8_t>& seen, std::vector<uint32_t>& stack, Stretch& stretch)
+{
+    stretch.pixels.clear();
+    stretch.left = width;
+    stretch.right = -1;
+    stretch.top = height;
+    stretch.bottom = -1;
+    seen[start] = 1;
+    stack.assign(1, static_cast<uint32_t>(start));
+    while (!stack.empty()) {
+        const size_t at = stack.back();
+        stack.pop_back();
+        stretch.pixels.push_back(static_cast<uint32_t>(at));
+        const int x = static_cast<int>(at % static_cast<size_t>(width));
+        const int y = static_cast<int>(at / static_cast<size_t>(width));
+        stretch.left = std::min(stretch.left, x);
+        stretch.right = std::max(stretch.right, x);
+        stretch.top = std::min(stretch.top, y);
+        stretch.bottom = std::max(stretch.bottom, y);
+        const auto visit = [&](int nx, int ny) {
+            if (nx < 0 || ny < 0 || nx >= width || ny >= height)
+                return;
+            const size_t n =
+                static_cast<size_t>(ny) * static_cast<size_t>(width) + static_cast<size_t>(nx);
+            if (seen[n] == 0 && std::abs(pixels[n] - pixels[at]) <= sameShade) {
+                seen[n] = 1;
+                stack.push_back(static_cast<uint32_t>(n));
+            }
+        };
+        visit(x - 1, y);
+        visit(x + 1, y);
+        visit(x, y - 1);
+        visit(x, y + 1);
+    }
+}
+
 // Turns white the strokes that belong to a stretch of one shade larger than any letter's
 // strokes: the page seen in a gap between two dark labels, or a label's own colour beside its
 // text.
@@ -227,49 +279,19 @@ void whitenOpenStretches(const Gray& pixels, int width, int height,
                          const std::vector<uint8_t>& stroke, QImage& out)
 {
     std::vector<uint8_t> seen(pixels.size(), 0);
-    std::vector<uint32_t> stack;   // pictures hold fewer than 2^32 pixels
-    std::vector<uint32_t> strokes; // of the stretch being followed
+    std::vector<uint32_t> stack;
+    Stretch stretch;
     for (size_t start = 0; start < pixels.size(); ++start) {
         if (stroke[start] == 0 || seen[start] != 0)
             continue;
-        int area = 0;
-        int left = width;
-        int right = -1;
-        strokes.clear();
-        seen[start] = 1;
-        stack.assign(1, static_cast<uint32_t>(start));
-        while (!stack.empty()) {
-            const size_t at = stack.back();
-            stack.pop_back();
-            ++area;
-            if (stroke[at] != 0)
-                strokes.push_back(static_cast<uint32_t>(at));
-            const int x = static_cast<int>(at % static_cast<size_t>(width));
-            const int y = static_cast<int>(at / static_cast<size_t>(width));
-            left = std::min(left, x);
-            right = std::max(right, x);
-            const auto visit = [&](int nx, int ny) {
-                if (nx < 0 || ny < 0 || nx >= width || ny >= height)
-                    return;
-                const size_t n =
-                    static_cast<size_t>(ny) * static_cast<size_t>(width) + static_cast<size_t>(nx);
-                if (seen[n] == 0 && std::abs(pixels[n] - pixels[at]) <= sameShade) {
-                    seen[n] = 1;
-                    stack.push_back(static_cast<uint32_t>(n));
-                }
-            };
-            visit(x - 1, y);
-            visit(x + 1, y);
-            visit(x, y - 1);
-            visit(x, y + 1);
-        }
-        if (area <= largestStroke)
+        followStretch(pixels, width, height, start, seen, stack, stretch);
+        if (static_cast<int>(stretch.pixels.size()) <= largestStroke)
             continue;
-        const bool bar = right - left + 1 > widestLabel;
-        for (const size_t i : strokes) {
-            if (!(bar && stroke[i] == darkStroke))
+        const bool bar = stretch.right - stretch.left + 1 > widestLabel;
+        for (const uint32_t i : stretch.pixels) {
+            if (stroke[i] != 0 && !(bar && stroke[i] == darkStroke))
                 out.scanLine(static_cast<int>(
-                    i / static_cast<size_t>(width)))[i % static_cast<size_t>(width)] = 255;
+                    i / static_cast<uint32_t>(width)))[i % static_cast<uint32_t>(width)] = 255;
         }
     }
 }
@@ -288,8 +310,9 @@ void turnOverLightOnBars(Gray& pixels, int width, int height)
         int lightest = 0;
     };
     std::vector<uint8_t> seen(pixels.size(), 0);
-    std::vector<uint32_t> stack; // pictures hold fewer than 2^32 pixels
-    std::vector<uint32_t> members;
+    std::vector<uint32_t> stack;
+    Stretch stretch;
+    const std::vector<uint32_t>& members = stretch.pixels;
     std::vector<Bar> bars;
     const auto index = [width](int x, int y) {
         return static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
@@ -297,43 +320,17 @@ void turnOverLightOnBars(Gray& pixels, int width, int height)
     for (size_t start = 0; start < pixels.size(); ++start) {
         if (seen[start] != 0)
             continue;
-        members.clear();
-        seen[start] = 1;
-        stack.assign(1, static_cast<uint32_t>(start));
-        int top = height;
-        int bottom = -1;
-        int left = width;
-        int right = -1;
-        while (!stack.empty()) {
-            const size_t at = stack.back();
-            stack.pop_back();
-            members.push_back(static_cast<uint32_t>(at));
-            const int x = static_cast<int>(at % static_cast<size_t>(width));
-            const int y = static_cast<int>(at / static_cast<size_t>(width));
-            top = std::min(top, y);
-            bottom = std::max(bottom, y);
-            left = std::min(left, x);
-            right = std::max(right, x);
-            const auto visit = [&](int nx, int ny) {
-                if (nx < 0 || ny < 0 || nx >= width || ny >= height)
-                    return;
-                const size_t n = index(nx, ny);
-                if (seen[n] == 0 && std::abs(pixels[n] - pixels[at]) <= sameShade) {
-                    seen[n] = 1;
-                    stack.push_back(static_cast<uint32_t>(n));
-                }
-            };
-            visit(x - 1, y);
-            visit(x + 1, y);
-            visit(x, y - 1);
-            visit(x, y + 1);
-        }
+        followStretch(pixels, width, height, start, seen, stack, stretch);
+        const int top = stretch.top;
+        const int bottom = stretch.bottom;
+        const int left = stretch.left;
+        const int right = stretch.right;
         if (static_cast<int>(members.size()) < smallestBar || bottom - top < 5 || right - left < 23)
             continue;
         Bar bar;
         const auto area = static_cast<long long>(members.size());
         bar.top = top;
-        bar.spans.assign(static_cast<size_t>(bottom - top + 1), {width, -1});
+        bar.spans.assign(static_cast<size_t>(bottom) - static_cast<size_t>(top) + 1, {width, -1});
         long long shade = 0;
         std::vector<int> rowCount(bar.spans.size(), 0);
         for (const size_t m : members) {
@@ -368,7 +365,7 @@ void turnOverLightOnBars(Gray& pixels, int width, int height)
         // thin strokes, and a page holding a lighter card or button holds no text.
         int widestSolid = 0;
         int widestLight = 0;
-        const size_t across = static_cast<size_t>(right - left + 2);
+        const size_t across = static_cast<size_t>(right) - static_cast<size_t>(left) + 2;
         std::vector<int> solidUp(across, 0);
         std::vector<int> solidRow(across, 0);
         std::vector<int> lightUp(across, 0);
@@ -377,7 +374,7 @@ void turnOverLightOnBars(Gray& pixels, int width, int height)
             const auto [from, to] = bar.spans[static_cast<size_t>(y - top)];
             for (int x = left; x <= right; ++x) {
                 const size_t i = index(x, y);
-                const auto k = static_cast<size_t>(x - left + 1);
+                const auto k = static_cast<size_t>(x) - static_cast<size_t>(left) + 1;
                 const auto grow = [k](const std::vector<int>& up, const std::vector<int>& row) {
                     return 1 + std::min({up[k], up[k - 1], row[k - 1]});
                 };

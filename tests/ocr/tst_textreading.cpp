@@ -48,6 +48,16 @@ struct Scene {
         }
         return *this;
     }
+    // A rounded patch of colour, such as a button or a badge: no text of its own.
+    Scene& patch(const QRectF& area, const QColor& colour, qreal radius)
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(colour);
+        p.drawRoundedRect(area, radius, radius);
+        return *this;
+    }
     Scene& rule(const QRect& area, const QColor& colour)
     {
         QPainter(&image).fillRect(area, colour);
@@ -102,14 +112,9 @@ private Q_SLOTS:
         ramp.setStops({{0, QColor(0x1c71d8)}, {1, QColor(0x99c1f1)}});
         row("light text on a gradient",
             Scene({320, 60}, ramp).write({20, 36}, u"Continue to checkout"_s, 15, Qt::white));
-        Scene button({160, 70}, QColor(0xececec));
-        QPainter p(&button.image);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0x3584e4));
-        p.drawRoundedRect(QRectF(16, 16, 80, 36), 6, 6);
-        p.end();
-        row("a short button label", button.write({42, 40}, u"OK"_s, 14, Qt::white, true));
+        row("a short button label", Scene({160, 70}, QColor(0xececec))
+                                        .patch({16, 16, 80, 36}, QColor(0x3584e4), 6)
+                                        .write({42, 40}, u"OK"_s, 14, Qt::white, true));
         Scene url({360, 40}, Qt::white);
         url.write({10, 24}, u"https://vellumbox.org/download"_s, 13, QColor(0x1a5fb4));
         row("a URL", url.rule({10, 27, url.lines.first().right() - 10, 1}, QColor(0x1a5fb4)));
@@ -186,14 +191,10 @@ private Q_SLOTS:
         row("the selected row of a list",
             selected.write({4, 30}, u"Chapter 3 - Letters from Lisbon"_s, 12, Qt::white),
             QRect(0, 20, 300, 14), 1);
-        Scene badge({120, 40}, QColor(0xf0f0f0));
-        QPainter b(&badge.image);
-        b.setRenderHint(QPainter::Antialiasing);
-        b.setPen(Qt::NoPen);
-        b.setBrush(QColor(0xc62828));
-        b.drawRoundedRect(QRectF(20, 10, 44, 17), 8.5, 8.5);
-        b.end();
-        row("a badge on light grey", badge.write({30, 23}, u"Bug"_s, 11, Qt::white, true),
+        row("a badge on light grey",
+            Scene({120, 40}, QColor(0xf0f0f0))
+                .patch({20, 10, 44, 17}, QColor(0xc62828), 8.5)
+                .write({30, 23}, u"Bug"_s, 11, Qt::white, true),
             QRect(20, 10, 44, 17), 1);
         Scene button({200, 70}, QColor(0x2a2a2a));
         QPainter d(&button.image);
@@ -316,16 +317,10 @@ private Q_SLOTS:
         const auto [gap, page] = fetch<int, QColor>({"gap", "page"});
         constexpr int height = 17;
         Scene labels({140, 3 * height + 2 * gap + 20}, page);
-        QPainter painter(&labels.image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
         const QList<QColor> colours{QColor(0xd32f2f), QColor(0x2e7d32), QColor(0x1565c0)};
         const QStringList texts{u"24"_s, u"New"_s, u"Beta"_s};
-        for (int i = 0; i < 3; ++i) {
-            painter.setBrush(colours.at(i));
-            painter.drawRoundedRect(QRectF(70, 10 + i * (height + gap), 48, height), 8.5, 8.5);
-        }
-        painter.end();
+        for (int i = 0; i < 3; ++i)
+            labels.patch({70, 10.0 + i * (height + gap), 48, height}, colours.at(i), 8.5);
         for (int i = 0; i < 3; ++i)
             labels.write({80, 23 + i * (height + gap)}, texts.at(i), 11, Qt::white, true);
         const QImage prepared = readableGray(labels.image);
