@@ -295,4 +295,53 @@ void fillLargeType(QImage& prepared, const QImage& halfPrepared)
     }
 }
 
+void eraseMaskedCharacters(QImage& prepared)
+{
+    // Smaller dots are the periods of an ellipsis; three of them are an ellipsis at any size.
+    constexpr int smallestDot = 5;
+    constexpr int fewestDots = 4;
+    const auto inked = [&prepared](int x, int y) { return prepared.constScanLine(y)[x] < 128; };
+    std::vector<QRect> dots;
+    for (const Blob& blob : glyphBlobs(prepared)) {
+        const QRect& box = blob.box;
+        // Round and solid: its corners empty but for a pixel's rounding and its middle inked,
+        // where a small bold letter has stems in its corners or a counter in its middle; a
+        // filled disc covers about 79 % of its box.
+        const int corners =
+            (inked(box.left(), box.top()) ? 1 : 0) + (inked(box.right(), box.top()) ? 1 : 0) +
+            (inked(box.left(), box.bottom()) ? 1 : 0) + (inked(box.right(), box.bottom()) ? 1 : 0);
+        const bool round = box.width() >= smallestDot &&
+                           std::abs(box.width() - box.height()) <= 1 && corners <= 1 &&
+                           inked(box.center().x(), box.center().y());
+        if (round && 10 * static_cast<qint64>(blob.pixels) >=
+                         6 * static_cast<qint64>(box.width()) * box.height())
+            dots.push_back(box);
+    }
+    std::ranges::sort(dots, {}, [](const QRect& d) { return std::pair(d.center().y(), d.left()); });
+    size_t first = 0;
+    while (first < dots.size()) {
+        // A run: the same size, the same row, each as far from the last as the one before.
+        size_t end = first + 1;
+        while (end < dots.size()) {
+            const QRect& last = dots[end - 1];
+            const QRect& next = dots[end];
+            const int gap = next.left() - last.right();
+            const bool even =
+                end == first + 1 || std::abs(gap - (last.left() - dots[end - 2].right())) <= 2;
+            if (std::abs(next.center().y() - last.center().y()) > 1 ||
+                std::abs(next.width() - last.width()) > 1 || gap < 0 || gap > 2 * last.width() ||
+                !even)
+                break;
+            ++end;
+        }
+        if (end - first >= static_cast<size_t>(fewestDots)) {
+            for (size_t i = first; i < end; ++i) {
+                for (int y = dots[i].top(); y <= dots[i].bottom(); ++y)
+                    std::fill_n(prepared.scanLine(y) + dots[i].left(), dots[i].width(), uchar(255));
+            }
+        }
+        first = end;
+    }
+}
+
 } // namespace vellumbox

@@ -22,6 +22,10 @@ QImage glyphMask(const QImage& prepared);
 QList<QRect> unreadTextLines(const QImage& halfPrepared, const QImage& prepared,
                              const QList<QRect>& read);
 
+// `prepared` without a password field's dots: four or more filled discs of one size in a row,
+// evenly spaced, which the engine reads as a word of "e"s and "o"s.
+void eraseMaskedCharacters(QImage& prepared);
+
 // Large type, whose strokes the preparation hollows to their outline, filled from `halfPrepared`,
 // the picture prepared at half size, where its strokes fit.
 void fillLargeType(QImage& prepared, const QImage& halfPrepared);

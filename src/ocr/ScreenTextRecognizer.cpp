@@ -260,6 +260,7 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
     QImage prepared = readableStrokes(turned);
     fillLargeType(prepared, halfPrepared);
     eraseLongRules(prepared);
+    eraseMaskedCharacters(prepared);
 
     const QMutexLocker lock(&mutex);
     if (const std::optional<QString> failure = engine.load())

@@ -302,6 +302,43 @@ private Q_SLOTS:
         QVERIFY(filled.pixelColor(middle).lightness() < 128);
     }
 
+    // A password field's dots go; an ellipsis, square marks and rings stay.
+    void maskedCharactersGo_data()
+    {
+        columns<Scene, bool>({"scene", "masked"});
+        const auto marks = [](int count, bool round, bool filled) {
+            Scene s({200, 30}, Qt::white);
+            QPainter p(&s.image);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(filled ? QPen(Qt::NoPen) : QPen(QColor(0x202020), 1.5));
+            p.setBrush(filled ? QBrush(QColor(0x202020)) : QBrush(Qt::NoBrush));
+            for (int i = 0; i < count; ++i) {
+                const QRectF box(10 + 9 * i, 12, 6, 6);
+                if (round)
+                    p.drawEllipse(box);
+                else
+                    p.drawRect(box);
+            }
+            return s;
+        };
+        row("a password field's dots", marks(8, true, true), true);
+        row("an ellipsis", marks(3, true, true), false);
+        row("square marks", marks(8, false, true), false);
+        row("rings", marks(8, true, false), false);
+    }
+
+    void maskedCharactersGo()
+    {
+        const auto [s, masked] = fetch<Scene, bool>({"scene", "masked"});
+        const QImage prepared = readableGray(s.image);
+        QImage erased = prepared;
+        eraseMaskedCharacters(erased);
+        if (masked)
+            QVERIFY(!inked(erased, erased.rect()));
+        else
+            QCOMPARE(erased, prepared);
+    }
+
     // Coloured labels close above each other, as badges down a list: the page between them is
     // no white stroke, and each label is a line of its own.
     void labelsCloseTogetherAreLinesApart_data()
