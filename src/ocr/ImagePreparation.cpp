@@ -409,6 +409,9 @@ void turnOverLightOnBars(Gray& pixels, int width, int height)
                    lighter >= 3 * darker;
         bars.push_back(std::move(bar));
     }
+    // Most pictures hold no such bar: nothing more to do.
+    if (std::ranges::none_of(bars, &Bar::turn))
+        return;
     // The smaller bar lies on the larger one and decides for what it holds. Its rim, where it
     // blends into what lies around it, goes with it.
     std::ranges::sort(bars, std::greater{}, &Bar::spanArea);

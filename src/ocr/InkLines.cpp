@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "InkLines.h"
 
-#include "ImagePreparation.h"
-
 #include <algorithm>
 #include <numeric>
 #include <vector>

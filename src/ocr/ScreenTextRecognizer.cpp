@@ -193,6 +193,14 @@ std::vector<ReadLine> readUnread(TextEngine& engine, const QImage& prepared, con
     return lines;
 }
 
+QList<QRect> boxesOf(const std::vector<ReadLine>& lines)
+{
+    QList<QRect> boxes;
+    for (const ReadLine& line : lines)
+        boxes.append(line.box);
+    return boxes;
+}
+
 // Blocks side by side, each with its own layout, shared between the engines by area.
 std::vector<ReadLine> readBlocksOn(TextEngine& engine, TextEngine* helper, const QImage& prepared,
                                    const QImage& gray, QList<QRect> blocks)
@@ -280,9 +288,7 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
     lines = readBlocksOn(engine, helper.get(), prepared, gray, blocks);
     // A doubtful reading does not hide its ink: rows the layout ran together across columns
     // read surely line by line, and then take its place.
-    QList<QRect> firstBoxes;
-    for (const ReadLine& line : lines)
-        firstBoxes.append(line.box);
+    const QList<QRect> firstBoxes = boxesOf(lines);
     const QList<bool> pieces = lettersApart(firstBoxes);
     QList<QRect> read;
     QList<bool> doubtful;
@@ -309,20 +315,14 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
         const std::vector<ReadLine> found = readUnread(engine, prepared, gray, unread);
         lines.insert(lines.end(), found.begin(), found.end());
     }
-    QList<QRect> allBoxes;
-    for (const ReadLine& line : lines)
-        allBoxes.append(line.box);
-    const QList<qsizetype> doubled = doubledLines(allBoxes, doubtful);
+    const QList<qsizetype> doubled = doubledLines(boxesOf(lines), doubtful);
     for (auto i = doubled.rbegin(); i != doubled.rend(); ++i)
         lines.erase(lines.begin() + *i);
     // A line may still have been found twice, by the layout and by its ink, in other boxes.
-    QList<QRect> boxes;
     QStringList texts;
-    for (const ReadLine& line : lines) {
-        boxes.append(line.box);
+    for (const ReadLine& line : lines)
         texts.append(line.text);
-    }
-    const QList<qsizetype> repeated = repeatedLines(boxes, texts);
+    const QList<qsizetype> repeated = repeatedLines(boxesOf(lines), texts);
     for (auto i = repeated.rbegin(); i != repeated.rend(); ++i)
         lines.erase(lines.begin() + *i);
     // Pieces of one line the layout read apart come out as that one line.
@@ -330,10 +330,7 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
     std::ranges::copy_if(lines, std::back_inserter(whole),
                          [](const ReadLine& line) { return line.text.isEmpty(); });
     std::erase_if(lines, [](const ReadLine& line) { return line.text.isEmpty(); });
-    boxes.clear();
-    for (const ReadLine& line : lines)
-        boxes.append(line.box);
-    for (const QList<qsizetype>& group : piecesOfOneLine(boxes)) {
+    for (const QList<qsizetype>& group : piecesOfOneLine(boxesOf(lines))) {
         ReadLine line;
         QStringList words;
         for (const qsizetype i : group) {

@@ -10,7 +10,8 @@
 
 namespace vellumbox {
 
-// Reads text on screen through an engine: the picture is made dark on white (readableGray),
+// Reads text on screen through an engine: the picture is made dark on white (barsTurnedOver,
+// readableStrokes, fillLargeType),
 // the engine finds its lines, their words are filtered (keptText), lines too small for the
 // engine's recogniser are read again enlarged, and a tall picture is read as two bands at once
 // (bandCut). One engine behind a lock, since an engine is not thread-safe and a second one
