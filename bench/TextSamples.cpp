@@ -217,6 +217,32 @@ TextSample table()
     return s;
 }
 
+// A seat map or a keyboard's layout: one character a cell, letters whose small form is the
+// capital made smaller among them.
+TextSample characterGrid()
+{
+    const QString cells = QStringLiteral("K7xQ2mP9aZ4rW1bT8nYCeH6uJ0cV5sFg");
+    constexpr int across = 8;
+    constexpr double cell = 34;
+    TextSample s{QStringLiteral("a character a cell"), canvas({300, 150}, QColor(0x2b2b2b)), {}};
+    QPainter p(&s.image);
+    p.setPen(QColor(0x3c3c3c));
+    for (int i = 0; i <= across; ++i)
+        p.drawLine(QPointF(10 + i * cell, 6), QPointF(10 + i * cell, 6 + 4 * cell));
+    for (int r = 0; r <= 4; ++r)
+        p.drawLine(QPointF(10, 6 + r * cell), QPointF(10 + across * cell, 6 + r * cell));
+    for (int r = 0; r < 4; ++r) {
+        QString row;
+        for (int c = 0; c < across; ++c) {
+            const QString text = cells.mid(r * across + c, 1);
+            write(p, {22 + c * cell, 28 + r * cell}, text, 13, QColor(0xd8d8d8));
+            row += (c > 0 ? QStringLiteral(" ") : QString()) + text;
+        }
+        s.lines << row;
+    }
+    return s;
+}
+
 TextSample lowContrast()
 {
     TextSample s{QStringLiteral("low contrast"), canvas({400, 120}, QColor(0xffffff)), {}};
@@ -414,9 +440,9 @@ std::pair<qsizetype, qsizetype> bestMatch(const QString& haystack, const QString
 
 QList<TextSample> textSamples()
 {
-    return {uiText(),      smallText(), codeBlock(),      lightOnDark(),
-            twoColumns(),  hiDpi(),     colouredLabels(), table(),
-            lowContrast(), icons(),     windowFrame(),    framedText()};
+    return {uiText(),      smallText(),      codeBlock(),    lightOnDark(), twoColumns(),
+            hiDpi(),       colouredLabels(), table(),        lowContrast(), icons(),
+            windowFrame(), framedText(),     characterGrid()};
 }
 
 TextSample smallRegion()

@@ -111,6 +111,17 @@ bool sameRow(const QRect& a, const QRect& b)
            small.bottom() <= tall.bottom();
 }
 
+// Pieces of one glyph, one above the other: at small sizes the grey middle of a thin
+// diagonal ("2", "z") parts its ends. Lines of text lie further apart, and the dots of a
+// grip are all small.
+bool stacked(const QRect& a, const QRect& b)
+{
+    const int gap = std::max(a.top(), b.top()) - std::min(a.bottom(), b.bottom()) - 1;
+    const int overlap = std::min(a.right(), b.right()) - std::max(a.left(), b.left()) + 1;
+    return gap >= 0 && gap <= 1 && 2 * overlap >= std::min(a.width(), b.width()) &&
+           std::max(a.height(), b.height()) >= minimumLineHeight;
+}
+
 int find(std::vector<int>& parent, int i)
 {
     while (parent[static_cast<size_t>(i)] != i)
@@ -197,9 +208,31 @@ QImage glyphMask(const QImage& prepared)
 
 QList<QRect> unreadInkLines(const QImage& prepared, const QList<QRect>& read)
 {
+    const std::vector<Blob> blobs = glyphBlobs(prepared);
+    std::vector<QRect> byLeft;
+    for (const Blob& blob : blobs)
+        byLeft.push_back(blob.box);
+    std::ranges::sort(byLeft, {}, &QRect::left);
+    // A frame around a label, however faint its edges: no letter holds two others.
+    const auto framesText = [&byLeft](const QRect& box) {
+        if (box.width() < 8 || box.height() < 8)
+            return false;
+        const QRect inside = box.adjusted(1, 1, -1, -1);
+        int held = 0;
+        for (auto it = std::ranges::lower_bound(byLeft, inside.left(), {}, &QRect::left);
+             it != byLeft.end() && it->left() <= inside.right() && held < 2; ++it)
+            held += inside.contains(*it) ? 1 : 0;
+        return held >= 2;
+    };
     std::vector<QRect> glyphs;
-    for (const Blob& blob : glyphBlobs(prepared)) {
-        if (!glyphSized(blob.box) || boxOutline(prepared, blob.box))
+    for (const Blob& blob : blobs) {
+        // A piece of a frame whose edges the preparation broke: wide, and mostly hollow.
+        const bool framePiece = blob.box.height() >= 8 &&
+                                blob.box.width() >= 2 * blob.box.height() &&
+                                5 * static_cast<qint64>(blob.pixels) <
+                                    static_cast<qint64>(blob.box.width()) * blob.box.height();
+        if (!glyphSized(blob.box) || boxOutline(prepared, blob.box) || framesText(blob.box) ||
+            framePiece)
             continue;
         const QRect near = blob.box.adjusted(-2, -2, 2, 2);
         if (std::ranges::none_of(read, [&near](const QRect& box) { return box.intersects(near); }))
@@ -216,7 +249,7 @@ QList<QRect> unreadInkLines(const QImage& prepared, const QList<QRect>& read)
             const int reach = std::max(a.height(), b.height());
             if (b.left() > a.right() + reach)
                 break;
-            if (sameRow(a, b))
+            if (sameRow(a, b) || stacked(a, b))
                 parent[static_cast<size_t>(find(parent, static_cast<int>(j)))] =
                     find(parent, static_cast<int>(i));
         }

@@ -218,4 +218,44 @@ QList<qsizetype> doubledLines(const QList<QRect>& boxes, const QList<bool>& doub
     return gone;
 }
 
+QStringList casesSettled(const QList<QRect>& boxes, QStringList texts)
+{
+    static const QString sameShape = QStringLiteral("cosuvwxz");
+    const auto bothCases = [](const QString& text) {
+        return text.size() == 2 && text.at(0) != text.at(1) &&
+               text.at(0).toLower() == text.at(1).toLower() &&
+               sameShape.contains(text.at(0).toLower());
+    };
+    // Digits and capitals stand on the baseline and reach the capitals' height; "J" and "Q"
+    // reach below it in many faces.
+    const auto capitalHigh = [](const QString& text) {
+        return text.size() == 1 &&
+               (text.front().isDigit() ||
+                (text.front().isUpper() && !sameShape.contains(text.front().toLower()) &&
+                 text.front() != QLatin1Char('J') && text.front() != QLatin1Char('Q')));
+    };
+    const QStringList read = texts;
+    for (qsizetype i = 0; i < boxes.size(); ++i) {
+        if (!bothCases(read.at(i)))
+            continue;
+        const QRect& box = boxes.at(i);
+        int capital = 0;
+        for (qsizetype j = 0; j < boxes.size(); ++j) {
+            const QRect& other = boxes.at(j);
+            const int overlap =
+                std::min(box.bottom(), other.bottom()) - std::max(box.top(), other.top()) + 1;
+            if (j != i && capitalHigh(read.at(j)) &&
+                2 * overlap >= std::min(box.height(), other.height()))
+                capital = std::max(capital, other.height());
+        }
+        // A small letter reaches about three quarters of a capital's height.
+        const QChar letter = read.at(i).front();
+        if (capital > 0)
+            texts[i] = 20 * box.height() >= 17 * capital ? letter.toUpper() : letter.toLower();
+        else
+            texts[i] = letter;
+    }
+    return texts;
+}
+
 } // namespace vellumbox

@@ -35,4 +35,10 @@ QList<qsizetype> doubledLines(const QList<QRect>& boxes, const QList<bool>& doub
 // a line alone is a group of one. Groups in the order of their first line.
 QList<QList<qsizetype>> piecesOfOneLine(const QList<QRect>& boxes);
 
+// The texts with each lone letter the engine read in both its cases ("Cc", "Ww": letters whose
+// small form is the capital made smaller) settled by its height: a capital is as tall as the
+// digits and capitals read alone on its row. Without them on the row, the engine's first reading
+// stands alone.
+QStringList casesSettled(const QList<QRect>& boxes, QStringList texts);
+
 } // namespace vellumbox

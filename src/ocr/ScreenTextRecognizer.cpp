@@ -121,8 +121,13 @@ void readAlone(TextEngine& engine, const QImage& prepared, const QImage& gray, c
     const QRect content = line.box.adjusted(-margin, -margin, margin, margin).intersected(band);
     const double scale = std::clamp(enlargedLineHeight / line.box.height(), 1.0, 3.0);
     const auto attempt = [&engine, &line](const QImage& alone) {
-        const std::vector<ReadLine> again =
+        std::vector<ReadLine> again =
             readLines(engine, alone, alone.rect(), EngineLayout::SingleLine);
+        // As a line, the engine may give nothing for a lone glyph it reads surely as a word; a thin
+        // stroke alone is a tick or a rule, which the word reader makes into letters.
+        if ((again.empty() || (again.size() == 1 && again.front().text.isEmpty())) &&
+            3 * line.box.width() >= line.box.height())
+            again = readLines(engine, alone, alone.rect(), EngineLayout::SingleWord);
         // Surer of less is not better: a reading that drops a third of the line loses.
         if (again.size() == 1 && !again.front().text.isEmpty() &&
             (line.text.isEmpty() ||
@@ -323,8 +328,13 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
     for (const ReadLine& line : lines)
         texts.append(line.text);
     const QList<qsizetype> repeated = repeatedLines(boxesOf(lines), texts);
-    for (auto i = repeated.rbegin(); i != repeated.rend(); ++i)
+    for (auto i = repeated.rbegin(); i != repeated.rend(); ++i) {
         lines.erase(lines.begin() + *i);
+        texts.removeAt(*i);
+    }
+    texts = casesSettled(boxesOf(lines), texts);
+    for (size_t i = 0; i < lines.size(); ++i)
+        lines[i].text = texts.at(static_cast<qsizetype>(i));
     // Pieces of one line the layout read apart come out as that one line.
     std::vector<ReadLine> whole;
     std::ranges::copy_if(lines, std::back_inserter(whole),

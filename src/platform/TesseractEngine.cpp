@@ -147,8 +147,17 @@ QList<EngineLine> TesseractEngine::read(const QImage& gray, const QRect& region,
     // text. With no active parallel level allowed, the reading thread runs them alone.
     omp_set_max_active_levels(0);
     const QImage part = region == gray.rect() ? gray : gray.copy(region);
-    api->SetPageSegMode(layout == EngineLayout::Page ? tesseract::PSM_AUTO
-                                                     : tesseract::PSM_SINGLE_LINE);
+    switch (layout) {
+    case EngineLayout::Page:
+        api->SetPageSegMode(tesseract::PSM_AUTO);
+        break;
+    case EngineLayout::SingleLine:
+        api->SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+        break;
+    case EngineLayout::SingleWord:
+        api->SetPageSegMode(tesseract::PSM_SINGLE_WORD);
+        break;
+    }
     api->SetImage(part.constBits(), part.width(), part.height(), 1,
                   static_cast<int>(part.bytesPerLine()));
     // Screens are not scanned paper; stating a resolution also spares the engine a guess.

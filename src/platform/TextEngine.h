@@ -25,8 +25,9 @@ struct EngineLine {
     QList<EngineWord> words;
 };
 
-// How the engine looks for text: the layout of a page, or the whole region as one line.
-enum class EngineLayout { Page, SingleLine };
+// How the engine looks for text: the layout of a page, the whole region as one line, or as one
+// word.
+enum class EngineLayout { Page, SingleLine, SingleWord };
 
 // A text recognition engine: reads dark text on a white Grayscale8 picture and says how sure
 // it is of each word. One caller at a time; the recogniser that drives it holds the lock.

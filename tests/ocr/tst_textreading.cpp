@@ -422,6 +422,26 @@ private Q_SLOTS:
         frame.end();
         row("a window's buttons beside its title", buttons.write({10, 18}, u"Notes"_s, 13, dark), 1,
             QRect(99, 5, 54, 17));
+        Scene grip({200, 40}, Qt::white);
+        for (int i = 0; i < 12; ++i)
+            grip.rule({5 + 3 * (i % 2), 8 + 3 * (i / 2), 2, 2}, QColor(0x606060));
+        grip.lines.clear();
+        row("a toolbar's grip, dots one above the other", grip.write({30, 24}, u"New"_s, 13, dark),
+            1, QRect(5, 8, 5, 17));
+        Scene pill({200, 40}, Qt::white);
+        QPainter outline(&pill.image);
+        outline.setRenderHint(QPainter::Antialiasing);
+        outline.setPen(QPen(QColor(0x404040), 1.2));
+        outline.drawEllipse(QRectF(20.5, 6.5, 26, 26));
+        outline.end();
+        row("a ring around a count",
+            pill.write({26, 24}, u"12"_s, 12, dark).write({60, 24}, u"unread"_s, 12, dark), 2,
+            QRect(20, 12, 3, 14));
+        Scene field({260, 40}, Qt::white);
+        field.rule({20, 8, 70, 1}, dark).rule({20, 29, 70, 1}, dark).rule({89, 8, 1, 22}, dark);
+        field.lines.clear();
+        row("the broken end of a field's frame", field.write({120, 24}, u"Browse"_s, 12, dark), 1,
+            QRect(86, 8, 4, 22));
     }
 
     void inkRowsAreLinesOfText()
@@ -607,6 +627,32 @@ private Q_SLOTS:
         const auto [boxes, groups] =
             fetch<QList<QRect>, QList<QList<qsizetype>>>({"boxes", "groups"});
         QCOMPARE(piecesOfOneLine(boxes), groups);
+    }
+
+    void lettersOfOneShapeTakeTheirCase_data()
+    {
+        using Boxes = QList<QRect>;
+        columns<Boxes, QStringList, QStringList>({"boxes", "texts", "settled"});
+        // The cells of a grid: a letter read in both cases beside digits and capitals.
+        row("as tall as the digits beside it", Boxes{{15, 123, 7, 9}, {40, 123, 7, 9}},
+            QStringList{u"Cc"_s, u"8"_s}, QStringList{u"C"_s, u"8"_s});
+        row("as tall as a small letter", Boxes{{108, 155, 6, 7}, {74, 153, 7, 9}},
+            QStringList{u"Cc"_s, u"0"_s}, QStringList{u"c"_s, u"0"_s});
+        row("a capital read small first", Boxes{{174, 93, 11, 9}, {277, 93, 8, 9}},
+            QStringList{u"wW"_s, u"T"_s}, QStringList{u"W"_s, u"T"_s});
+        row("digits on another row say nothing", Boxes{{10, 10, 6, 7}, {10, 40, 7, 12}},
+            QStringList{u"Ss"_s, u"5"_s}, QStringList{u"S"_s, u"5"_s});
+        row("a letter of another shape says nothing", Boxes{{10, 10, 6, 7}, {20, 8, 4, 12}},
+            QStringList{u"sS"_s, u"J"_s}, QStringList{u"s"_s, u"J"_s});
+        row("words of two letters", Boxes{{10, 10, 16, 9}, {30, 10, 16, 9}, {50, 10, 7, 9}},
+            QStringList{u"So"_s, u"Aa"_s, u"8"_s}, QStringList{u"So"_s, u"Aa"_s, u"8"_s});
+    }
+
+    void lettersOfOneShapeTakeTheirCase()
+    {
+        const auto [boxes, texts, settled] =
+            fetch<QList<QRect>, QStringList, QStringList>({"boxes", "texts", "settled"});
+        QCOMPARE(casesSettled(boxes, texts), settled);
     }
 
     void keptWords_data()
