@@ -243,6 +243,31 @@ TextSample characterGrid()
     return s;
 }
 
+// Prices on a pricing page: large figures, their unit in small type beside them.
+TextSample prices()
+{
+    TextSample s{QStringLiteral("prices in two sizes"), canvas({420, 110}, QColor(0x2b2722)), {}};
+    QPainter p(&s.image);
+    const QString serif = QStringLiteral("DejaVu Serif");
+    const QList<std::pair<QString, QString>> rows = {
+        {QStringLiteral("$12"), QStringLiteral("per user a month")},
+        {QStringLiteral("$390"), QStringLiteral("a year for the team")}};
+    for (int i = 0; i < rows.size(); ++i) {
+        const double baseline = 40 + i * 50;
+        write(p, {14, baseline}, rows.at(i).first, 30, QColor(0xf8f6f2), serif, true);
+        const double after = 14 + QFontMetricsF([&serif] {
+                                      QFont f(serif);
+                                      f.setPixelSize(30);
+                                      f.setBold(true);
+                                      return f;
+                                  }())
+                                      .horizontalAdvance(rows.at(i).first);
+        write(p, {after + 6, baseline}, rows.at(i).second, 13, QColor(0xa8a29a), serif);
+        s.lines << rows.at(i).first + QStringLiteral(" ") + rows.at(i).second;
+    }
+    return s;
+}
+
 TextSample lowContrast()
 {
     TextSample s{QStringLiteral("low contrast"), canvas({400, 120}, QColor(0xffffff)), {}};
@@ -440,9 +465,9 @@ std::pair<qsizetype, qsizetype> bestMatch(const QString& haystack, const QString
 
 QList<TextSample> textSamples()
 {
-    return {uiText(),      smallText(),      codeBlock(),    lightOnDark(), twoColumns(),
-            hiDpi(),       colouredLabels(), table(),        lowContrast(), icons(),
-            windowFrame(), framedText(),     characterGrid()};
+    return {uiText(),      smallText(),      codeBlock(),     lightOnDark(), twoColumns(),
+            hiDpi(),       colouredLabels(), table(),         lowContrast(), icons(),
+            windowFrame(), framedText(),     characterGrid(), prices()};
 }
 
 TextSample smallRegion()

@@ -23,6 +23,9 @@ constexpr int largeHalfHeight = 11;
 struct Blob {
     QRect box;
     int pixels = 0;
+    // Pixels inked with their right, lower and lower right neighbours: none in a drawing of
+    // one-pixel lines, some in every stroke of type large enough to be two pixels wide.
+    int squares = 0;
 };
 
 std::vector<Blob> glyphBlobs(const QImage& prepared)
@@ -42,6 +45,7 @@ std::vector<Blob> glyphBlobs(const QImage& prepared)
             const int id = static_cast<int>(blobs.size());
             QRect box(x, y, 1, 1);
             int pixels = 0;
+            int squares = 0;
             label[start] = id;
             stack.assign(1, static_cast<int>(start));
             while (!stack.empty()) {
@@ -51,6 +55,9 @@ std::vector<Blob> glyphBlobs(const QImage& prepared)
                 const int py = at / width;
                 box |= QRect(px, py, 1, 1);
                 ++pixels;
+                if (px + 1 < width && py + 1 < height && inked(px + 1, py) && inked(px, py + 1) &&
+                    inked(px + 1, py + 1))
+                    ++squares;
                 for (int dy = -1; dy <= 1; ++dy) {
                     for (int dx = -1; dx <= 1; ++dx) {
                         const int nx = px + dx;
@@ -66,7 +73,7 @@ std::vector<Blob> glyphBlobs(const QImage& prepared)
                     }
                 }
             }
-            blobs.push_back({box, pixels});
+            blobs.push_back({box, pixels, squares});
         }
     }
     return blobs;
@@ -95,6 +102,37 @@ bool boxOutline(const QImage& prepared, const QRect& box)
            along(box.bottomLeft(), {1, 0}, box.width()) &&
            along(box.topLeft(), {0, 1}, box.height()) &&
            along(box.topRight(), {0, 1}, box.height());
+}
+
+// A piece of a table's rules that lighter stretches cut apart where they cross: drawn in lines a
+// pixel wide, one of which runs on past the piece in lighter ink. A glyph's strokes end in it.
+bool rulePiece(const QImage& prepared, const Blob& blob)
+{
+    constexpr int runsOn = 3;
+    const QRect& box = blob.box;
+    if (blob.squares > 0 || std::min(box.width(), box.height()) < 8)
+        return false;
+    const auto shade = [&prepared](int x, int y) {
+        return prepared.rect().contains(x, y) ? prepared.constScanLine(y)[x] : uchar(255);
+    };
+    const auto continues = [&shade](QPoint from, QPoint step) {
+        if (shade(from.x(), from.y()) >= 128)
+            return false;
+        for (int i = 1; i <= runsOn; ++i) {
+            if (shade(from.x() + i * step.x(), from.y() + i * step.y()) >= 192)
+                return false;
+        }
+        return true;
+    };
+    for (int x = box.left(); x <= box.right(); ++x) {
+        if (continues({x, box.top()}, {0, -1}) || continues({x, box.bottom()}, {0, 1}))
+            return true;
+    }
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        if (continues({box.left(), y}, {-1, 0}) || continues({box.right(), y}, {1, 0}))
+            return true;
+    }
+    return false;
 }
 
 // Glyphs of one height side by side, or a mark within a glyph's height: the dots of a colon,
@@ -232,7 +270,7 @@ QList<QRect> unreadInkLines(const QImage& prepared, const QList<QRect>& read)
                                 5 * static_cast<qint64>(blob.pixels) <
                                     static_cast<qint64>(blob.box.width()) * blob.box.height();
         if (!glyphSized(blob.box) || boxOutline(prepared, blob.box) || framesText(blob.box) ||
-            framePiece)
+            framePiece || rulePiece(prepared, blob))
             continue;
         const QRect near = blob.box.adjusted(-2, -2, 2, 2);
         if (std::ranges::none_of(read, [&near](const QRect& box) { return box.intersects(near); }))
@@ -273,6 +311,22 @@ QList<QRect> unreadInkLines(const QImage& prepared, const QList<QRect>& read)
             continue;
         lines.append(line);
     }
+    // The stops of an ellipsis or a colon at the end of a line, a pixel high in small type.
+    std::vector<QRect> specks;
+    for (const Blob& blob : blobs) {
+        if (blob.box.height() < minimumPieceHeight && blob.box.width() <= 3)
+            specks.push_back(blob.box);
+    }
+    std::ranges::sort(specks, {}, &QRect::left);
+    for (QRect& line : lines) {
+        for (auto speck = std::ranges::upper_bound(specks, line.right(), {}, &QRect::left);
+             speck != specks.end() &&
+             speck->left() - line.right() - 1 <= std::max(2, line.height() / 2);
+             ++speck) {
+            if (speck->top() >= line.top() && speck->bottom() <= line.bottom())
+                line |= *speck;
+        }
+    }
     return wordsJoined(prepared, lines);
 }
 
@@ -301,6 +355,82 @@ QList<QRect> unreadTextLines(const QImage& halfPrepared, const QImage& prepared,
         unread.append(box);
     }
     return unread;
+}
+
+QList<QRect> runsOfOneSize(const QImage& prepared, const QRect& box)
+{
+    // Large type stands this many times taller than the small type's middle.
+    constexpr double taller = 1.6;
+    const QRect area = box.intersected(prepared.rect());
+    // Glyphs as runs of inked columns, each with the height of its ink.
+    QList<QRect> glyphs;
+    bool open = false;
+    for (int x = area.left(); x <= area.right(); ++x) {
+        int top = area.bottom() + 1;
+        int bottom = area.top() - 1;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            if (prepared.constScanLine(y)[x] < 128) {
+                top = std::min(top, y);
+                bottom = y;
+            }
+        }
+        if (bottom < top) {
+            open = false;
+            continue;
+        }
+        const QRect column(QPoint(x, top), QPoint(x, bottom));
+        if (open)
+            glyphs.back() |= column;
+        else
+            glyphs.append(column);
+        open = true;
+    }
+    if (glyphs.size() < 4)
+        return {};
+    std::vector<int> heights;
+    for (const QRect& glyph : std::as_const(glyphs))
+        heights.push_back(glyph.height());
+    std::ranges::nth_element(heights, heights.begin() + static_cast<qsizetype>(heights.size() / 2));
+    const int middle = heights[heights.size() / 2];
+    // A glyph alone among the other size is a tall mark of the same type: "@", "j", "(".
+    struct Run {
+        QRect box;
+        bool large = false;
+        int glyphs = 0;
+    };
+    std::vector<Run> runs;
+    for (const QRect& glyph : std::as_const(glyphs)) {
+        const bool large = glyph.height() >= taller * middle;
+        if (runs.empty() || large != runs.back().large)
+            runs.push_back({glyph, large, 1});
+        else {
+            runs.back().box |= glyph;
+            ++runs.back().glyphs;
+        }
+    }
+    std::vector<Run> merged;
+    for (const Run& run : runs) {
+        if (merged.empty()) {
+            merged.push_back(run);
+            continue;
+        }
+        Run& last = merged.back();
+        const bool lastAlone = last.glyphs == 1;
+        if (run.glyphs == 1 || lastAlone || last.large == run.large) {
+            last.box |= run.box;
+            last.glyphs += run.glyphs;
+            if (lastAlone)
+                last.large = run.large;
+        } else {
+            merged.push_back(run);
+        }
+    }
+    if (merged.size() < 2)
+        return {};
+    QList<QRect> parts;
+    for (const Run& run : merged)
+        parts.append(run.box);
+    return parts;
 }
 
 void fillLargeType(QImage& prepared, const QImage& halfPrepared)

@@ -22,6 +22,10 @@ QImage glyphMask(const QImage& prepared);
 QList<QRect> unreadTextLines(const QImage& halfPrepared, const QImage& prepared,
                              const QList<QRect>& read);
 
+// The parts of a line of ink in `box` set in two sizes of type, such as a price in large figures
+// and its unit in small letters, each run of one size, from the left; none for one size.
+QList<QRect> runsOfOneSize(const QImage& prepared, const QRect& box);
+
 // `prepared` without a password field's dots: four or more filled discs of one size in a row,
 // evenly spaced, which the engine reads as a word of "e"s and "o"s.
 void eraseMaskedCharacters(QImage& prepared);

@@ -45,6 +45,8 @@ constexpr double enlargedLineHeight = 32;
 constexpr float doubtfulConfidence = 75;
 // Lines the layout passed over are kept from this confidence.
 constexpr float unreadConfidence = 50;
+// Letters and digits of a reading that no mark makes by chance.
+constexpr qsizetype longReading = 6;
 
 qsizetype alphanumerics(const QString& text)
 {
@@ -180,7 +182,7 @@ std::vector<ReadLine> readBand(TextEngine& engine, const QImage& prepared, const
 
 // Text the layout passed over, read line by line.
 std::vector<ReadLine> readUnread(TextEngine& engine, const QImage& prepared, const QImage& gray,
-                                 const QList<QRect>& boxes)
+                                 const QList<QRect>& boxes, const QList<QRect>& doubted)
 {
     std::vector<ReadLine> lines;
     for (const QRect& box : boxes) {
@@ -189,7 +191,37 @@ std::vector<ReadLine> readUnread(TextEngine& engine, const QImage& prepared, con
         // Found by its ink alone, a line must read surely unless its type is small, which the
         // engine never reads surely, and hold a letter, a digit or a bracket: other lone marks
         // there ("*", "—") are icons and window buttons.
-        const bool sure = line.confidence >= unreadConfidence || box.height() < smallLineHeight;
+        // A long reading is text however unsure, unless the layout read that ink already: the
+        // engine was no surer there, and the layout's reading stands.
+        const bool alone = std::ranges::none_of(
+            doubted, [&box](const QRect& other) { return other.intersects(box); });
+        const auto isSure = [&](const ReadLine& read) {
+            return read.confidence >= unreadConfidence || read.box.height() < smallLineHeight ||
+                   (alone && alphanumerics(read.text) >= longReading);
+        };
+        // Type of two sizes on one line reads badly as one: the engine scales the line by its
+        // larger type and loses the smaller. Each run of one size reads alone, and the runs
+        // win when each reads surely and they read surer, letter for letter, than the line.
+        if (line.confidence < doubtfulConfidence) {
+            QStringList texts;
+            bool eachSure = true;
+            double weighed = 0;
+            qsizetype letters = 0;
+            for (const QRect& run : runsOfOneSize(prepared, box)) {
+                ReadLine part{run, {}, 0};
+                readAlone(engine, prepared, gray, prepared.rect(), part);
+                eachSure = eachSure && !part.text.isEmpty() && isSure(part);
+                texts.append(part.text);
+                weighed += static_cast<double>(part.confidence) * alphanumerics(part.text);
+                letters += alphanumerics(part.text);
+            }
+            if (eachSure && texts.size() > 1 && letters > 0 &&
+                (!isSure(line) || weighed / static_cast<double>(letters) > line.confidence)) {
+                line.text = texts.join(QLatin1Char(' '));
+                line.confidence = static_cast<float>(weighed / static_cast<double>(letters));
+            }
+        }
+        const bool sure = isSure(line);
         if (sure && std::ranges::any_of(line.text, [](QChar c) {
                 return c.isLetterOrNumber() || QStringLiteral("()[]{}").contains(c);
             }))
@@ -296,6 +328,7 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
     const QList<QRect> firstBoxes = boxesOf(lines);
     const QList<bool> pieces = lettersApart(firstBoxes);
     QList<QRect> read;
+    QList<QRect> doubted;
     QList<bool> doubtful;
     for (qsizetype i = 0; i < firstBoxes.size(); ++i) {
         const ReadLine& line = lines[static_cast<size_t>(i)];
@@ -304,20 +337,22 @@ TextRecognitionResult ScreenTextRecognizer::recognize(const QImage& image)
                                                  pieces.at(i) || !oneRow(prepared, line.box)));
         if (!line.text.isEmpty() && !doubtful.back())
             read.append(line.box);
+        else if (!line.text.isEmpty())
+            doubted.append(line.box);
     }
     const QList<QRect> unread = unreadTextLines(halfPrepared, prepared, read);
     if (helper && unread.size() > 1) {
         const QList<QRect> second = unread.mid(unread.size() / 2);
-        auto other = std::async(std::launch::async, [this, &prepared, &gray, &second] {
-            return readUnread(*helper, prepared, gray, second);
+        auto other = std::async(std::launch::async, [this, &prepared, &gray, &second, &doubted] {
+            return readUnread(*helper, prepared, gray, second, doubted);
         });
         const std::vector<ReadLine> first =
-            readUnread(engine, prepared, gray, unread.first(unread.size() / 2));
+            readUnread(engine, prepared, gray, unread.first(unread.size() / 2), doubted);
         lines.insert(lines.end(), first.begin(), first.end());
         const std::vector<ReadLine> rest = other.get();
         lines.insert(lines.end(), rest.begin(), rest.end());
     } else {
-        const std::vector<ReadLine> found = readUnread(engine, prepared, gray, unread);
+        const std::vector<ReadLine> found = readUnread(engine, prepared, gray, unread, doubted);
         lines.insert(lines.end(), found.begin(), found.end());
     }
     const QList<qsizetype> doubled = doubledLines(boxesOf(lines), doubtful);

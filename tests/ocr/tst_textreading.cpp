@@ -440,8 +440,17 @@ private Q_SLOTS:
         Scene field({260, 40}, Qt::white);
         field.rule({20, 8, 70, 1}, dark).rule({20, 29, 70, 1}, dark).rule({89, 8, 1, 22}, dark);
         field.lines.clear();
-        row("the broken end of a field's frame", field.write({120, 24}, u"Browse"_s, 12, dark), 1,
-            QRect(86, 8, 4, 22));
+        row("the broken end of a field's frame, a button's ellipsis",
+            field.write({120, 24}, u"Browse..."_s, 12, dark), 1, QRect(86, 8, 4, 22));
+        // Where a table's rules cross, lighter stretches part them into pieces a pixel wide.
+        Scene cells({120, 60}, Qt::white);
+        const QColor light(0xb8b8b8);
+        cells.rule({5, 10, 21, 1}, dark).rule({5, 10, 1, 25}, dark).rule({5, 34, 21, 1}, dark);
+        cells.rule({26, 34, 60, 1}, light).rule({26, 10, 24, 1}, light);
+        cells.rule({50, 10, 14, 1}, dark).rule({58, 10, 1, 12}, dark).rule({58, 22, 1, 12}, light);
+        cells.lines.clear();
+        row("pieces of a table's rules around a cell's figure",
+            cells.write({32, 28}, u"1"_s, 12, dark), 1, QRect(5, 10, 60, 3));
     }
 
     void inkRowsAreLinesOfText()
@@ -453,6 +462,44 @@ private Q_SLOTS:
         QCOMPARE(holding->size(), rows);
         QVERIFY(
             std::ranges::none_of(found, [&marks](const QRect& r) { return r.intersects(marks); }));
+    }
+
+    void sizesOfTypeRunApart_data()
+    {
+        // runs: how many runs of one size the line parts into; none for a line of one size
+        columns<Scene, int>({"scene", "runs"});
+        const QColor dark(0x202020);
+        row("a price and its unit",
+            Scene({260, 50}, Qt::white)
+                .write({10, 36}, u"$12"_s, 30, dark, true, u"DejaVu Serif"_s)
+                .write({72, 36}, u"/user/month"_s, 13, dark, false, u"DejaVu Serif"_s),
+            2);
+        row("a large figure after its caption",
+            Scene({260, 50}, Qt::white)
+                .write({10, 36}, u"Active users"_s, 12, dark)
+                .write({100, 36}, u"12,408"_s, 28, dark, true),
+            2);
+        row("one size, tall marks among small letters",
+            Scene({320, 40}, Qt::white)
+                .write({10, 26}, u"maria@devbox:~/projects/atlas$ (main)"_s, 13, dark, false,
+                       u"DejaVu Sans Mono"_s),
+            0);
+        row("one size", Scene({260, 40}, Qt::white).write({10, 26}, u"Save the file"_s, 13, dark),
+            0);
+    }
+
+    void sizesOfTypeRunApart()
+    {
+        const auto [s, runs] = fetch<Scene, int>({"scene", "runs"});
+        QRect all;
+        for (const QRect& line : s.lines)
+            all |= line;
+        const QList<QRect> found = runsOfOneSize(readableGray(s.image), all.adjusted(-2, -2, 2, 2));
+        QCOMPARE(found.size(), runs);
+        for (qsizetype i = 0; i < found.size(); ++i) {
+            for (qsizetype j = 0; j < s.lines.size(); ++j)
+                QCOMPARE(found.at(i).intersects(s.lines.at(j)), i == j);
+        }
     }
 
     void columnsAreReadApart_data()
