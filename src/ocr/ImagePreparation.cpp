@@ -419,6 +419,9 @@ void turnOverLightOnBars(Gray& pixels, int width, int height)
     constexpr int rimWidth = 2;
     std::vector<uint16_t> owner(pixels.size(), 0);
     std::vector<uint16_t> rimOf(pixels.size(), 0);
+    // The bar each one lies on, if any: the stroke of a large letter is a stretch of its own,
+    // and goes with the bar whose text it is.
+    std::vector<uint16_t> parent(count, 0);
     for (size_t b = 0; b < count; ++b) {
         const Bar& bar = bars[b];
         const auto mark = static_cast<uint16_t>(b + 1);
@@ -440,9 +443,11 @@ void turnOverLightOnBars(Gray& pixels, int width, int height)
                 inside ? bar.spans[static_cast<size_t>(r)] : std::pair<int, int>{width, -1};
             for (int x = std::max(0, rimFrom); x <= std::min(width - 1, rimTo); ++x) {
                 const size_t i = index(x, y);
-                if (x >= from && x <= to)
+                if (x >= from && x <= to) {
+                    if (parent[b] == 0)
+                        parent[b] = owner[i];
                     owner[i] = mark;
-                else if (bar.turn)
+                } else if (bar.turn)
                     rimOf[i] = mark;
             }
         }
@@ -498,8 +503,15 @@ void turnOverLightOnBars(Gray& pixels, int width, int height)
                 continue;
             }
         }
-        if (owner[i] != 0 && bars[owner[i] - 1U].turn)
-            pixels[i] = static_cast<uint8_t>(turned(owner[i] - 1U, v));
+        if (owner[i] == 0)
+            continue;
+        const size_t b = owner[i] - 1U;
+        if (bars[b].turn) {
+            pixels[i] = static_cast<uint8_t>(turned(b, v));
+        } else if (const size_t on = parent[b]; on > 0 && bars[on - 1].turn &&
+                                                bars[b].shade >= bars[on - 1].shade + barContrast) {
+            pixels[i] = static_cast<uint8_t>(turned(on - 1, v));
+        }
     }
 }
 

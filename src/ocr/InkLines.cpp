@@ -135,8 +135,9 @@ bool rulePiece(const QImage& prepared, const Blob& blob)
     return false;
 }
 
-// Glyphs of one height side by side, or a mark within a glyph's height: the dots of a colon,
-// a comma or a quote between words of one line keep them together.
+// Glyphs of one height side by side, or a mark within a glyph's height or up to half of it
+// above, where quotes stand over small letters: the dots of a colon, a comma or a quote between
+// words of one line keep them together.
 bool sameRow(const QRect& a, const QRect& b)
 {
     const QRect& small = a.height() <= b.height() ? a : b;
@@ -145,7 +146,7 @@ bool sameRow(const QRect& a, const QRect& b)
     if (2 * overlap >= small.height() && 2 * small.height() >= tall.height())
         return true;
     return tall.height() >= minimumLineHeight && tall.width() <= 2 * tall.height() &&
-           small.width() <= tall.height() && small.top() >= tall.top() &&
+           small.width() <= tall.height() && small.top() >= tall.top() - tall.height() / 2 &&
            small.bottom() <= tall.bottom();
 }
 
@@ -306,7 +307,7 @@ QList<QRect> unreadInkLines(const QImage& prepared, const QList<QRect>& read)
         // A lone square glyph just before or after a line that was read is its icon: the
         // line's own letters would have been read with it.
         const QRect beside = line.adjusted(-2 * line.height(), 0, 2 * line.height(), 0);
-        if (glyphCount[i] == 1 && 10 * line.width() >= 7 * line.height() &&
+        if (glyphCount[i] == 1 && 10 * line.width() >= 9 * line.height() &&
             std::ranges::any_of(read, [&](const QRect& box) { return box.intersects(beside); }))
             continue;
         lines.append(line);
@@ -355,6 +356,33 @@ QList<QRect> unreadTextLines(const QImage& halfPrepared, const QImage& prepared,
         unread.append(box);
     }
     return unread;
+}
+
+QList<QRect> inkBesideWords(const QImage& prepared, const QRect& line, const QList<QRect>& words)
+{
+    // Around the line, so that an icon or a check box it cuts through is seen whole.
+    const int margin = line.height() / 2;
+    const QRect area = line.adjusted(-margin, -margin, margin, margin).intersected(prepared.rect());
+    QList<QRect> held;
+    int first = area.right() + 1;
+    int last = area.left() - 1;
+    for (const QRect& word : words) {
+        if (word.isEmpty())
+            continue;
+        held.append(word.translated(-area.topLeft()));
+        first = std::min(first, word.left());
+        last = std::max(last, word.right());
+    }
+    if (held.isEmpty())
+        return {};
+    QList<QRect> beside;
+    for (const QRect& ink : unreadInkLines(prepared.copy(area), held)) {
+        const QRect found = ink.translated(area.topLeft());
+        const bool inLine = line.contains(found.center()) && found.height() <= line.height() + 2;
+        if (inLine && (found.right() < first || found.left() > last))
+            beside.append(found);
+    }
+    return beside;
 }
 
 QList<QRect> runsOfOneSize(const QImage& prepared, const QRect& box)

@@ -22,6 +22,11 @@ QImage glyphMask(const QImage& prepared);
 QList<QRect> unreadTextLines(const QImage& halfPrepared, const QImage& prepared,
                              const QList<QRect>& read);
 
+// Rows of glyph-sized ink inside the `line` the engine read, before its first word or after its
+// last, that none of the `words` holds: what its layout ran into the line and left unread, such
+// as a line number before code or a count after a message.
+QList<QRect> inkBesideWords(const QImage& prepared, const QRect& line, const QList<QRect>& words);
+
 // The parts of a line of ink in `box` set in two sizes of type, such as a price in large figures
 // and its unit in small letters, each run of one size, from the left; none for one size.
 QList<QRect> runsOfOneSize(const QImage& prepared, const QRect& box);

@@ -53,9 +53,10 @@ bool looksLikeWord(const QString& word, float confidence)
 
 } // namespace
 
-QString keptText(const QList<EngineWord>& words)
+KeptWords keptWords(const QList<EngineWord>& words)
 {
     QStringList kept;
+    QList<QRect> boxes;
     // Whether any word reads as text rather than as a mark the engine doubts.
     bool hasWord = false;
     for (const EngineWord& read : words) {
@@ -64,14 +65,19 @@ QString keptText(const QList<EngineWord>& words)
             continue;
         hasWord = hasWord || looksLikeWord(word, read.confidence);
         kept.append(word);
+        boxes.append(read.box);
     }
     // A frame's edge or a field's end standing apart at either end of the line; before a word
     // in lower case it may be an "I".
     const QString bar(QLatin1Char('|'));
-    while (!kept.isEmpty() && kept.back() == bar)
+    while (!kept.isEmpty() && kept.back() == bar) {
         kept.removeLast();
-    while (kept.size() > 1 && kept.front() == bar && !kept.at(1).front().isLower())
+        boxes.removeLast();
+    }
+    while (kept.size() > 1 && kept.front() == bar && !kept.at(1).front().isLower()) {
         kept.removeFirst();
+        boxes.removeFirst();
+    }
     QString text = kept.join(QLatin1Char(' '));
     if (!hasWord)
         return {};
@@ -88,7 +94,12 @@ QString keptText(const QList<EngineWord>& words)
         text.replace(QChar(0x201c), QLatin1Char('"'));
         text.replace(QChar(0x201d), QLatin1Char('"'));
     }
-    return text;
+    return {text, boxes};
+}
+
+QString keptText(const QList<EngineWord>& words)
+{
+    return keptWords(words).text;
 }
 
 QList<qsizetype> repeatedLines(const QList<QRect>& boxes, const QStringList& texts)

@@ -15,6 +15,13 @@ namespace vellumbox {
 // unless some word reads as a word, confident or three letters and digits long.
 QString keptText(const QList<EngineWord>& words);
 
+// That text, and the boxes of the words it holds.
+struct KeptWords {
+    QString text;
+    QList<QRect> boxes;
+};
+KeptWords keptWords(const QList<EngineWord>& words);
+
 // Which of the lines read the same letters and digits as another line over the same place, a
 // line found twice: each but the one in the tightest box; and which read a part of a line that
 // holds them, there.

@@ -26,14 +26,18 @@ struct ReadLine {
     QRect box;
     QString text;
     float confidence = 0;
+    // Of the words kept of the engine's reading.
+    QList<QRect> words;
 };
 
 std::vector<ReadLine> readLines(TextEngine& engine, const QImage& gray, const QRect& region,
                                 EngineLayout layout)
 {
     std::vector<ReadLine> lines;
-    for (const EngineLine& line : engine.read(gray, region, layout))
-        lines.push_back({line.box, keptText(line.words), line.confidence});
+    for (const EngineLine& line : engine.read(gray, region, layout)) {
+        KeptWords kept = keptWords(line.words);
+        lines.push_back({line.box, std::move(kept.text), line.confidence, std::move(kept.boxes)});
+    }
     return lines;
 }
 
@@ -172,10 +176,25 @@ std::vector<ReadLine> readBand(TextEngine& engine, const QImage& prepared, const
 {
     std::vector<ReadLine> lines = readLines(engine, prepared, band, EngineLayout::Page);
     for (ReadLine& line : lines) {
-        if (!line.text.isEmpty() &&
-            (line.box.height() < smallLineHeight ||
-             (line.confidence < doubtfulConfidence && oneRow(prepared, line.box))))
+        if (line.text.isEmpty())
+            continue;
+        const QString layoutText = line.text;
+        if (line.box.height() < smallLineHeight ||
+            (line.confidence < doubtfulConfidence && oneRow(prepared, line.box)))
             readAlone(engine, prepared, gray, band, line);
+        // What the layout ran into the line and left unread joins it where it stands if it
+        // reads surely, unless the line read again alone holds it.
+        if (line.text != layoutText)
+            continue;
+        const int middle = line.box.center().x();
+        for (const QRect& box : inkBesideWords(prepared, line.box, line.words)) {
+            ReadLine piece{box, {}, 0, {}};
+            readAlone(engine, prepared, gray, band, piece);
+            if (piece.confidence < doubtfulConfidence || alphanumerics(piece.text) == 0)
+                continue;
+            line.text = box.center().x() < middle ? piece.text + QLatin1Char(' ') + line.text
+                                                  : line.text + QLatin1Char(' ') + piece.text;
+        }
     }
     return lines;
 }
@@ -186,7 +205,7 @@ std::vector<ReadLine> readUnread(TextEngine& engine, const QImage& prepared, con
 {
     std::vector<ReadLine> lines;
     for (const QRect& box : boxes) {
-        ReadLine line{box, {}, 0};
+        ReadLine line{box, {}, 0, {}};
         readAlone(engine, prepared, gray, prepared.rect(), line);
         // Found by its ink alone, a line must read surely unless its type is small, which the
         // engine never reads surely, and hold a letter, a digit or a bracket: other lone marks
@@ -208,7 +227,7 @@ std::vector<ReadLine> readUnread(TextEngine& engine, const QImage& prepared, con
             double weighed = 0;
             qsizetype letters = 0;
             for (const QRect& run : runsOfOneSize(prepared, box)) {
-                ReadLine part{run, {}, 0};
+                ReadLine part{run, {}, 0, {}};
                 readAlone(engine, prepared, gray, prepared.rect(), part);
                 eachSure = eachSure && !part.text.isEmpty() && isSure(part);
                 texts.append(part.text);

@@ -49,26 +49,29 @@ QString tesseractLanguage(const QLocale& locale)
 // Each line that has a box, with its words; the words of a line without one go with it.
 QList<EngineLine> linesOf(tesseract::ResultIterator& it, QPoint offset)
 {
+    const auto boxAt = [&it, offset](tesseract::PageIteratorLevel level) {
+        int left = 0;
+        int top = 0;
+        int right = 0;
+        int bottom = 0;
+        if (!it.BoundingBox(level, &left, &top, &right, &bottom))
+            return QRect();
+        return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)).translated(offset);
+    };
     QList<EngineLine> lines;
     bool boxed = false;
     do {
         if (it.IsAtBeginningOf(tesseract::RIL_TEXTLINE)) {
-            int left = 0;
-            int top = 0;
-            int right = 0;
-            int bottom = 0;
-            QRect box;
-            if (it.BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom))
-                box = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+            const QRect box = boxAt(tesseract::RIL_TEXTLINE);
             boxed = !box.isEmpty();
             if (boxed)
-                lines.append({box.translated(offset), it.Confidence(tesseract::RIL_TEXTLINE), {}});
+                lines.append({box, it.Confidence(tesseract::RIL_TEXTLINE), {}});
         }
         if (!boxed)
             continue;
         const std::unique_ptr<char[]> utf8(it.GetUTF8Text(tesseract::RIL_WORD));
-        lines.back().words.append(
-            {utf8 ? QString::fromUtf8(utf8.get()) : QString(), it.Confidence(tesseract::RIL_WORD)});
+        lines.back().words.append({utf8 ? QString::fromUtf8(utf8.get()) : QString(),
+                                   it.Confidence(tesseract::RIL_WORD), boxAt(tesseract::RIL_WORD)});
     } while (it.Next(tesseract::RIL_WORD));
     return lines;
 }

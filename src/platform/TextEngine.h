@@ -16,6 +16,8 @@ struct EngineWord {
     QString text;
     // 0 to 100.
     float confidence = 0;
+    // In the pixels of the whole picture; empty when the engine gives none.
+    QRect box;
 };
 
 struct EngineLine {

@@ -222,6 +222,13 @@ private Q_SLOTS:
             card.write({24, 78}, u"Quarterly report.pdf"_s, 13, dark), QRect(), 0);
         row("large bold figures",
             Scene({220, 90}, Qt::white).write({10, 70}, u"80,408"_s, 60, dark, true), QRect(), 0);
+        // Each stroke of large type is a stretch of one shade of its own, lying on the bar.
+        QLinearGradient night(0, 0, 300, 0);
+        night.setStops({{0, QColor(0x10202a)}, {1, QColor(0x24404c)}});
+        row("large bold letters on a dark gradient",
+            Scene({300, 100}, night)
+                .write({14, 70}, u"Year"_s, 56, QColor(0xf4f4f4), true, u"DejaVu Serif"_s),
+            QRect(0, 0, 300, 100), 1);
         row("letters run into a rule",
             Scene({300, 50}, Qt::white)
                 .write({10, 26}, u"Upgrade to Postgres 16"_s, 13, QColor(0x606060))
@@ -249,6 +256,11 @@ private Q_SLOTS:
                 }
             QVERIFY2(text > 0 ? darkest < 128 : lightest > 128,
                      qPrintable(u"glyph at %1,%2"_s.arg(glyph.x()).arg(glyph.y())));
+            // Whole strokes turn, not only their edges.
+            for (int y = glyph.top(); text > 0 && y <= glyph.bottom(); ++y)
+                for (int x = glyph.left(); x <= glyph.right(); ++x)
+                    QVERIFY2(gray.constScanLine(y)[x] < 200 || shade(x, y) < 128,
+                             qPrintable(u"stroke at %1,%2"_s.arg(x).arg(y)));
         }
         // The bar is ground like the page around it, and nothing else changed.
         for (int y = 0; y < gray.height(); ++y)
@@ -422,6 +434,10 @@ private Q_SLOTS:
         frame.end();
         row("a window's buttons beside its title", buttons.write({10, 18}, u"Notes"_s, 13, dark), 1,
             QRect(99, 5, 54, 17));
+        row("quotes over small letters",
+            Scene({200, 40}, Qt::white)
+                .write({10, 26}, u"\"owner\": {"_s, 16, dark, false, u"DejaVu Sans Mono"_s),
+            1, QRect());
         Scene grip({200, 40}, Qt::white);
         for (int i = 0; i < 12; ++i)
             grip.rule({5 + 3 * (i % 2), 8 + 3 * (i / 2), 2, 2}, QColor(0x606060));
@@ -462,6 +478,55 @@ private Q_SLOTS:
         QCOMPARE(holding->size(), rows);
         QVERIFY(
             std::ranges::none_of(found, [&marks](const QRect& r) { return r.intersects(marks); }));
+    }
+
+    void inkBesideTheWordsIsFound_data()
+    {
+        // line: the line's box as the engine gave it, or around all that is written; held: the
+        // lines written whose ink the engine's words hold; beside: those it left
+        columns<Scene, QRect, QList<qsizetype>, QList<qsizetype>>(
+            {"scene", "line", "held", "beside"});
+        using Lines = QList<qsizetype>;
+        const QColor dark(0x202020);
+        const QString mono = u"DejaVu Sans Mono"_s;
+        row("a line number before code",
+            Scene({320, 30}, Qt::white)
+                .write({8, 20}, u"9"_s, 12, QColor(0x8c8c8c), false, mono)
+                .write({40, 20}, u"async get(path)"_s, 12, dark, false, mono),
+            QRect(), Lines{1}, Lines{0});
+        row("a count after a message",
+            Scene({320, 30}, Qt::white)
+                .write({8, 20}, u"Ana: new icons are uploaded"_s, 12, dark)
+                .write({260, 20}, u"14"_s, 11, dark, true),
+            QRect(), Lines{0}, Lines{1});
+        Scene checked({320, 30}, Qt::white);
+        QPainter box(&checked.image);
+        box.setPen(QColor(0x505050));
+        box.drawRect(8, 7, 13, 13);
+        box.end();
+        // The line's box cuts through the check box, whose sides alone would pass for marks.
+        row("a check box before its label",
+            checked.write({30, 19}, u"Send me product news"_s, 12, dark), QRect(8, 10, 200, 10),
+            Lines{0}, Lines{});
+        row("all read", Scene({320, 30}, Qt::white).write({8, 20}, u"Save the file"_s, 12, dark),
+            QRect(), Lines{0}, Lines{});
+    }
+
+    void inkBesideTheWordsIsFound()
+    {
+        auto [s, line, held, beside] = fetch<Scene, QRect, QList<qsizetype>, QList<qsizetype>>(
+            {"scene", "line", "held", "beside"});
+        if (line.isNull()) {
+            for (const QRect& written : s.lines)
+                line |= written.adjusted(-1, -1, 1, 1);
+        }
+        QList<QRect> words;
+        for (const qsizetype i : held)
+            words.append(s.lines.at(i));
+        const QList<QRect> found = inkBesideWords(readableGray(s.image), line, words);
+        QCOMPARE(found.size(), beside.size());
+        for (qsizetype i = 0; i < found.size(); ++i)
+            QVERIFY(found.at(i).intersects(s.lines.at(beside.at(i))));
     }
 
     void sizesOfTypeRunApart_data()
@@ -706,39 +771,41 @@ private Q_SLOTS:
     {
         columns<QList<EngineWord>, QString>({"words", "kept"});
         using Words = QList<EngineWord>;
-        row("a short button label", Words{{u"OK"_s, 93}}, u"OK"_s);
-        row("a one-character table cell", Words{{u"7"_s, 91}}, u"7"_s);
-        row("a doubtful one-character mark", Words{{u"7"_s, 40}}, QString());
-        row("a URL the engine doubts", Words{{u"https://vellumbox.org/download"_s, 41}},
+        row("a short button label", Words{{u"OK"_s, 93, {}}}, u"OK"_s);
+        row("a one-character table cell", Words{{u"7"_s, 91, {}}}, u"7"_s);
+        row("a doubtful one-character mark", Words{{u"7"_s, 40, {}}}, QString());
+        row("a URL the engine doubts", Words{{u"https://vellumbox.org/download"_s, 41, {}}},
             u"https://vellumbox.org/download"_s);
-        row("title-bar buttons alone", Words{{u"TA)"_s, 30}}, QString());
-        row("a doubtful mark beside a word", Words{{u"TA)"_s, 30}, {u"Settings"_s, 88}},
+        row("title-bar buttons alone", Words{{u"TA)"_s, 30, {}}}, QString());
+        row("a doubtful mark beside a word", Words{{u"TA)"_s, 30, {}}, {u"Settings"_s, 88, {}}},
             u"TA) Settings"_s);
-        row("a rejected word", Words{{u"Save"_s, 95}, {u"~~~~"_s, 5}}, u"Save"_s);
-        row("frame edges glued to words", Words{{u"|And"_s, 80}, {u"then|"_s, 80}, {u"a||"_s, 80}},
+        row("a rejected word", Words{{u"Save"_s, 95, {}}, {u"~~~~"_s, 5, {}}}, u"Save"_s);
+        row("frame edges glued to words",
+            Words{{u"|And"_s, 80, {}}, {u"then|"_s, 80, {}}, {u"a||"_s, 80, {}}},
             u"And then a||"_s);
-        row("an opening bracket nothing closes", Words{{u"[Files"_s, 85}}, u"Files"_s);
-        row("a closed bracket", Words{{u"[x]"_s, 85}, {u"Done"_s, 90}}, u"[x] Done"_s);
+        row("an opening bracket nothing closes", Words{{u"[Files"_s, 85, {}}}, u"Files"_s);
+        row("a closed bracket", Words{{u"[x]"_s, 85, {}}, {u"Done"_s, 90, {}}}, u"[x] Done"_s);
         row("edges standing apart at both ends",
-            Words{{u"|"_s, 80}, {u"|"_s, 80}, {u"Cancel"_s, 90}, {u"|"_s, 80}}, u"Cancel"_s);
+            Words{{u"|"_s, 80, {}}, {u"|"_s, 80, {}}, {u"Cancel"_s, 90, {}}, {u"|"_s, 80, {}}},
+            u"Cancel"_s);
         row("a bar before lower case may be an I",
-            Words{{u"|"_s, 80}, {u"accept"_s, 90}, {u"the"_s, 90}}, u"| accept the"_s);
-        row("a bar between words stays", Words{{u"Name"_s, 90}, {u"|"_s, 80}, {u"Size"_s, 90}},
-            u"Name | Size"_s);
+            Words{{u"|"_s, 80, {}}, {u"accept"_s, 90, {}}, {u"the"_s, 90, {}}}, u"| accept the"_s);
+        row("a bar between words stays",
+            Words{{u"Name"_s, 90, {}}, {u"|"_s, 80, {}}, {u"Size"_s, 90, {}}}, u"Name | Size"_s);
         row("an opening quote nothing closes",
-            Words{{u"\u2018Customer"_s, 80}, {u"feedback"_s, 90}}, u"Customer feedback"_s);
+            Words{{u"\u2018Customer"_s, 80, {}}, {u"feedback"_s, 90, {}}}, u"Customer feedback"_s);
         row("curly quotes in a line of code",
-            Words{{u"\u201clogin\":"_s, 80}, {u"\"northwind-dev\u201d,"_s, 85}},
+            Words{{u"\u201clogin\":"_s, 80, {}}, {u"\"northwind-dev\u201d,"_s, 85, {}}},
             u"\"login\": \"northwind-dev\","_s);
-        row("curly quotes in prose", Words{{u"\u201cSave\u201d"_s, 85}, {u"now"_s, 90}},
+        row("curly quotes in prose", Words{{u"\u201cSave\u201d"_s, 85, {}}, {u"now"_s, 90, {}}},
             u"\u201cSave\u201d now"_s);
-        row("a quote that is closed", Words{{u"\u2018Done\u2019"_s, 85}, {u"now"_s, 90}},
+        row("a quote that is closed", Words{{u"\u2018Done\u2019"_s, 85, {}}, {u"now"_s, 90, {}}},
             u"\u2018Done\u2019 now"_s);
-        row("white space around a word", Words{{u" Save\n"_s, 95}}, u"Save"_s);
-        row("a shortcut's misread Ctrl", Words{{u"Inspect"_s, 92}, {u"Ctri+Shift+I"_s, 80}},
+        row("white space around a word", Words{{u" Save\n"_s, 95, {}}}, u"Save"_s);
+        row("a shortcut's misread Ctrl", Words{{u"Inspect"_s, 92, {}}, {u"Ctri+Shift+I"_s, 80, {}}},
             u"Inspect Ctrl+Shift+I"_s);
-        row("Ctrl with a one for its l", Words{{u"Ctr1+S"_s, 85}}, u"Ctrl+S"_s);
-        row("the same letters without a plus", Words{{u"Ctri"_s, 85}}, u"Ctri"_s);
+        row("Ctrl with a one for its l", Words{{u"Ctr1+S"_s, 85, {}}}, u"Ctrl+S"_s);
+        row("the same letters without a plus", Words{{u"Ctri"_s, 85, {}}}, u"Ctri"_s);
     }
 
     void keptWords()
