@@ -490,9 +490,9 @@ private Q_SLOTS:
         const QColor dark(0x202020);
         const QString mono = u"DejaVu Sans Mono"_s;
         row("a line number before code",
-            Scene({320, 30}, Qt::white)
-                .write({8, 20}, u"9"_s, 12, QColor(0x8c8c8c), false, mono)
-                .write({40, 20}, u"async get(path)"_s, 12, dark, false, mono),
+            Scene({320, 34}, Qt::white)
+                .write({8, 22}, u"4"_s, 19, QColor(0x8c8c8c), false, u"Liberation Mono"_s)
+                .write({40, 22}, u"const hit"_s, 19, dark, false, u"Liberation Mono"_s),
             QRect(), Lines{1}, Lines{0});
         row("a count after a message",
             Scene({320, 30}, Qt::white)
