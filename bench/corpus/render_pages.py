@@ -52,6 +52,35 @@ RENDERS = [
     ("pricing", 2, {"ui": "Liberation Serif"}),
 ]
 
+# A check of breadth, never tuned on: the same pages in other faces and at fractional scales,
+# as desktops set them (--variants).
+VARIANTS = [
+    ("dashboard", 1.5, {"ui": "Liberation Sans"}),
+    ("landing", 1.25, {"ui": "DejaVu Sans"}),
+    ("banners", 2, {"ui": "Noto Serif"}),
+    ("code-light", 1.5, {"mono": "Liberation Mono"}),
+    ("code-dark", 1.5, {}),
+    ("terminal", 1.5, {"mono": "DejaVu Sans Mono"}),
+    ("table", 1.25, {"ui": "Cantarell"}),
+    ("chat", 1.5, {"ui": "Noto Sans"}),
+    ("mail", 2, {"ui": "Liberation Serif"}),
+    ("json", 1.25, {"mono": "DejaVu Sans Mono"}),
+    ("context-menu", 1.25, {"ui": "Noto Sans"}),
+    ("settings", 1.5, {"ui": "Liberation Sans"}),
+    ("pricing", 1.25, {"ui": "Noto Sans"}),
+    ("tasks", 1.5, {"ui": "Cantarell"}),
+    ("tasks", 1, {"ui": "Noto Serif"}),
+    ("settings", 1, {"ui": "Noto Serif"}),
+    ("mail", 1, {"ui": "Liberation Sans"}),
+    ("chat", 1, {"ui": "DejaVu Sans"}),
+    ("table", 1, {"ui": "Liberation Serif"}),
+    ("context-menu", 1, {"ui": "Cantarell"}),
+    ("dashboard", 1, {"ui": "DejaVu Sans"}),
+    ("code-light", 1, {"mono": "Liberation Mono"}),
+    ("pricing", 1, {"ui": "Cantarell"}),
+    ("landing", 1, {"ui": "Liberation Sans"}),
+]
+
 
 def render_name(page, scale, fonts):
     variant = "-".join(f.split()[0].lower() for f in fonts.values())
@@ -109,13 +138,15 @@ def render(page, scale, fonts, out, script):
         raise RuntimeError(f"{name}: " + "; ".join(truth["problems"]))
     if (round(truth["width"]), round(truth["height"])) != (width, height):
         raise RuntimeError(f"{name}: page laid out at {truth['width']} x {truth['height']}")
-    if png_size(image) != (width * scale, height * scale):
+    # A fractional scale rounds the last pixel either way.
+    size = png_size(image)
+    if any(abs(got - want * scale) >= 1 for got, want in zip(size, (width, height))):
         raise RuntimeError(f"{name}: screenshot is {png_size(image)}")
     lines = [{"text": l["text"], "x": round(l["x"] * scale), "y": round(l["y"] * scale),
               "w": round(l["w"] * scale), "h": round(l["h"] * scale)} for l in truth["lines"]]
     (out / f"{name}.json").write_text(json.dumps({
         "image": image.name, "tags": ["html", f"{scale}x"], "fonts": fonts,
-        "width": width * scale, "height": height * scale, "lines": lines}, indent=1))
+        "width": size[0], "height": size[1], "lines": lines}, indent=1))
     return name, len(lines)
 
 
@@ -123,13 +154,16 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("out", type=pathlib.Path)
     parser.add_argument("--jobs", type=int, default=2)
+    parser.add_argument("--variants", action="store_true",
+                        help="render the check of breadth instead of the corpus")
     args = parser.parse_args()
+    renders = VARIANTS if args.variants else RENDERS
     args.out.mkdir(parents=True, exist_ok=True)
 
     installed = subprocess.run(["fc-list", ":", "family"], capture_output=True, text=True,
                                check=True).stdout
     families = {f.strip() for line in installed.splitlines() for f in line.split(",")}
-    wanted = {f for _, _, fonts in RENDERS for f in fonts.values()}
+    wanted = {f for _, _, fonts in renders for f in fonts.values()}
     wanted |= set(re.findall(r"var\(--[a-z]+-font, '([^']+)'\)",
                              "".join(p.read_text() for p in (HERE / "pages").glob("*.html"))))
     # Chromium would fall back to another font without a word.
@@ -140,7 +174,7 @@ def main():
     script = (HERE / "truth.js").read_text(encoding="utf-8")
     with concurrent.futures.ThreadPoolExecutor(args.jobs) as pool:
         jobs = [pool.submit(render, page, scale, fonts, args.out, script)
-                for page, scale, fonts in RENDERS]
+                for page, scale, fonts in renders]
         for job in jobs:
             name, count = job.result()
             print(f"{name}: {count} lines")
