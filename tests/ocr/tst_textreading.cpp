@@ -58,6 +58,14 @@ struct Scene {
         p.drawRoundedRect(area, radius, radius);
         return *this;
     }
+    // The outline of a box, such as a check box: no text of its own.
+    Scene& outline(const QRect& area, const QColor& colour)
+    {
+        QPainter p(&image);
+        p.setPen(colour);
+        p.drawRect(area);
+        return *this;
+    }
     Scene& rule(const QRect& area, const QColor& colour)
     {
         QPainter(&image).fillRect(area, colour);
@@ -419,13 +427,11 @@ private Q_SLOTS:
         row("words either side of an l",
             Scene({220, 40}, Qt::white).write({10, 26}, u"The second line"_s, 18, dark), 1,
             QRect());
-        Scene checkBox({260, 40}, Qt::white);
-        QPainter box(&checkBox.image);
-        box.setPen(QColor(0x505050));
-        box.drawRect(10, 12, 13, 13);
-        box.end();
         row("a check box before its label",
-            checkBox.write({32, 24}, u"I accept the terms"_s, 13, dark), 1, QRect(10, 12, 14, 14));
+            Scene({260, 40}, Qt::white)
+                .outline({10, 12, 13, 13}, QColor(0x505050))
+                .write({32, 24}, u"I accept the terms"_s, 13, dark),
+            1, QRect(10, 12, 14, 14));
         Scene buttons({200, 30}, Qt::white);
         QPainter frame(&buttons.image);
         frame.setPen(QPen(QColor(0x303030), 1.5));
@@ -499,15 +505,12 @@ private Q_SLOTS:
                 .write({8, 20}, u"Ana: new icons are uploaded"_s, 12, dark)
                 .write({260, 20}, u"14"_s, 11, dark, true),
             QRect(), Lines{0}, Lines{1});
-        Scene checked({320, 30}, Qt::white);
-        QPainter box(&checked.image);
-        box.setPen(QColor(0x505050));
-        box.drawRect(8, 7, 13, 13);
-        box.end();
         // The line's box cuts through the check box, whose sides alone would pass for marks.
         row("a check box before its label",
-            checked.write({30, 19}, u"Send me product news"_s, 12, dark), QRect(8, 10, 200, 10),
-            Lines{0}, Lines{});
+            Scene({320, 30}, Qt::white)
+                .outline({8, 7, 13, 13}, QColor(0x505050))
+                .write({30, 19}, u"Send me product news"_s, 12, dark),
+            QRect(8, 10, 200, 10), Lines{0}, Lines{});
         row("all read", Scene({320, 30}, Qt::white).write({8, 20}, u"Save the file"_s, 12, dark),
             QRect(), Lines{0}, Lines{});
     }
