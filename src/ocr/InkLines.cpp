@@ -249,6 +249,7 @@ QList<QRect> unreadInkLines(const QImage& prepared, const QList<QRect>& read)
 {
     const std::vector<Blob> blobs = glyphBlobs(prepared);
     std::vector<QRect> byLeft;
+    byLeft.reserve(blobs.size());
     for (const Blob& blob : blobs)
         byLeft.push_back(blob.box);
     std::ranges::sort(byLeft, {}, &QRect::left);
@@ -416,6 +417,7 @@ QList<QRect> runsOfOneSize(const QImage& prepared, const QRect& box)
     if (glyphs.size() < 4)
         return {};
     std::vector<int> heights;
+    heights.reserve(static_cast<size_t>(glyphs.size()));
     for (const QRect& glyph : std::as_const(glyphs))
         heights.push_back(glyph.height());
     std::ranges::nth_element(heights, heights.begin() + static_cast<qsizetype>(heights.size() / 2));
