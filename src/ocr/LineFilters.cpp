@@ -232,10 +232,12 @@ QList<qsizetype> doubledLines(const QList<QRect>& boxes, const QList<bool>& doub
 QStringList casesSettled(const QList<QRect>& boxes, QStringList texts)
 {
     static const QString sameShape = QStringLiteral("cosuvwxz");
+    // Two or three times over: "Ww", "WwW".
     const auto bothCases = [](const QString& text) {
-        return text.size() == 2 && text.at(0) != text.at(1) &&
-               text.at(0).toLower() == text.at(1).toLower() &&
-               sameShape.contains(text.at(0).toLower());
+        const QChar letter = text.isEmpty() ? QChar() : text.front().toLower();
+        return (text.size() == 2 || text.size() == 3) && sameShape.contains(letter) &&
+               std::ranges::all_of(text, [letter](QChar c) { return c.toLower() == letter; }) &&
+               text != text.toLower() && text != text.toUpper();
     };
     // Digits and capitals stand on the baseline and reach the capitals' height; "J" and "Q"
     // reach below it in many faces.

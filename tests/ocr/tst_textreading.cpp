@@ -755,6 +755,10 @@ private Q_SLOTS:
             QStringList{u"Cc"_s, u"0"_s}, QStringList{u"c"_s, u"0"_s});
         row("a capital read small first", Boxes{{174, 93, 11, 9}, {277, 93, 8, 9}},
             QStringList{u"wW"_s, u"T"_s}, QStringList{u"W"_s, u"T"_s});
+        row("three times over", Boxes{{174, 93, 11, 9}, {277, 93, 8, 9}},
+            QStringList{u"WwW"_s, u"T"_s}, QStringList{u"W"_s, u"T"_s});
+        row("one case three times is a word", Boxes{{10, 10, 30, 9}, {50, 10, 30, 9}},
+            QStringList{u"www"_s, u"WWW"_s}, QStringList{u"www"_s, u"WWW"_s});
         row("digits on another row say nothing", Boxes{{10, 10, 6, 7}, {10, 40, 7, 12}},
             QStringList{u"Ss"_s, u"5"_s}, QStringList{u"S"_s, u"5"_s});
         row("a letter of another shape says nothing", Boxes{{10, 10, 6, 7}, {20, 8, 4, 12}},
