@@ -255,13 +255,8 @@ TextSample prices()
     for (int i = 0; i < rows.size(); ++i) {
         const double baseline = 40 + i * 50;
         write(p, {14, baseline}, rows.at(i).first, 30, QColor(0xf8f6f2), serif, true);
-        const double after = 14 + QFontMetricsF([&serif] {
-                                      QFont f(serif);
-                                      f.setPixelSize(30);
-                                      f.setBold(true);
-                                      return f;
-                                  }())
-                                      .horizontalAdvance(rows.at(i).first);
+        // The painter still holds the figures' font.
+        const double after = 14 + QFontMetricsF(p.font()).horizontalAdvance(rows.at(i).first);
         write(p, {after + 6, baseline}, rows.at(i).second, 13, QColor(0xa8a29a), serif);
         s.lines << rows.at(i).first + QStringLiteral(" ") + rows.at(i).second;
     }

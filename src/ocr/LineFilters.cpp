@@ -97,11 +97,6 @@ KeptWords keptWords(const QList<EngineWord>& words)
     return {text, boxes};
 }
 
-QString keptText(const QList<EngineWord>& words)
-{
-    return keptWords(words).text;
-}
-
 QList<qsizetype> repeatedLines(const QList<QRect>& boxes, const QStringList& texts)
 {
     QStringList letters;

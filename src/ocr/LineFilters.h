@@ -12,10 +12,8 @@ namespace vellumbox {
 
 // What is kept of a line the engine read: its words joined by spaces, without the marks the
 // engine doubts (window chrome, icons, borders) and without frame edges glued to a word; empty
-// unless some word reads as a word, confident or three letters and digits long.
-QString keptText(const QList<EngineWord>& words);
-
-// That text, and the boxes of the words it holds.
+// unless some word reads as a word, confident or three letters and digits long; and the boxes
+// of the words it holds.
 struct KeptWords {
     QString text;
     QList<QRect> boxes;

@@ -13,7 +13,7 @@ namespace vellumbox {
 // Reads text on screen through an engine: the picture is made dark on white (barsTurnedOver,
 // readableStrokes, fillLargeType), the engine finds its lines in blocks side by side or in two
 // bands of a tall picture at once (sideBySideBlocks, bandCut), their words are filtered
-// (keptText), small and doubtful lines are read again alone and enlarged, and ink the layout
+// (keptWords), small and doubtful lines are read again alone and enlarged, and ink the layout
 // left unread, beside a line's words or on its own, is read line by line (InkLines). One engine
 // behind a lock, since an engine is not thread-safe and a second one for every caller would
 // double the memory for no gain on a small machine; only blocks read at once get a second one.
